@@ -1,0 +1,15 @@
+#include "settings/module_info.h"
+
+#include "platform/paths.h"
+
+#ifndef VELSYNC_VERSION
+#error "VELSYNC_VERSION must come from the build"
+#endif
+
+std::string ModuleVersion() {
+    return VELSYNC_VERSION ".0";
+}
+
+std::string ModuleFolder() {
+    return platform::ModuleFolderOf(reinterpret_cast<const void*>(&ModuleFolder));
+}
