@@ -1,0 +1,345 @@
+#include "addin/sync_run_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "settings/log.h"
+#include "settings/settings_manager.h"
+#include "support/temp_home.h"
+
+namespace {
+
+// What one kind's synchronizer does when the run calls it.
+struct KindScript {
+    std::function<void()> on_create;  // may throw
+    SyncResultList results;           // added before `on_sync` runs
+    std::function<void()> on_sync;    // may throw
+};
+
+class ScriptedSynchronizer : public ISynchronizer {
+  public:
+    explicit ScriptedSynchronizer(const KindScript& script) : script_(script) {}
+    void Synchronize(SyncResultList* results) override {
+        results->insert(results->end(), script_.results.begin(), script_.results.end());
+        if (script_.on_sync)
+            script_.on_sync();
+    }
+
+  private:
+    KindScript script_;
+};
+
+class ScriptedHost : public ISyncHost {
+  public:
+    void OutputMessageToUser(unsigned message_id) override {
+        events.push_back("status " + std::to_string(message_id));
+    }
+    void EnableUI(bool enable) override { events.push_back(enable ? "enable" : "disable"); }
+    std::unique_ptr<ISynchronizer> CreateSynchronizer(SyncKind kind, const std::string& url,
+                                                      const std::string& user,
+                                                      const std::string& password) override {
+        const char* name = kind == SyncKind::Contacts ? "contacts" : "calendars";
+        events.push_back(std::string("create ") + name + " " + url + " " + user + " " + password);
+        const KindScript& script = scripts[kind];
+        if (script.on_create)
+            script.on_create();
+        return std::make_unique<ScriptedSynchronizer>(script);
+    }
+    void RegisterReadOnlyFolder(const std::string& folder_key, bool flag) override {
+        events.push_back("register " + folder_key + (flag ? " 1" : " 0"));
+    }
+    int ShowFirstRunDialog() override {
+        events.push_back("first-run dialog");
+        return first_run_answer;
+    }
+    void InitializeApartment() override { events.push_back("CoInitialize"); }
+    void UninitializeApartment() override { events.push_back("CoUninitialize"); }
+    bool SignalSyncFinished() override {
+        events.push_back("signal");
+        return has_event;
+    }
+
+    std::map<SyncKind, KindScript> scripts;
+    std::vector<std::string> events;
+    int first_run_answer = platform::IDOK;
+    bool has_event = true;
+};
+
+struct ShownBox {
+    std::string text;
+    std::string caption;
+    unsigned flags;
+};
+
+class ScriptedMessageBoxes : public platform::MessageBoxService {
+  public:
+    int Show(const std::string& text, const std::string& caption, unsigned flags) override {
+        shown.push_back({text, caption, flags});
+        return answer;
+    }
+    std::vector<ShownBox> shown;
+    int answer = platform::IDNO;
+};
+
+class SyncRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
+        platform::SetMessageBoxService(&boxes_);
+        SetSyncFlag(0x123);
+    }
+    void TearDown() override {
+        platform::SetMessageBoxService(nullptr);
+        SetLogEnabled(false);
+    }
+    void SetSyncFlag(std::uint32_t flag) {
+        CSettingsManager settings;
+        settings.Create();
+        settings.SetUrl("http://127.0.0.1:5232/");
+        settings.SetEmail("alice");
+        settings.SetLogin("ignored-login");
+        settings.SetPassword("secret");
+        settings.SetSyncFlag(flag);
+        settings.Save();
+    }
+    void Run(std::uint32_t kinds, bool show_result) {
+        driver_.SetRequest(kinds, show_result);
+        driver_.Sync();
+    }
+    static std::function<void()> Throw(CAddinException error) {
+        return [error] { throw error; };
+    }
+    std::string LogText(const std::string& name) {
+        return testing_support::ReadFileOrEmpty(home_.app_data() + "/Velmarquin/HarrowgateAddin/Logs/" +
+                                                name);
+    }
+
+    testing_support::TempHome home_;
+    ScriptedHost host_;
+    ScriptedMessageBoxes boxes_;
+    SyncRunDriver driver_{&host_};
+};
+
+TEST_F(SyncRun, ContactsRunBeforeCalendarsWithTheEmailAsUserName) {
+    Run(0x3, true);
+    EXPECT_EQ(host_.events, (std::vector<std::string>{
+                                "status 330", "create contacts http://127.0.0.1:5232/ alice secret",
+                                "status 329", "create calendars http://127.0.0.1:5232/ alice secret"}));
+}
+
+TEST_F(SyncRun, AKindRunsOnlyWhenSettingsAndRequestBothAskForIt) {
+    SetSyncFlag(0x121);
+    Run(0x3, true);
+    EXPECT_EQ(host_.events, (std::vector<std::string>{
+                                "status 329", "create calendars http://127.0.0.1:5232/ alice secret"}));
+    host_.events.clear();
+    SetSyncFlag(0x123);
+    Run(0x2, false);
+    EXPECT_EQ(host_.events, (std::vector<std::string>{
+                                "status 330", "create contacts http://127.0.0.1:5232/ alice secret"}));
+}
+
+TEST_F(SyncRun, AFailedKindDoesNotStopTheOtherAndItsFolderListStillCounts) {
+    host_.scripts[SyncKind::Contacts].results = {{"C1", true}};
+    host_.scripts[SyncKind::Contacts].on_sync = Throw(CAddinException(303));
+    host_.scripts[SyncKind::Calendars].results = {{"K1", false}, {"K2", true}};
+    Run(0x3, true);
+    EXPECT_EQ(host_.events[2], "register C1 1");
+    EXPECT_EQ(host_.events[3], "status 329");
+    EXPECT_EQ(host_.events[5], "register K1 0");
+    EXPECT_EQ(host_.events[6], "register K2 1");
+    ASSERT_NE(driver_.GetContactsFailure(), nullptr);
+    EXPECT_EQ(driver_.GetContactsFailure()->GetCode(), 303u);
+    EXPECT_EQ(driver_.GetCalendarsFailure(), nullptr);
+}
+
+TEST_F(SyncRun, FailureInConstructionIsKeptAndNonAddinFailuresBecomeUnknownError) {
+    host_.scripts[SyncKind::Contacts].on_create = Throw(CAddinException(std::string("broken")));
+    host_.scripts[SyncKind::Calendars].on_sync = [] { throw std::runtime_error("platform fault"); };
+    Run(0x3, true);
+    ASSERT_NE(driver_.GetContactsFailure(), nullptr);
+    EXPECT_EQ(driver_.GetContactsFailure()->GetMessage(), "broken");
+    ASSERT_NE(driver_.GetCalendarsFailure(), nullptr);
+    EXPECT_EQ(driver_.GetCalendarsFailure()->GetCode(), 1u);
+    EXPECT_EQ(driver_.GetCalendarsFailure()->GetMessage(), "Unknown error occurred");
+}
+
+TEST_F(SyncRun, FailuresOfThePreviousRunAreClearedAtTheStart) {
+    host_.scripts[SyncKind::Calendars].on_sync = Throw(CAddinException(400));
+    Run(0x3, true);
+    ASSERT_NE(driver_.GetCalendarsFailure(), nullptr);
+    host_.scripts[SyncKind::Calendars].on_sync = nullptr;
+    Run(0x2, true);  // calendars not run this time: their old failure is gone all the same
+    EXPECT_EQ(driver_.GetCalendarsFailure(), nullptr);
+}
+
+TEST_F(SyncRun, LinesOfTheRunGoToTheRunFile) {
+    SetLogEnabled(true);
+    std::string file_during_run;
+    host_.scripts[SyncKind::Contacts].on_sync = [&] {
+        file_during_run = CurrentLogFileName();
+        Log("inside the run");
+    };
+    Run(0x2, true);
+    EXPECT_NE(file_during_run, "addin.log");
+    EXPECT_NE(LogText(file_during_run).find("inside the run"), std::string::npos);
+    EXPECT_EQ(CurrentLogFileName(), "addin.log");
+}
+
+TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEvent) {
+    SetLogEnabled(true);
+    SyncProc(&driver_, &host_);
+    EXPECT_EQ(host_.events.front(), "CoInitialize");
+    EXPECT_EQ(host_.events[host_.events.size() - 2], "CoUninitialize");
+    EXPECT_EQ(host_.events.back(), "signal");
+    const std::string log = LogText("addin.log");
+    std::size_t at = 0;
+    for (const char* step : {"SyncProc - CoInitialize", "SyncProc - lpParam", "SyncProc - CSynchronizer",
+                             "SyncProc - Sync", "SyncProc - CoUninitialize", "SyncProc - Event check",
+                             "SyncProc - SetEvent", "SyncProc - return"}) {
+        SCOPED_TRACE(step);
+        at = log.find(step, at);
+        EXPECT_NE(at, std::string::npos);
+    }
+}
+
+TEST_F(SyncRun, SyncProcWithoutEventSkipsSetEvent) {
+    SetLogEnabled(true);
+    host_.has_event = false;
+    SyncProc(&driver_, &host_);
+    EXPECT_EQ(LogText("addin.log").find("SyncProc - SetEvent"), std::string::npos);
+    EXPECT_NE(LogText("addin.log").find("SyncProc - return"), std::string::npos);
+}
+
+// The result text and the report.
+
+TEST_F(SyncRun, BothKindsSucceedGiveOneSentence) {
+    Run(0x3, true);
+    EXPECT_EQ(driver_.GetSuccessMessage(), "Contacts and events synchronized successfully.");
+    driver_.ReportResult();
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].caption, "Velmarquin Sync Add-in for Outlook");
+    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
+    EXPECT_EQ(host_.events[host_.events.size() - 2], "enable");
+    EXPECT_EQ(host_.events.back(), "status 302");
+}
+
+TEST_F(SyncRun, OnlyCalendarsOnGivesOnlyTheCalendarPart) {
+    SetSyncFlag(0x121);
+    Run(0x3, true);
+    EXPECT_EQ(driver_.GetSuccessMessage(), "Events synchronized successfully.");
+    SetSyncFlag(0x122);
+    EXPECT_EQ(driver_.GetSuccessMessage(), "Contacts synchronized successfully.");
+    SetSyncFlag(0x120);
+    EXPECT_EQ(driver_.GetSuccessMessage(), "");
+}
+
+TEST_F(SyncRun, ContactFailureTextThenLineFeedThenCalendarSuccessWithErrorIcon) {
+    host_.scripts[SyncKind::Contacts].on_sync =
+        Throw(CAddinException(std::string("\nContacts folder is missing on the server")));
+    Run(0x3, false);
+    EXPECT_EQ(driver_.GetSuccessMessage(),
+              "Contacts synchronization failed: \nContacts folder is missing on the server\n"
+              "Events synchronized successfully.");
+    driver_.ReportResult();  // a timer run that failed still shows its result
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+}
+
+TEST_F(SyncRun, CalendarFailureUsesTheMessageOfItsCode) {
+    host_.scripts[SyncKind::Calendars].on_sync = Throw(CAddinException(202));
+    Run(0x3, true);
+    EXPECT_EQ(
+        driver_.GetSuccessMessage(),
+        "Contacts synchronized successfully.\nEvents synchronization failed: Unable to get subcalendars");
+}
+
+TEST_F(SyncRun, SuccessfulTimerRunShowsNothing) {
+    Run(0x1, false);
+    driver_.ReportResult();
+    EXPECT_TRUE(boxes_.shown.empty());
+    EXPECT_EQ(host_.events.back(), "status 302");
+}
+
+TEST_F(SyncRun, ConnectionAndLogonFailuresAskForTheSettingsContactsFirst) {
+    host_.scripts[SyncKind::Contacts].on_sync = Throw(CAddinException(303));
+    host_.scripts[SyncKind::Calendars].on_sync = Throw(CAddinException(400));
+    Run(0x3, true);
+    boxes_.answer = platform::IDNO;
+    driver_.ReportResult();
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].text,
+              "No connection with the DAV server could be established. Check the settings now?");
+    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_YESNO | platform::MB_ICONQUESTION);
+    EXPECT_NE(host_.events.back(), "first-run dialog");
+}
+
+TEST_F(SyncRun, LogonQuestionFromTheCalendarsWhenContactsGaveNone) {
+    host_.scripts[SyncKind::Contacts].on_sync = Throw(CAddinException(202));
+    host_.scripts[SyncKind::Calendars].on_sync = Throw(CAddinException(400));
+    Run(0x3, true);
+    SetLogEnabled(true);
+    boxes_.answer = platform::IDYES;
+    host_.first_run_answer = platform::IDCANCEL;
+    driver_.ReportResult();
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].text, "Failed to log on DAV server. Check the settings now?");
+    EXPECT_EQ(host_.events.back(), "first-run dialog");
+    EXPECT_NE(LogText("addin.log").find("EndSync - First run dialog cancelled."), std::string::npos);
+}
+
+TEST_F(SyncRun, AnExceptionMadeFromTextIsNeverAConnectionFailure) {
+    host_.scripts[SyncKind::Contacts].on_sync = Throw(CAddinException(std::string("No connection")));
+    Run(0x2, true);
+    driver_.ReportResult();
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+}
+
+// Timer ticks.
+
+TEST_F(SyncRun, CalendarIntervalFiveIsDueOnTheFifthTickAndStaysDue) {
+    SetSyncFlag(0x10B);  // both kinds, calendars every 5 minutes, contacts off
+    for (int tick = 1; tick <= 4; ++tick) {
+        SCOPED_TRACE(tick);
+        EXPECT_EQ(driver_.Proceed(), 0u);
+    }
+    EXPECT_EQ(driver_.Proceed(), 0x1u);
+    EXPECT_EQ(driver_.Proceed(), 0x1u);  // not reset until a run ends
+    EXPECT_EQ(driver_.GetCalendarCount(), 6);
+    EXPECT_EQ(driver_.GetContactCount(), 0);
+}
+
+TEST_F(SyncRun, ProceedLogsTheCountsAfterTheIncrements) {
+    SetLogEnabled(true);
+    SetSyncFlag(0x20B);  // contacts hourly, calendars every 5 minutes
+    driver_.Proceed();
+    EXPECT_NE(LogText("addin.log").find("Proceed CalendarCount = 1 ContactCount = 1 flag = 0"),
+              std::string::npos);
+}
+
+TEST_F(SyncRun, BothKindsDueTogether) {
+    SetSyncFlag(0x208);
+    for (int tick = 1; tick < 60; ++tick)
+        (void)driver_.Proceed();
+    EXPECT_EQ(driver_.Proceed(), 0x3u);
+}
+
+TEST_F(SyncRun, ButtonRunResetsBothCountsTimerRunOnlyItsKinds) {
+    SetSyncFlag(0x20B);
+    for (int tick = 0; tick < 3; ++tick)
+        (void)driver_.Proceed();
+    driver_.ResetCounters(0x1, false);
+    EXPECT_EQ(driver_.GetCalendarCount(), 0);
+    EXPECT_EQ(driver_.GetContactCount(), 3);
+    driver_.ResetCounters(0x1, true);
+    EXPECT_EQ(driver_.GetContactCount(), 0);
+}
+
+}  // namespace
