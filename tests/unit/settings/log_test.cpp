@@ -84,6 +84,14 @@ TEST_F(LogFile, LinesAreLostUntilTheMakerFolderExists) {
     EXPECT_EQ(Read("addin.log").find("lost"), std::string::npos);
 }
 
+TEST_F(LogFile, WithoutAppDataLinesGoToTheVelsyncHome) {
+    SetLogEnabled(true);
+    setenv("APPDATA", "", 1);
+    Log("no appdata");
+    EXPECT_NE(testing_support::ReadFileOrEmpty(home_.root() + "/home/addin.log").find("no appdata"),
+              std::string::npos);
+}
+
 TEST_F(LogFile, LongLinesAreCutAt262143Characters) {
     SetLogEnabled(true);
     const std::string huge(300000, 'x');
