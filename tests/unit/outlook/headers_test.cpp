@@ -1,0 +1,105 @@
+// Every interface header compiles on its own and the holder counts references as COM does.
+#include <gtest/gtest.h>
+
+#include "outlook/application.h"
+#include "outlook/appointment_item.h"
+#include "outlook/com_ptr.h"
+#include "outlook/command_bar.h"
+#include "outlook/command_bar_button.h"
+#include "outlook/command_bar_controls.h"
+#include "outlook/command_bars.h"
+#include "outlook/contact_item.h"
+#include "outlook/dist_list_item.h"
+#include "outlook/exception.h"
+#include "outlook/exceptions.h"
+#include "outlook/explorer.h"
+#include "outlook/folder.h"
+#include "outlook/folders.h"
+#include "outlook/items.h"
+#include "outlook/mapi_message.h"
+#include "outlook/namespace.h"
+#include "outlook/property_accessor.h"
+#include "outlook/property_pages.h"
+#include "outlook/recipient.h"
+#include "outlook/recipients.h"
+#include "outlook/recurrence_pattern.h"
+#include "outlook/status.h"
+#include "outlook/storage_item.h"
+#include "outlook/time_zone.h"
+#include "outlook/time_zones.h"
+#include "outlook/user_properties.h"
+#include "outlook/user_property.h"
+
+namespace {
+
+// A minimal object that answers to IDispatch only, counting its references.
+class CountedObject : public outlook::IDispatch {
+  public:
+    explicit CountedObject(int* destroyed) : destroyed_(destroyed) {}
+    std::uint32_t AddRef() override { return ++refs_; }
+    std::uint32_t Release() override {
+        std::uint32_t left = --refs_;
+        if (left == 0) {
+            ++*destroyed_;
+            delete this;
+        }
+        return left;
+    }
+    HRESULT QueryInterface(outlook::Iid iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        if (iid == outlook::IDispatch::kIid || iid == outlook::IUnknown::kIid) {
+            *out = static_cast<outlook::IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    std::uint32_t refs() const { return refs_; }
+
+  private:
+    ~CountedObject() = default;
+    std::uint32_t refs_ = 0;
+    int* destroyed_;
+};
+
+TEST(ComPtr, CopiesAddAndResetsRelease) {
+    int destroyed = 0;
+    auto* raw = new CountedObject(&destroyed);
+    {
+        outlook::ComPtr<CountedObject> first(raw);
+        EXPECT_EQ(raw->refs(), 1u);
+        outlook::ComPtr<CountedObject> second = first;
+        EXPECT_EQ(raw->refs(), 2u);
+        outlook::ComPtr<CountedObject> moved = std::move(second);
+        EXPECT_EQ(raw->refs(), 2u);
+        EXPECT_FALSE(second);
+        first = nullptr;
+        EXPECT_EQ(raw->refs(), 1u);
+        EXPECT_EQ(destroyed, 0);
+    }
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST(ComPtr, AsGivesTheInterfaceOrNoInterface) {
+    int destroyed = 0;
+    outlook::ComPtr<CountedObject> object(new CountedObject(&destroyed));
+    outlook::ComPtr<outlook::IDispatch> dispatch;
+    EXPECT_EQ(object.As(&dispatch), S_OK);
+    EXPECT_TRUE(dispatch);
+    EXPECT_EQ(object->refs(), 2u);
+
+    outlook::ComPtr<outlook::AppointmentItem> appointment;
+    EXPECT_EQ(object.As(&appointment), E_NOINTERFACE);
+    EXPECT_FALSE(appointment);
+    EXPECT_EQ(object->refs(), 2u);
+
+    outlook::ComPtr<outlook::IDispatch> empty;
+    EXPECT_EQ(empty.As(&dispatch), E_POINTER);
+    EXPECT_FALSE(dispatch);
+    EXPECT_EQ(object->refs(), 1u);
+}
+
+}  // namespace
