@@ -1,0 +1,62 @@
+// The iCalendar side of one server event: its text, the content lines of its VEVENT, its VTIMEZONE
+// definitions and the VEVENTs of its changed occurrences.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ical/ical_line.h"
+#include "ical/time_zone_definition.h"
+#include "platform/date_time.h"
+
+class CCalDavEvent {
+  public:
+    // Keeps the text, reads its VEVENTs (ParseICal) and its VTIMEZONEs.
+    void SetICal(std::string_view text);
+    const std::string& GetICal() const { return m_text; }
+
+    // Fills the lines from the text's VEVENTs: the series master (the first VEVENT without
+    // RECURRENCE-ID, else the first) gives this event's lines, every other VEVENT becomes a changed
+    // occurrence. Of a VALARM only TRIGGER is kept. Hostile text is read as far as it goes: at most 1000
+    // VEVENTs and 10000 lines per VEVENT are kept, a missing END closes at the end of the text, and each
+    // such cut writes a log line.
+    void ParseICal(std::string_view text);
+
+    const std::vector<CICalLine>& Lines() const { return m_lines; }
+    // The first line of that name (ASCII case ignored), or null. Ownership: owned by this event.
+    const CICalLine* FindLine(std::string_view name) const;
+    // The value of the first line of that name, or "".
+    std::string GetPropertyValue(std::string_view name) const;
+
+    // LAST-MODIFIED read as UTC and given in local time; the zero date (1899-12-30) when it is absent or
+    // unreadable, so that every comparison takes the event as old.
+    platform::DateTime GetLastModified() const;
+
+    const std::vector<std::shared_ptr<CCalDavEvent>>& ChangedOccurrences() const { return m_changed; }
+
+    // The VTIMEZONE definitions of the text, shared with the changed occurrences.
+    const std::vector<CTimeZoneDefinition>& TimeZones() const { return *m_zones; }
+    // The definition whose TZID equals `tzid`, or null. Ownership: owned by this event.
+    const CTimeZoneDefinition* FindTimeZone(std::string_view tzid) const;
+
+    // The user's own address (the account e-mail address), to tell the organizer's role from an
+    // attendee's. Passed on to the changed occurrences.
+    void SetOwnerAddress(const std::string& address);
+    const std::string& OwnerAddress() const { return m_owner_address; }
+
+    // OlResponseStatus of a PARTSTAT text (ASCII case ignored): "" 0, "ORGANIZER" 1, "TENTATIVE" 2,
+    // "ACCEPTED" 3, "DECLINED" 4, anything else -1.
+    static int MeetingResponseStatusStringToInt(std::string_view status);
+    // OlBusyStatus for an OlResponseStatus: tentative 1, accepted 2 (busy), anything else 0 (free).
+    static int IntResponseStatusToIntBusyStatus(int status);
+
+  private:
+    std::string m_text;
+    std::vector<CICalLine> m_lines;
+    std::vector<std::shared_ptr<CCalDavEvent>> m_changed;
+    std::shared_ptr<std::vector<CTimeZoneDefinition>> m_zones =
+        std::make_shared<std::vector<CTimeZoneDefinition>>();
+    std::string m_owner_address;
+};

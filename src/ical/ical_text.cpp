@@ -1,0 +1,133 @@
+#include "ical/ical_text.h"
+
+#include "platform/text.h"
+
+namespace ical {
+namespace {
+
+constexpr std::size_t kLineUnits = 75;
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+}  // namespace
+
+std::string EscapeNewlines(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "\\n";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string EscapeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\\' || c == ',' || c == ';')
+            out += '\\';
+        out += c;
+    }
+    return EscapeNewlines(out);
+}
+
+std::string FoldLine(std::string_view name_with_colon, std::string_view value) {
+    const std::u16string units = platform::Utf8ToUtf16(value);
+    const std::size_t name_units = platform::Utf16Length(name_with_colon);
+    std::string out(name_with_colon);
+    std::size_t limit = name_units < kLineUnits ? kLineUnits - name_units : 1;
+    std::size_t pos = 0;
+    while (units.size() - pos > limit) {
+        std::size_t take = limit;
+        if (take > 1 && IsHighSurrogate(units[pos + take - 1]))
+            --take;
+        out += platform::Utf16ToUtf8(std::u16string_view(units).substr(pos, take));
+        out += "\r\n\t";
+        pos += take;
+        limit = kLineUnits;
+    }
+    out += platform::Utf16ToUtf8(std::u16string_view(units).substr(pos));
+    out += "\r\n";
+    return out;
+}
+
+std::string UnescapeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[i + 1];
+        if (next == '\\' || next == ',' || next == ';') {
+            out += next;
+            ++i;
+        } else if (next == 'n' || next == 'N') {
+            out += "\r\n";
+            ++i;
+        } else if (next == 'r' && text.substr(i + 2, 2) == "\\n") {
+            out += "\r\n";
+            i += 3;
+        } else {
+            out += '\\';
+        }
+    }
+    return out;
+}
+
+std::string UnescapeNewlines(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[i + 1];
+        if (next == 'n' || next == 'N') {
+            out += "\r\n";
+            ++i;
+        } else if (next == 'r' && text.substr(i + 2, 2) == "\\n") {
+            out += "\r\n";
+            i += 3;
+        } else {
+            // Keeps escaped pairs whole, so "\\n" stays an escaped backslash and a letter.
+            out += text.substr(i, 2);
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> UnfoldLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view physical = text.substr(start, end - start);
+        if (!physical.empty() && physical.back() == '\r')
+            physical.remove_suffix(1);
+        start = end + 1;
+        if (!physical.empty() && (physical[0] == ' ' || physical[0] == '\t') && !lines.empty())
+            lines.back().append(physical.substr(1));
+        else if (!physical.empty())
+            lines.emplace_back(physical);
+    }
+    return lines;
+}
+
+}  // namespace ical

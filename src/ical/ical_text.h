@@ -1,0 +1,34 @@
+// Escaping, unescaping and folding of iCalendar text values.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ical {
+
+// Newlines as the two characters backslash n: CR LF, then any lone LF or lone CR (a bare CR inside a
+// content line is not valid iCalendar and some readers end the line there).
+std::string EscapeNewlines(std::string_view text);
+
+// Backslash, comma and semicolon get a backslash before them, then newlines are escaped.
+std::string EscapeText(std::string_view text);
+
+// One content line "name:value" + CR LF. When it is longer than 75 UTF-16 code units, CR LF TAB is put
+// in after the first 75 units and after every further 75 units of value, one unit earlier wherever the
+// cut would split a surrogate pair.
+std::string FoldLine(std::string_view name_with_colon, std::string_view value);
+
+// Reverses EscapeText in one pass: \\ \, \; and \n (or \N) become backslash, comma, semicolon and CR LF.
+// A backslash before any other character stays as it is.
+std::string UnescapeText(std::string_view text);
+
+// Only the newline escapes, in one pass: \n, \N and \r\n become CR LF; \\ and other pairs stay as they
+// are, so an escaped backslash followed by n is not taken for a newline.
+std::string UnescapeNewlines(std::string_view text);
+
+// The logical lines of a text: cut at each LF (a CR before it dropped); a line that begins with a TAB
+// or a SPACE continues the one before it without that first character. Empty lines are dropped.
+std::vector<std::string> UnfoldLines(std::string_view text);
+
+}  // namespace ical
