@@ -1,0 +1,92 @@
+#include "dav/dav_server.h"
+
+#include "dav/xml_helpers.h"
+#include "platform/text.h"
+#include "platform/url.h"
+
+namespace {
+
+constexpr const char* kPrincipalBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propfind xmlns:D=\"DAV:\" xmlns:C=\"DAV:\"><D:prop>"
+    "<C:current-user-principal/></D:prop></D:propfind>";
+
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           platform::EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+std::string ContentTypeOfBody(std::string_view body) {
+    if (body.rfind("\xEF\xBB\xBF", 0) == 0)
+        body.remove_prefix(3);
+    body = platform::TrimWhitespace(body);
+    if (body.empty())
+        return {};
+    if (body.front() == '<')
+        return "application/xml; charset=utf-8";
+    if (StartsWithIgnoreCase(body, "BEGIN:VCALENDAR"))
+        return "text/calendar; charset=utf-8";
+    if (StartsWithIgnoreCase(body, "BEGIN:VCARD"))
+        return "text/vcard; charset=utf-8";
+    return {};
+}
+
+CDavServer::CDavServer(std::string server_url, std::string user, std::string password)
+    : CDavServer(std::move(server_url), std::move(user), std::move(password), HttpRequestFactory()) {}
+
+CDavServer::CDavServer(std::string server_url, std::string user, std::string password,
+                       HttpRequestFactory factory)
+    : m_server_url(std::move(server_url)),
+      m_user(std::move(user)),
+      m_password(std::move(password)),
+      m_factory(std::move(factory)) {}
+
+std::string CDavServer::ProcessRequest(const DavRequest& request) {
+    CWebClient client = m_factory ? CWebClient(m_factory) : CWebClient();
+    const std::string url = BuildRequestUrl(request.url);
+    client.Open(request.method, url, m_user, m_password);
+    client.SetUserAgent();
+    bool has_content_type = false;
+    for (const auto& [name, value] : request.headers) {
+        client.AddHeader(name, value);
+        has_content_type = has_content_type || platform::EqualsIgnoreAsciiCase(name, "Content-Type");
+    }
+    // Xandikos refuses an XML body without a type (415).
+    if (!has_content_type) {
+        const std::string content_type = ContentTypeOfBody(request.body);
+        if (!content_type.empty())
+            client.AddHeader("Content-Type", content_type);
+    }
+    std::string response;
+    (void)client.SendXml(CWebClient::ConvertUtf16ToUtf8(request.body), &response);
+    return CWebClient::ConvertUtf8ToUtf16(response);
+}
+
+std::string CDavServer::ProcessRequest(std::string_view method, std::string_view url, std::string_view body) {
+    return ProcessRequest(DavRequest{std::string(method), std::string(url), std::string(body), {}});
+}
+
+std::string CDavServer::GetCurrentUserPrincipal() {
+    if (!m_principal.empty())
+        return m_principal;
+    // Without Depth, Xandikos takes infinity and lists every item below the URL.
+    DavRequest request{"PROPFIND", "", kPrincipalBody, {{"Depth", "0"}}};
+    const XmlNodePtr document = LoadXml(ProcessRequest(request));
+    m_principal =
+        SelectText(document, "/d:multistatus/d:response/d:propstat/d:prop/d:current-user-principal/d:href");
+    return m_principal;
+}
+
+std::string CDavServer::BuildRequestUrl(std::string_view request_url) const {
+    platform::UrlParts parts;
+    if (FAILED(platform::CrackUrl(m_server_url, &parts)))
+        return std::string(request_url);
+    std::string base = parts.path;
+    if (!base.empty() && base.back() == '/')
+        base.pop_back();
+    if (request_url.substr(0, base.size()) == base)
+        base.clear();
+    parts.path = base + std::string(request_url);
+    return platform::ComposeUrl(parts);
+}

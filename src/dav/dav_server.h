@@ -1,0 +1,43 @@
+// The account's view of the DAV server: server URL and credentials, the one place every DAV request goes
+// through, and the current user's principal.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "dav/dav_request.h"
+#include "dav/web_client.h"
+
+class CDavServer {
+  public:
+    CDavServer(std::string server_url, std::string user, std::string password);
+    // The same with the request objects made by `factory` (tests).
+    CDavServer(std::string server_url, std::string user, std::string password, HttpRequestFactory factory);
+
+    // One exchange through a fresh CWebClient; returns the response body as text. A request with a body
+    // and no Content-Type of its own gets one by the body's kind (XML, iCalendar, vCard).
+    // Throws: the CAddinExceptions of CWebClient; every status that returns is a success.
+    std::string ProcessRequest(const DavRequest& request);
+    std::string ProcessRequest(std::string_view method, std::string_view url, std::string_view body);
+
+    // The href of the current user's principal (asked with Depth: 0), cached once found; "" when the
+    // answer has none (asked again next time). Throws: as ProcessRequest.
+    std::string GetCurrentUserPrincipal();
+
+    // A server path joined to the server URL: the server URL's path is put in front unless the path
+    // already starts with it. A server URL that cannot be split leaves the request url as it is.
+    std::string BuildRequestUrl(std::string_view request_url) const;
+
+    const std::string& GetServerUrl() const { return m_server_url; }
+
+  private:
+    std::string m_server_url;
+    std::string m_user;
+    std::string m_password;
+    std::string m_principal;
+    HttpRequestFactory m_factory;
+};
+
+// "application/xml; charset=utf-8", "text/calendar; charset=utf-8" or "text/vcard; charset=utf-8" by the
+// body's first text; "" when the body is empty or of another kind.
+std::string ContentTypeOfBody(std::string_view body);
