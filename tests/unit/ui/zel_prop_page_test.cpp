@@ -1,0 +1,166 @@
+#include "ui/zel_prop_page.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/message_box.h"
+#include "settings/addin_exception.h"
+#include "settings/settings_manager.h"
+#include "support/scripted_dialog_window.h"
+#include "support/temp_home.h"
+#include "ui/dialog_ids.h"
+
+namespace {
+
+using testing_support::ScriptedDialogWindow;
+
+class RecordingBoxes : public platform::MessageBoxService {
+  public:
+    int Show(const std::string& text, const std::string& caption, unsigned flags) override {
+        shown.push_back({text, caption, flags});
+        return platform::IDOK;
+    }
+    struct Box {
+        std::string text, caption;
+        unsigned flags;
+    };
+    std::vector<Box> shown;
+};
+
+class OptionsPage : public ::testing::Test {
+  protected:
+    void SetUp() override { platform::SetMessageBoxService(&boxes_); }
+    void TearDown() override { platform::SetMessageBoxService(nullptr); }
+
+    void Store(std::uint32_t flag) {
+        CSettingsManager settings;
+        settings.SetUrl("http://dav.example/");
+        settings.SetEmail("alice@example.org");
+        settings.SetLogin("login-kept");
+        settings.SetPassword(" pw ");
+        settings.SetSyncFlag(flag);
+        settings.Save();
+    }
+    static CSettingsManager Stored() {
+        CSettingsManager settings;
+        settings.Create();
+        return settings;
+    }
+
+    testing_support::TempHome home_;
+    RecordingBoxes boxes_;
+    std::vector<std::string> tested_;
+    CZelPropPage page_{[this](const std::string& url, const std::string& user, const std::string& password) {
+        tested_.push_back(url + "|" + user + "|" + password);
+        if (password != "right")
+            throw CAddinException(400);
+    }};
+    ScriptedDialogWindow window_;
+    int status_changes_ = 0;
+};
+
+TEST_F(OptionsPage, FillShowsTheStoredSettingsAndVersion) {
+    Store(0x209);
+    page_.OnInitDialog(window_);
+    EXPECT_EQ(window_.GetControlText(IDC_URL), "http://dav.example/");
+    EXPECT_EQ(window_.GetControlText(IDC_EMAIL), "alice@example.org");
+    EXPECT_EQ(window_.GetControlText(IDC_PASSWORD), " pw ");
+    EXPECT_TRUE(window_.IsChecked(IDC_SYNC_CALENDAR));
+    EXPECT_FALSE(window_.IsChecked(IDC_SYNC_CONTACTS));
+    EXPECT_EQ(window_.SelectedText(IDC_CALENDAR_INTERVAL), "5");
+    EXPECT_EQ(window_.SelectedText(IDC_CONTACT_INTERVAL), "1");
+    EXPECT_EQ(window_.controls[IDC_CALENDAR_INTERVAL].items.size(), 6u);
+    EXPECT_EQ(window_.controls[IDC_CONTACT_INTERVAL].items.size(), 5u);
+    EXPECT_EQ(window_.GetControlText(IDC_VERSION).rfind("Velmarquin Sync Add-in for Outlook\r\nVersion ", 0),
+              0u);
+    EXPECT_FALSE(page_.Dirty());
+}
+
+TEST_F(OptionsPage, SeveralIntervalBitsSelectNothing) {
+    Store(0x1C83);  // contact bits 0x400|0x800|0x1000 match no single item
+    page_.OnInitDialog(window_);
+    EXPECT_EQ(window_.SelectedText(IDC_CONTACT_INTERVAL), "");
+    EXPECT_EQ(window_.SelectedText(IDC_CALENDAR_INTERVAL), "60");
+}
+
+TEST_F(OptionsPage, UserChangesMarkDirtyAndNotifyTheSite) {
+    Store(0x123);
+    page_.SetStatusChangeListener([this] { ++status_changes_; });
+    page_.OnInitDialog(window_);
+    page_.OnCommand(window_, IDC_URL, platform::BN_CLICKED);  // not a change notification
+    EXPECT_FALSE(page_.Dirty());
+    page_.OnCommand(window_, IDC_EMAIL, platform::EN_CHANGE);
+    EXPECT_TRUE(page_.Dirty());
+    EXPECT_EQ(status_changes_, 1);
+    page_.OnCommand(window_, IDC_CALENDAR_INTERVAL, platform::CBN_SELCHANGE);
+    EXPECT_EQ(status_changes_, 2);
+}
+
+TEST_F(OptionsPage, UncheckingContactsDisablesItsListAndApplyKeepsTheIntervalBits) {
+    Store(0x20B);
+    page_.OnInitDialog(window_);
+    window_.SetChecked(IDC_SYNC_CONTACTS, false);
+    page_.OnCommand(window_, IDC_SYNC_CONTACTS, platform::BN_CLICKED);
+    EXPECT_FALSE(window_.IsEnabled(IDC_CONTACT_INTERVAL));
+    EXPECT_TRUE(page_.Dirty());
+    page_.Apply(window_);
+    EXPECT_FALSE(page_.Dirty());
+    EXPECT_EQ(Stored().GetSyncFlag(), 0x209u);
+    window_.SetChecked(IDC_SYNC_CONTACTS, true);
+    page_.OnCommand(window_, IDC_SYNC_CONTACTS, platform::BN_CLICKED);
+    EXPECT_TRUE(window_.IsEnabled(IDC_CONTACT_INTERVAL));
+}
+
+TEST_F(OptionsPage, ApplyTrimsUrlAndEmailButNotThePasswordAndKeepsLogin) {
+    Store(0x123);
+    page_.OnInitDialog(window_);
+    window_.SetControlText(IDC_URL, "  http://127.0.0.1:5232/ \t");
+    window_.SetControlText(IDC_EMAIL, " bob ");
+    window_.SetControlText(IDC_PASSWORD, " spaced ");
+    page_.Apply(window_);
+    EXPECT_EQ(window_.GetControlText(IDC_URL), "http://127.0.0.1:5232/");
+    const CSettingsManager stored = Stored();
+    EXPECT_EQ(stored.GetUrl(), "http://127.0.0.1:5232/");
+    EXPECT_EQ(stored.GetEmail(), "bob");
+    EXPECT_EQ(stored.GetPassword(), " spaced ");
+    EXPECT_EQ(stored.GetLogin(), "login-kept");
+}
+
+TEST_F(OptionsPage, ListWithoutSelectionContributesNothing) {
+    Store(0x123);
+    page_.OnInitDialog(window_);
+    window_.controls[IDC_CALENDAR_INTERVAL].selected.reset();
+    page_.Apply(window_);
+    // Nothing selected for calendars: the stored flag has no calendar interval, and the next load repairs it.
+    CSettingsManager stored = Stored();
+    EXPECT_EQ(stored.GetSyncFlag(), 0x123u);
+}
+
+TEST_F(OptionsPage, ConnectionTestReportsSuccessAndRestoresTheButton) {
+    Store(0x123);
+    page_.OnInitDialog(window_);
+    window_.SetControlText(IDC_URL, " http://127.0.0.1/ ");
+    window_.SetControlText(IDC_PASSWORD, "right");
+    page_.OnCommand(window_, IDC_TEST_CONNECTION, platform::BN_CLICKED);
+    ASSERT_EQ(tested_.size(), 1u);
+    EXPECT_EQ(tested_[0], "http://127.0.0.1/|alice@example.org|right");
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].text, "Connection successful. Login/password valid.");
+    EXPECT_EQ(boxes_.shown[0].caption, "Velmarquin Sync Add-in for Outlook");
+    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_ICONINFORMATION);
+    EXPECT_EQ(window_.GetControlText(IDC_TEST_CONNECTION), "Test Connection");
+    EXPECT_TRUE(window_.IsEnabled(IDC_TEST_CONNECTION));
+    EXPECT_EQ(Stored().GetUrl(), "http://dav.example/") << "the test saves nothing";
+}
+
+TEST_F(OptionsPage, ConnectionTestWithWrongPasswordShowsTheLoginFailure) {
+    Store(0x123);
+    page_.OnInitDialog(window_);
+    window_.SetControlText(IDC_PASSWORD, "wrong");
+    page_.OnCommand(window_, IDC_TEST_CONNECTION, platform::BN_CLICKED);
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].text, "Failed to log in on the DAV server");
+    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_ICONERROR);
+    EXPECT_TRUE(window_.IsEnabled(IDC_TEST_CONNECTION));
+}
+
+}  // namespace
