@@ -7,6 +7,7 @@
 
 class CFirstRunDlg : public platform::DialogHandler {
   public:
+    CFirstRunDlg() = default;
     explicit CFirstRunDlg(ConnectionTest test_connection) : m_page(std::move(test_connection)) {}
 
     // Shows the dialog modally: IDOK (the page applied when dirty) or IDCANCEL (nothing saved).

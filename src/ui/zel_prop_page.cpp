@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "dav/dav_server.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
@@ -41,6 +42,11 @@ std::string VersionLine() {
 }
 
 }  // namespace
+
+void TestDavConnection(const std::string& url, const std::string& user, const std::string& password) {
+    CDavServer server(url, user, password);
+    server.GetCurrentUserPrincipal();
+}
 
 void CZelPropPage::OnInitDialog(platform::DialogWindow& window) {
     m_loading = true;

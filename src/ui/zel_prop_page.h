@@ -11,8 +11,12 @@
 using ConnectionTest =
     std::function<void(const std::string& url, const std::string& user, const std::string& password)>;
 
+// The real test: the current-user-principal request of the account.
+void TestDavConnection(const std::string& url, const std::string& user, const std::string& password);
+
 class CZelPropPage : public platform::DialogHandler {
   public:
+    CZelPropPage() : CZelPropPage(TestDavConnection) {}
     explicit CZelPropPage(ConnectionTest test_connection) : m_testConnection(std::move(test_connection)) {}
 
     // Fills the controls from the stored settings (WM_INITDIALOG).
