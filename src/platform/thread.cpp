@@ -1,0 +1,61 @@
+#include "platform/thread.h"
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <system_error>
+
+namespace platform {
+
+struct Thread::State {
+    Procedure procedure;
+    std::atomic<DWORD> exit_code{STILL_ACTIVE};
+    Event finished{true, false};
+};
+
+DWORD GetCurrentThreadId() {
+    return static_cast<DWORD>(syscall(SYS_gettid));
+}
+
+LONG Thread::Start(Procedure procedure, std::unique_ptr<Thread>* thread) {
+    try {
+        auto state = std::make_shared<State>();
+        state->procedure = std::move(procedure);
+        std::unique_ptr<Thread> started(new Thread(state));
+        // The thread keeps its own reference: the handle may be closed while it runs.
+        started->m_thread = std::thread([state] {
+            const unsigned code = state->procedure();
+            state->procedure = nullptr;
+            state->exit_code = code;
+            state->finished.Set();
+        });
+        *thread = std::move(started);
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (const std::system_error&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return ERROR_SUCCESS;
+}
+
+Thread::~Thread() {
+    if (!m_thread.joinable())
+        return;
+    // A finished thread is joined so its resources go now; a running one (or the thread closing its own
+    // handle) is let go.
+    if (m_state->exit_code != STILL_ACTIVE && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+    else
+        m_thread.detach();
+}
+
+DWORD Thread::GetExitCode() const {
+    return m_state->exit_code;
+}
+
+DWORD Thread::Wait(DWORD timeout_ms) {
+    return m_state->finished.Wait(timeout_ms);
+}
+
+}  // namespace platform
