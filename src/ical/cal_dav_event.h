@@ -11,6 +11,12 @@
 #include "ical/time_zone_definition.h"
 #include "platform/date_time.h"
 
+class COutlookEvent;
+namespace outlook {
+class Application;
+class AppointmentItem;
+}  // namespace outlook
+
 class CCalDavEvent {
   public:
     // Keeps the text, reads its VEVENTs (ParseICal) and its VTIMEZONEs.
@@ -46,6 +52,15 @@ class CCalDavEvent {
     void SetOwnerAddress(const std::string& address);
     const std::string& OwnerAddress() const { return m_owner_address; }
 
+    // Writes the event into the target's appointment: all-day flag, start and end (in the TZID's Outlook
+    // zone, by the VTIMEZONE's rules, or as UTC or floating local time), texts, importance, busy status,
+    // recurrence with its deleted occurrences, reminder, attendees and meeting state, then each changed
+    // occurrence into its Outlook occurrence. The item is saved after the recurrence, after each EXDATE
+    // line and after the meeting properties; the caller saves it at the end. Without DTSTART only the
+    // changed occurrences are applied. Nothing in the text makes it fail: what cannot be read or put is
+    // logged and skipped.
+    void InitOutlookEvent(const std::shared_ptr<COutlookEvent>& target) const;
+
     // OlResponseStatus of a PARTSTAT text (ASCII case ignored): "" 0, "ORGANIZER" 1, "TENTATIVE" 2,
     // "ACCEPTED" 3, "DECLINED" 4, anything else -1.
     static int MeetingResponseStatusStringToInt(std::string_view status);
@@ -53,6 +68,15 @@ class CCalDavEvent {
     static int IntResponseStatusToIntBusyStatus(int status);
 
   private:
+    void ApplyTimes(outlook::AppointmentItem* item, outlook::Application* application) const;
+    void ApplyTexts(outlook::AppointmentItem* item) const;
+    void ApplyRecurrence(const std::shared_ptr<COutlookEvent>& target,
+                         outlook::Application* application) const;
+    void ApplyReminder(outlook::AppointmentItem* item) const;
+    void ApplyAttendees(outlook::AppointmentItem* item) const;
+    void ApplyChangedOccurrences(const std::shared_ptr<COutlookEvent>& target,
+                                 outlook::Application* application) const;
+
     std::string m_text;
     std::vector<CICalLine> m_lines;
     std::vector<std::shared_ptr<CCalDavEvent>> m_changed;
