@@ -1,0 +1,38 @@
+// The scripted HTTP server (scripts/servers/scripted-server.py) for statuses and faults real servers do
+// not produce on demand. Scenarios live in tests/data/dav/.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace testing_support {
+
+class ScriptedHttpServer {
+  public:
+    ScriptedHttpServer() = default;
+    ~ScriptedHttpServer();
+    ScriptedHttpServer(const ScriptedHttpServer&) = delete;
+    ScriptedHttpServer& operator=(const ScriptedHttpServer&) = delete;
+
+    // Starts the server on the scenario file (a name in tests/data/dav/ or a path); waits at most 10 s
+    // for its port. False with the reason in `error`.
+    bool Start(const std::string& scenario, std::string* error);
+    // Ends the server and removes its state folder.
+    void Stop();
+
+    // "http://127.0.0.1:PORT"
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+    int port() const { return m_port; }
+
+    // "done" once every exchange of the scenario happened as scripted, "pending N" or "mismatch: ..."
+    // otherwise. Waits at most 5 s for "done".
+    std::string Result() const;
+
+  private:
+    pid_t m_pid = -1;
+    int m_port = 0;
+    std::string m_state_dir;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,155 @@
+#include "dav/dav_server.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_http_request.h"
+#include "settings/addin_exception.h"
+
+namespace {
+
+using dav_test::FakeAnswer;
+using dav_test::FakeServer;
+using Headers = std::vector<std::pair<std::string, std::string>>;
+
+constexpr const char* kPrincipalBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?><D:propfind xmlns:D=\"DAV:\" xmlns:C=\"DAV:\"><D:prop>"
+    "<C:current-user-principal/></D:prop></D:propfind>";
+
+std::string PrincipalAnswer(const std::string& href) {
+    return "<multistatus xmlns=\"DAV:\"><response><href>/</href><propstat><prop><current-user-principal>" +
+           (href.empty() ? std::string() : "<href>" + href + "</href>") +
+           "</current-user-principal></prop></propstat></response></multistatus>";
+}
+
+class DavServer : public ::testing::Test {
+  protected:
+    CDavServer Server(const std::string& url) {
+        return CDavServer(url, "alice", "secret", dav_test::FactoryFor(fake_));
+    }
+    std::shared_ptr<FakeServer> fake_ = std::make_shared<FakeServer>();
+};
+
+TEST_F(DavServer, BuildRequestUrlJoinsServerPathAndRequestPath) {
+    struct Row {
+        const char* server;
+        const char* request;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"https://h/dav/", "/dav/calendars/u/", "https://h/dav/calendars/u/"},
+        {"https://h/dav/", "/calendars/u/", "https://h/dav/calendars/u/"},
+        {"https://h:8443/", "", "https://h:8443"},
+        {"https://h:443/dav", "", "https://h/dav"},
+        {"http://h:80/", "/alice/", "http://h/alice/"},
+        {"http://127.0.0.1:5232/", "/alice/calendar/", "http://127.0.0.1:5232/alice/calendar/"},
+        {"http://h", "/alice/", "http://h/alice/"},
+        {"http://h/dav/", "", "http://h/dav"},
+        {"http://h/Dav/", "/dav/x/", "http://h/Dav/dav/x/"},
+        {"http://h/dav/?a=b", "/x/", "http://h/dav/x/?a=b"},
+        {"http://u:pw@h:8080/dav/", "/x/", "http://u:pw@h:8080/dav/x/"},
+        {"http://h/p%20q/", "/r%40s/", "http://h/p%20q/r%40s/"},
+        {"http://[::1]:8008/", "/a/", "http://[::1]:8008/a/"},
+        {"h/dav/", "/x/", "/x/"},
+        {"", "/x/", "/x/"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.server) + " + " + row.request);
+        EXPECT_EQ(Server(row.server).BuildRequestUrl(row.request), row.expected);
+    }
+}
+
+TEST_F(DavServer, LongUrlsAreJoinedWhole) {
+    const std::string segment(600, 'a');
+    EXPECT_EQ(Server("http://h/dav/").BuildRequestUrl("/" + segment + "/"), "http://h/dav/" + segment + "/");
+}
+
+TEST_F(DavServer, PrincipalRequestIsExactAndCached) {
+    fake_->answers = {FakeAnswer{S_OK, 207, {}, PrincipalAnswer("/alice/"), S_OK}};
+    CDavServer server = Server("http://127.0.0.1:5232/dav/");
+    EXPECT_EQ(server.GetCurrentUserPrincipal(), "/alice/");
+    EXPECT_EQ(server.GetCurrentUserPrincipal(), "/alice/");
+    ASSERT_EQ(fake_->sent.size(), 1u);
+    const dav_test::SentRequest& sent = fake_->sent[0];
+    EXPECT_EQ(sent.method, "PROPFIND");
+    EXPECT_EQ(sent.url, "http://127.0.0.1:5232/dav");
+    EXPECT_EQ(sent.body, kPrincipalBody);
+    const Headers expected = {{"User-Agent", "Velmarquin Harrowgate/1.0"},
+                              {"Depth", "0"},
+                              {"Content-Type", "application/xml; charset=utf-8"}};
+    EXPECT_EQ(sent.headers, expected);
+}
+
+TEST_F(DavServer, PrincipalMissingIsAskedAgain) {
+    fake_->answers = {FakeAnswer{S_OK, 207, {}, PrincipalAnswer(""), S_OK},
+                      FakeAnswer{S_OK, 207, {}, "not xml", S_OK},
+                      FakeAnswer{S_OK, 207, {}, PrincipalAnswer("/p/"), S_OK}};
+    CDavServer server = Server("http://h/");
+    EXPECT_EQ(server.GetCurrentUserPrincipal(), "");
+    EXPECT_EQ(server.GetCurrentUserPrincipal(), "");
+    EXPECT_EQ(server.GetCurrentUserPrincipal(), "/p/");
+    EXPECT_EQ(fake_->sent.size(), 3u);
+}
+
+TEST_F(DavServer, PrincipalFailuresPassThrough) {
+    fake_->answers = {FakeAnswer{S_OK, 405, {}, "", S_OK}};
+    CDavServer server = Server("http://h/");
+    try {
+        (void)server.GetCurrentUserPrincipal();
+        FAIL() << "no exception";
+    } catch (const CAddinException& error) {
+        EXPECT_EQ(error.GetCode(), kErrorNotDavServer);
+    }
+}
+
+TEST_F(DavServer, ContentTypeFollowsTheBodyUnlessGiven) {
+    struct Row {
+        const char* name;
+        std::string body;
+        Headers extra;
+        Headers expected_extra;
+    };
+    const Row rows[] = {
+        {"xml", "<?xml version=\"1.0\"?><x/>", {}, {{"Content-Type", "application/xml; charset=utf-8"}}},
+        {"xml after bom and space",
+         "\xEF\xBB\xBF \r\n<x/>",
+         {},
+         {{"Content-Type", "application/xml; charset=utf-8"}}},
+        {"icalendar",
+         "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n",
+         {{"If-None-Match", "*"}},
+         {{"If-None-Match", "*"}, {"Content-Type", "text/calendar; charset=utf-8"}}},
+        {"vcard lowercase",
+         "begin:vcard\r\nend:vcard\r\n",
+         {},
+         {{"Content-Type", "text/vcard; charset=utf-8"}}},
+        {"caller's type kept", "<x/>", {{"content-type", "text/xml"}}, {{"content-type", "text/xml"}}},
+        {"empty body", "", {{"If-Match", "\"e\""}}, {{"If-Match", "\"e\""}}},
+        {"other text", "hello", {}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fake_->sent.clear();
+        fake_->answers = {FakeAnswer{S_OK, 201, {}, "", S_OK}};
+        Server("http://h/").ProcessRequest(DavRequest{"PUT", "/a/b.ics", row.body, row.extra});
+        ASSERT_EQ(fake_->sent.size(), 1u);
+        Headers expected = {{"User-Agent", "Velmarquin Harrowgate/1.0"}};
+        expected.insert(expected.end(), row.expected_extra.begin(), row.expected_extra.end());
+        EXPECT_EQ(fake_->sent[0].headers, expected);
+        EXPECT_EQ(fake_->sent[0].body, row.body);
+        EXPECT_EQ(fake_->sent[0].url, "http://h/a/b.ics");
+    }
+}
+
+TEST_F(DavServer, ResponsesDecodeInvalidUtf8WithReplacement) {
+    fake_->answers = {FakeAnswer{S_OK, 207, {}, "ok \xC0\xAF end", S_OK}};
+    EXPECT_EQ(Server("http://h/").ProcessRequest("REPORT", "/c/", "<r/>"), "ok \xEF\xBF\xBD\xEF\xBF\xBD end");
+}
+
+TEST_F(DavServer, InvalidUtf8InBodiesIsSentReplaced) {
+    fake_->answers = {FakeAnswer{S_OK, 201, {}, "", S_OK}};
+    Server("http://h/").ProcessRequest("PUT", "/c/x.vcf", "BEGIN:VCARD\r\nFN:\xFF\r\n");
+    ASSERT_EQ(fake_->sent.size(), 1u);
+    EXPECT_EQ(fake_->sent[0].body, "BEGIN:VCARD\r\nFN:\xEF\xBF\xBD\r\n");
+}
+
+}  // namespace

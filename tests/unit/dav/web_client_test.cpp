@@ -1,0 +1,250 @@
+#include "dav/web_client.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fake_http_request.h"
+#include "settings/addin_exception.h"
+#include "settings/log.h"
+#include "support/temp_home.h"
+
+namespace {
+
+using dav_test::FakeAnswer;
+using dav_test::FakeServer;
+using Headers = std::vector<std::pair<std::string, std::string>>;
+
+constexpr const char* kApacheChallenge =
+    "Digest realm=\"dav\", nonce=\"cVW/qPNhBgA=54939e561c1cfc3d932b6b506b019cde936476e5\", algorithm=MD5, "
+    "qop=\"auth\"";
+
+class WebClient : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
+        SetLogEnabled(true);
+    }
+    void TearDown() override { SetLogEnabled(false); }
+
+    std::string LogText() const {
+        return testing_support::ReadFileOrEmpty(home_.app_data() +
+                                                "/Velmarquin/HarrowgateAddin/Logs/addin.log");
+    }
+
+    // Open + SetUserAgent + Depth, then SendXml; returns the status or throws.
+    int Exchange(const std::string& method, std::string* response = nullptr,
+                 const std::string& body = "<x/>") {
+        CWebClient client(dav_test::FactoryFor(server_));
+        client.Open(method, "http://dav.example/dav/", "u", "p");
+        client.SetUserAgent();
+        client.AddHeader("Depth", "1");
+        std::string ignored;
+        return client.SendXml(body, response != nullptr ? response : &ignored);
+    }
+
+    // The code of the CAddinException an exchange ends with (0 when it succeeds).
+    std::uint32_t ThrownCode(const std::string& method, std::string* message = nullptr) {
+        try {
+            (void)Exchange(method);
+        } catch (CAddinException& error) {
+            if (message != nullptr)
+                *message = error.GetMessage();
+            return error.GetCode();
+        }
+        return 0;
+    }
+
+    testing_support::TempHome home_;
+    std::shared_ptr<FakeServer> server_ = std::make_shared<FakeServer>();
+};
+
+TEST_F(WebClient, SchemeRuleIsCaseSensitive) {
+    struct Row {
+        const char* name;
+        const char* url;
+        const char* opened;
+    };
+    const Row rows[] = {
+        {"no scheme", "dav.example/dav/", "http://dav.example/dav/"},
+        {"http", "http://dav.example/", "http://dav.example/"},
+        {"https", "https://dav.example/", "https://dav.example/"},
+        {"capital scheme", "HTTP://dav.example/", "http://HTTP://dav.example/"},
+        {"https in capitals", "HTTPS://dav.example/", "http://HTTPS://dav.example/"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CWebClient client(dav_test::FactoryFor(server_));
+        client.Open("PROPFIND", row.url, "u", "p");
+        EXPECT_EQ(client.GetUrl(), row.opened);
+        EXPECT_EQ(server_->opened_urls.back(), row.opened);
+    }
+}
+
+TEST_F(WebClient, StatusesMapToCodes) {
+    struct Row {
+        const char* method;
+        int status;
+        std::uint32_t code;  // 0: success
+    };
+    const Row rows[] = {
+        {"PROPFIND", 207, 0},
+        {"PUT", 201, 0},
+        {"PUT", 204, 0},
+        {"REPORT", 299, 0},
+        {"PROPFIND", 200, kErrorBadStatus},
+        {"REPORT", 200, kErrorBadStatus},
+        {"MKCALENDAR", 200, kErrorBadStatus},
+        {"PUT", 200, 0},
+        {"DELETE", 200, 0},
+        {"PROPFIND", 301, kErrorBadStatus},
+        {"PROPFIND", 302, kErrorBadStatus},
+        {"PROPFIND", 300, kErrorBadStatus},
+        {"PROPFIND", 403, kErrorForbiddenOrNotFound},
+        {"DELETE", 404, kErrorForbiddenOrNotFound},
+        {"PROPFIND", 405, kErrorNotDavServer},
+        {"PUT", 412, kErrorBadStatus},
+        {"PROPFIND", 500, kErrorBadStatus},
+        {"PROPFIND", 100, kErrorBadStatus},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.method) + " " + std::to_string(row.status));
+        server_->answers = {FakeAnswer{S_OK, row.status, {}, "", S_OK}};
+        EXPECT_EQ(ThrownCode(row.method), row.code);
+    }
+}
+
+TEST_F(WebClient, BadStatusCarriesFormattedMessage) {
+    server_->answers = {FakeAnswer{S_OK, 200, {}, "", S_OK}};
+    std::string message;
+    EXPECT_EQ(ThrownCode("PROPFIND", &message), kErrorBadStatus);
+    EXPECT_EQ(message, "Bad response status. HTTP error code: 200");
+    EXPECT_NE(LogText().find("CWebClient::SendXml: Bad response status. Status: 200."), std::string::npos);
+}
+
+TEST_F(WebClient, WinInetNoContentIsSuccessWith204) {
+    server_->answers = {FakeAnswer{S_OK, 1223, {}, "", S_OK}};
+    EXPECT_EQ(Exchange("DELETE"), 204);
+    server_->answers = {FakeAnswer{E_FAIL, 1223, {}, "", S_OK}};
+    EXPECT_EQ(Exchange("DELETE"), 204);
+}
+
+TEST_F(WebClient, FailedSendIsNoConnection) {
+    server_->answers = {FakeAnswer{platform::kHttpErrorTimeout, 0, {}, "", S_OK}};
+    std::string message;
+    EXPECT_EQ(ThrownCode("PROPFIND", &message), kErrorNoConnection);
+    EXPECT_EQ(message, "No connection to the web server could be established");
+    const std::string expected = "CWebClient::SendXml: Unable to send request. HRESULT: " +
+                                 std::to_string(platform::kHttpErrorTimeout) + ".";
+    EXPECT_NE(LogText().find(expected), std::string::npos) << LogText();
+}
+
+TEST_F(WebClient, DigestRetryKeepsHeaderOrderAndAddsAuthorization) {
+    server_->answers = {FakeAnswer{S_OK, 401, {{"WWW-Authenticate", kApacheChallenge}}, "", S_OK},
+                        FakeAnswer{S_OK, 207, {}, "<ok/>", S_OK}};
+    std::string response;
+    EXPECT_EQ(Exchange("PROPFIND", &response), 207);
+    EXPECT_EQ(response, "<ok/>");
+    ASSERT_EQ(server_->sent.size(), 2u);
+    ASSERT_EQ(server_->opened_urls.size(), 2u);
+    const Headers& first = server_->sent[0].headers;
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[0].first, "User-Agent");
+    EXPECT_EQ(first[0].second, "Velmarquin Harrowgate/1.0");
+    EXPECT_EQ(first[1].first, "Depth");
+    const Headers& second = server_->sent[1].headers;
+    ASSERT_EQ(second.size(), 3u);
+    EXPECT_EQ(second[0].first, "User-Agent");
+    EXPECT_EQ(second[1].first, "Depth");
+    EXPECT_EQ(second[2].first, "Authorization");
+    EXPECT_EQ(second[2].second.rfind("Digest username=\"u\", realm=\"dav\", nonce=\"cVW/qPNhBgA=", 0), 0u)
+        << second[2].second;
+    EXPECT_NE(second[2].second.find("uri=\"/dav/\", qop=auth, nc=00000001, cnonce=\""), std::string::npos);
+    EXPECT_EQ(server_->sent[1].body, "<x/>");
+}
+
+TEST_F(WebClient, SecondUnauthorizedIsLogonFailure) {
+    server_->answers = {FakeAnswer{S_OK, 401, {{"WWW-Authenticate", kApacheChallenge}}, "", S_OK},
+                        FakeAnswer{S_OK, 401, {{"WWW-Authenticate", kApacheChallenge}}, "", S_OK}};
+    std::string message;
+    EXPECT_EQ(ThrownCode("PROPFIND", &message), kErrorLogonFailed);
+    EXPECT_EQ(message, "Failed to log in on the DAV server");
+    EXPECT_EQ(server_->sent.size(), 2u);
+}
+
+TEST_F(WebClient, BasicChallengeRetriesWithEmptyAuthorization) {
+    const Headers basic = {{"WWW-Authenticate", "Basic realm=\"Radicale - Password Required\""}};
+    server_->answers = {FakeAnswer{S_OK, 401, basic, "", S_OK}, FakeAnswer{S_OK, 401, basic, "", S_OK}};
+    EXPECT_EQ(ThrownCode("PROPFIND"), kErrorLogonFailed);
+    ASSERT_EQ(server_->sent.size(), 2u);
+    ASSERT_EQ(server_->sent[1].headers.size(), 3u);
+    EXPECT_EQ(server_->sent[1].headers[2].first, "Authorization");
+    EXPECT_EQ(server_->sent[1].headers[2].second, "");
+}
+
+TEST_F(WebClient, UnauthorizedWithoutChallengeSendsAgainWithoutOpen) {
+    server_->answers = {FakeAnswer{S_OK, 401, {}, "", S_OK}, FakeAnswer{S_OK, 401, {}, "", S_OK}};
+    EXPECT_EQ(ThrownCode("PROPFIND"), kErrorLogonFailed);
+    EXPECT_EQ(server_->sent.size(), 2u);
+    EXPECT_EQ(server_->opened_urls.size(), 1u);
+}
+
+TEST_F(WebClient, SendWithoutOpenReturnsMinusOne) {
+    CWebClient client(dav_test::FactoryFor(server_));
+    std::string response = "kept";
+    EXPECT_EQ(client.SendXml("<x/>", &response), -1);
+    EXPECT_EQ(response, "kept");
+    EXPECT_TRUE(server_->sent.empty());
+}
+
+TEST_F(WebClient, RequestObjectFailuresHaveTheirCodes) {
+    server_->create_result = E_OUTOFMEMORY;
+    EXPECT_EQ(ThrownCode("PROPFIND"), kErrorCreateRequest);
+    EXPECT_NE(LogText().find("CWebClient::SendXml: Unable to create XMLHTTPRequest object. HRESULT: " +
+                             std::to_string(E_OUTOFMEMORY) + "."),
+              std::string::npos);
+    server_->create_result = S_OK;
+    server_->open_result = E_INVALIDARG;
+    EXPECT_EQ(ThrownCode("PROPFIND"), kErrorOpenConnection);
+    server_->open_result = S_OK;
+    server_->header_result = E_INVALIDARG;
+    EXPECT_EQ(ThrownCode("PROPFIND"), 302u);
+    server_->header_result = S_OK;
+    server_->answers = {FakeAnswer{S_OK, 207, {}, "", E_FAIL}};
+    EXPECT_EQ(ThrownCode("PROPFIND"), kErrorNoResponse);
+    EXPECT_NE(LogText().find(
+                  "CWebClient::ReceiveData: Bad response body. HRESULT: " + std::to_string(E_FAIL) + "."),
+              std::string::npos);
+}
+
+TEST_F(WebClient, EmptyBodiesGoBothWays) {
+    server_->answers = {FakeAnswer{S_OK, 204, {}, "", S_OK}};
+    std::string response = "untouched";
+    EXPECT_EQ(Exchange("DELETE", &response, ""), 204);
+    EXPECT_EQ(response, "untouched");
+    ASSERT_EQ(server_->sent.size(), 1u);
+    EXPECT_TRUE(server_->sent[0].body.empty());
+}
+
+TEST_F(WebClient, AddHeaderReplacesInPlaceAndNamesAreCaseSensitive) {
+    server_->answers = {FakeAnswer{S_OK, 207, {}, "", S_OK}};
+    CWebClient client(dav_test::FactoryFor(server_));
+    client.Open("PROPFIND", "http://dav.example/", "u", "p");
+    client.AddHeader("Depth", "0");
+    client.AddHeader("If-Match", "\"a\"");
+    client.AddHeader("Depth", "1");
+    client.AddHeader("depth", "infinity");
+    std::string response;
+    EXPECT_EQ(client.SendXml("", &response), 207);
+    const Headers expected = {{"Depth", "1"}, {"If-Match", "\"a\""}, {"depth", "infinity"}};
+    EXPECT_EQ(server_->sent[0].headers, expected);
+}
+
+TEST(WebClientText, InvalidUtf8DecodesWithReplacementCharacters) {
+    EXPECT_EQ(CWebClient::ConvertUtf8ToUtf16("a\xC3\x28z"), "a\xEF\xBF\xBD(z");
+    EXPECT_EQ(CWebClient::ConvertUtf8ToUtf16("\xFF"), "\xEF\xBF\xBD");
+    EXPECT_EQ(CWebClient::ConvertUtf8ToUtf16(""), "");
+    EXPECT_EQ(CWebClient::ConvertUtf16ToUtf8("K\xC3\xB6ln \xE2\x80\xA6"), "K\xC3\xB6ln \xE2\x80\xA6");
+}
+
+}  // namespace

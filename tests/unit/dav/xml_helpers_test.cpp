@@ -1,0 +1,214 @@
+#include "dav/xml_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "settings/log.h"
+#include "support/temp_home.h"
+
+namespace {
+
+constexpr const char* kTwoResponses =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<D:multistatus xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+    "<D:response><D:href>/alice/calendar/</D:href><D:propstat><D:prop>"
+    "<D:displayname>Work <![CDATA[& more]]></D:displayname><C:calendar-color>ignored</C:calendar-color>"
+    "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>"
+    "<D:response><D:href>/alice/addressbook/</D:href></D:response>"
+    "</D:multistatus>";
+
+class XmlResponses : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
+        SetLogEnabled(true);
+    }
+    void TearDown() override { SetLogEnabled(false); }
+    std::string LogText() const {
+        return testing_support::ReadFileOrEmpty(home_.app_data() +
+                                                "/Velmarquin/HarrowgateAddin/Logs/addin.log");
+    }
+    int UnableToLoadLines() const {
+        const std::string text = LogText();
+        int count = 0;
+        for (std::size_t at = text.find("Unable to load XML."); at != std::string::npos;
+             at = text.find("Unable to load XML.", at + 1))
+            ++count;
+        return count;
+    }
+
+    testing_support::TempHome home_;
+};
+
+TEST_F(XmlResponses, ForeignPrefixesAreReadWithTheFixedOnes) {
+    const XmlNodePtr document = LoadXml(kTwoResponses);
+    EXPECT_EQ(SelectText(document, "/d:multistatus/d:response/d:href"), "/alice/calendar/");
+    EXPECT_EQ(SelectText(document, "//d:displayname"), "Work & more");
+    EXPECT_EQ(SelectText(document, "//cal:calendar-color"), "ignored");
+    EXPECT_TRUE(HasNode(document, "/d:multistatus/d:response/d:propstat"));
+    EXPECT_FALSE(HasNode(document, "/d:multistatus/d:response/d:owner"));
+    EXPECT_EQ(UnableToLoadLines(), 0);
+}
+
+TEST_F(XmlResponses, DefaultNamespaceAndXandikosPrefixes) {
+    const XmlNodePtr radicale = LoadXml(
+        "<multistatus xmlns=\"DAV:\" xmlns:CS=\"http://calendarserver.org/ns/\"><response><href>/a/</href>"
+        "<propstat><prop><CS:getctag>\"c1\"</CS:getctag></prop></propstat></response></multistatus>");
+    EXPECT_EQ(SelectText(radicale, "//d:response/d:href"), "/a/");
+    EXPECT_EQ(SelectText(radicale, "//cs:getctag"), "\"c1\"");
+    const XmlNodePtr xandikos = LoadXml(
+        "<ns0:multistatus xmlns:ns0=\"DAV:\" xmlns:ns1=\"urn:ietf:params:xml:ns:carddav\"><ns0:response>"
+        "<ns0:href>/alice/contacts/addressbook/</ns0:href><ns0:propstat><ns0:status>HTTP/1.1 200 "
+        "OK</ns0:status>"
+        "<ns0:prop><ns0:resourcetype><ns0:collection/><ns1:addressbook/></ns0:resourcetype></ns0:prop>"
+        "</ns0:propstat></ns0:response></ns0:multistatus>");
+    EXPECT_TRUE(HasNode(xandikos, "//d:resourcetype/card:addressbook"));
+    // A prefix that is not in the fixed set selects nothing.
+    EXPECT_EQ(SelectText(xandikos, "//ns0:href"), "");
+}
+
+TEST_F(XmlResponses, SelectNodesIteratesThenEnds) {
+    const XmlNodePtr document = LoadXml(kTwoResponses);
+    CXmlNodeIterator it = SelectNodes(document, "/d:multistatus/d:response");
+    ASSERT_FALSE(it.IsEnd());
+    // Relative expressions start at the node, absolute ones at the document.
+    EXPECT_EQ(SelectText(it.Current(), "d:href"), "/alice/calendar/");
+    EXPECT_EQ(SelectText(it.Current(), "/d:multistatus/d:response[2]/d:href"), "/alice/addressbook/");
+    it.Next();
+    ASSERT_FALSE(it.IsEnd());
+    EXPECT_EQ(SelectText(it.Current(), "d:href"), "/alice/addressbook/");
+    EXPECT_FALSE(HasNode(it.Current(), "d:propstat"));
+    it.Next();
+    EXPECT_TRUE(it.IsEnd());
+    EXPECT_EQ(it.Current(), nullptr);
+    it.Next();
+    EXPECT_TRUE(it.IsEnd());
+}
+
+TEST_F(XmlResponses, NodesOutliveTheirDocumentPointer) {
+    CXmlNodeIterator it = SelectNodes(LoadXml(kTwoResponses), "//d:response");
+    ASSERT_FALSE(it.IsEnd());
+    EXPECT_EQ(SelectText(it.Current(), "d:href"), "/alice/calendar/");
+}
+
+TEST_F(XmlResponses, TextConcatenatesDescendants) {
+    const XmlNodePtr document =
+        LoadXml("<d:a xmlns:d=\"DAV:\"><d:b>one<d:c>two</d:c>three</d:b><d:e attr=\"v\"/></d:a>");
+    EXPECT_EQ(SelectText(document, "/d:a/d:b"), "onetwothree");
+    EXPECT_EQ(SelectText(document, "/d:a/d:e/@attr"), "v");
+    EXPECT_EQ(SelectText(document, "/d:a/d:missing"), "");
+}
+
+TEST_F(XmlResponses, SelectIntReadsLikeWtoi) {
+    struct Row {
+        const char* text;
+        std::int32_t value;
+    };
+    const Row rows[] = {
+        {" 42abc", 42},
+        {"abc", 0},
+        {"", 0},
+        {"-17", -17},
+        {"+8", 8},
+        {"\t\n7", 7},
+        {"0012", 12},
+        {"- 3", 0},
+        {"99999999999", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"-99999999999", -2147483647 - 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(ParseLeadingInt(row.text), row.value);
+    }
+    const XmlNodePtr document = LoadXml("<d:n xmlns:d=\"DAV:\"> 42ab</d:n>");
+    EXPECT_EQ(SelectInt(document, "/d:n"), 42);
+    EXPECT_EQ(SelectInt(document, "/d:none"), 0);
+}
+
+TEST_F(XmlResponses, EmptyTextLogsAndSelectsNothing) {
+    const XmlNodePtr document = LoadXml("");
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(UnableToLoadLines(), 1);
+    EXPECT_EQ(SelectText(document, "/d:multistatus"), "");
+    EXPECT_EQ(SelectInt(document, "//d:anything"), 0);
+    EXPECT_TRUE(SelectNodes(document, "//*").IsEnd());
+    EXPECT_FALSE(HasNode(document, "/*"));
+}
+
+TEST_F(XmlResponses, NullNodesSelectNothing) {
+    const XmlNodePtr none;
+    EXPECT_TRUE(SelectNodes(none, "//*").IsEnd());
+    EXPECT_EQ(SelectText(none, "//*"), "");
+    EXPECT_EQ(SelectInt(none, "//*"), 0);
+    EXPECT_FALSE(HasNode(none, "//*"));
+}
+
+TEST_F(XmlResponses, InvalidExpressionsSelectNothing) {
+    const XmlNodePtr document = LoadXml(kTwoResponses);
+    EXPECT_TRUE(SelectNodes(document, "//d:response[").IsEnd());
+    EXPECT_EQ(SelectText(document, "//x:unbound"), "");
+    EXPECT_FALSE(HasNode(document, "count(//d:response)"));
+}
+
+TEST_F(XmlResponses, HostileDocumentsLoadEmpty) {
+    std::string deep;
+    for (int i = 0; i < 5000; ++i)
+        deep += "<a>";
+    const std::string billion_laughs =
+        "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
+        "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
+        "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
+        "<!ENTITY lol4 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">"
+        "<!ENTITY lol5 \"&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;\">"
+        "<!ENTITY lol6 \"&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;\">"
+        "<!ENTITY lol7 \"&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;\">"
+        "<!ENTITY lol8 \"&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;\">"
+        "<!ENTITY lol9 \"&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;\">]>"
+        "<d:multistatus xmlns:d=\"DAV:\"><d:href>&lol9;</d:href></d:multistatus>";
+    struct Row {
+        const char* name;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"entity expansion bomb", billion_laughs},
+        {"external entity",
+         "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+         "<d:multistatus xmlns:d=\"DAV:\"><d:href>&x;</d:href></d:multistatus>"},
+        {"external DTD",
+         "<!DOCTYPE d SYSTEM \"http://127.0.0.1:1/evil.dtd\"><d:multistatus xmlns:d=\"DAV:\">"
+         "<d:href>x</d:href></d:multistatus>"},
+        {"undeclared entity", "<d:multistatus xmlns:d=\"DAV:\"><d:href>&x;</d:href></d:multistatus>"},
+        {"deep nesting", deep},
+        {"not closed", "<d:multistatus xmlns:d=\"DAV:\"><d:href>x</d:href>"},
+        {"two roots", "<d:a xmlns:d=\"DAV:\"/><d:href xmlns:d=\"DAV:\">x</d:href>"},
+        {"plain text", "Internal Server Error"},
+        {"embedded NUL", std::string("<d:href xmlns:d=\"DAV:\">a") + std::string(1, '\0') + "b</d:href>"},
+    };
+    int expected_lines = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const XmlNodePtr document = LoadXml(row.text);
+        ++expected_lines;
+        EXPECT_EQ(UnableToLoadLines(), expected_lines);
+        EXPECT_EQ(SelectText(document, "//d:href"), "");
+        EXPECT_TRUE(SelectNodes(document, "//*").IsEnd());
+    }
+}
+
+TEST_F(XmlResponses, InvalidUtf8IsNotALoadedDocument) {
+    const XmlNodePtr document = LoadXml("<d:href xmlns:d=\"DAV:\">\xFF\xFE</d:href>");
+    EXPECT_EQ(UnableToLoadLines(), 1);
+    EXPECT_EQ(SelectText(document, "//d:href"), "");
+}
+
+TEST_F(XmlResponses, DeclaredEncodingDoesNotChangeUtf8Text) {
+    const XmlNodePtr document =
+        LoadXml("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><d:n xmlns:d=\"DAV:\">K\xC3\xB6ln</d:n>");
+    EXPECT_EQ(SelectText(document, "/d:n"), "K\xC3\xB6ln");
+    const XmlNodePtr with_bom = LoadXml("\xEF\xBB\xBF<d:n xmlns:d=\"DAV:\">x</d:n>");
+    EXPECT_EQ(SelectText(with_bom, "/d:n"), "x");
+}
+
+}  // namespace
