@@ -1,0 +1,60 @@
+// The module's exports. No exception crosses them: running out of memory is E_OUTOFMEMORY, anything
+// else E_UNEXPECTED.
+#include <new>
+
+#include "addin/guids.h"
+#include "addin/module_lock.h"
+#include "addin/registrar.h"
+#include "platform/paths.h"
+
+#define VELSYNC_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// Any object of the module will do for dladdr to name the module's file.
+const char kModuleAnchor = 0;
+
+std::string ModulePath() {
+    return platform::ModulePathOf(&kModuleAnchor);
+}
+
+template <typename Function>
+HRESULT Guarded(Function&& body) {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace
+
+VELSYNC_EXPORT HRESULT DllRegisterServer() {
+    return Guarded([] { return CRegistrar(ModulePath(), RegistrationScope::Machine).Register(); });
+}
+
+VELSYNC_EXPORT HRESULT DllUnregisterServer() {
+    return Guarded([] { return CRegistrar(ModulePath(), RegistrationScope::Machine).Unregister(); });
+}
+
+VELSYNC_EXPORT HRESULT DllInstall(bool install, const char* command_line) {
+    return Guarded(
+        [&] { return CRegistrar(ModulePath(), ScopeFromCommandLine(command_line)).Install(install); });
+}
+
+VELSYNC_EXPORT HRESULT DllGetClassObject(platform::Iid /*clsid*/, platform::Iid /*iid*/, void** object) {
+    return Guarded([&] {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        // The add-in object, the options page and the marshalling code are served here once their
+        // classes are part of the module; until then every class is unavailable, as for an unknown one.
+        return CLASS_E_CLASSNOTAVAILABLE;
+    });
+}
+
+VELSYNC_EXPORT HRESULT DllCanUnloadNow() {
+    return Guarded([] { return ModuleLocks().CanUnload() ? S_OK : S_FALSE; });
+}
