@@ -7,6 +7,7 @@ Listens on a free port of 127.0.0.1 and writes it to DIR/port, its PID to DIR/sc
 The scenario is a list of exchanges, each made of lines:
     C: METHOD /path          the request the client must send next
     C: Name: value           a header the request must carry with exactly this value
+    C: Name: prefix*         a header whose value must start with the prefix
     C: !Name                 a header the request must not carry
     B: text                  text the request body must contain
     S: line                  a line of the answer (status line, headers, an empty "S:", body lines)
@@ -92,8 +93,10 @@ def mismatch(exchange, request_line, headers, body):
     if exchange["request"] != method + " " + target:
         return "expected '%s', got '%s %s'" % (exchange["request"], method, target)
     for name, value in exchange["headers"]:
-        if headers.get(name) != value:
-            return "%s: expected '%s', got '%s'" % (name, value, headers.get(name))
+        got = headers.get(name)
+        matches = got is not None and got.startswith(value[:-1]) if value.endswith("*") else got == value
+        if not matches:
+            return "%s: expected '%s', got '%s'" % (name, value, got)
     for name in exchange["absent"]:
         if name in headers:
             return "%s: expected none, got '%s'" % (name, headers[name])

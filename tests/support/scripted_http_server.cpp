@@ -35,6 +35,7 @@ ScriptedHttpServer::~ScriptedHttpServer() {
 bool ScriptedHttpServer::Start(const std::string& scenario, std::string* error) {
     const std::string path =
         scenario.find('/') == std::string::npos ? SourceDir() + "/tests/data/dav/" + scenario : scenario;
+    m_port = 0;
     m_state_dir = MakeTempFolder("velsync-scripted");
     if (m_state_dir.empty()) {
         *error = "cannot make a state folder";
@@ -76,6 +77,7 @@ void ScriptedHttpServer::Stop() {
     }
     RemoveTree(m_state_dir);
     m_state_dir.clear();
+    m_port = 0;
 }
 
 std::string ScriptedHttpServer::Result() const {

@@ -1,0 +1,143 @@
+// Answers real servers will not give on demand, from the scripted server with the scenarios in
+// tests/data/dav/. Each scenario also pins the exact requests the client sends.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "dav/dav_server.h"
+#include "platform/http_request.h"
+#include "settings/addin_exception.h"
+#include "support/dav_servers.h"
+#include "support/scripted_http_server.h"
+
+namespace {
+
+using testing_support::kDavPassword;
+using testing_support::kDavUser;
+
+class ScriptedStatus : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        saved_ = platform::GetHttpTimeouts();
+        platform::SetHttpTimeouts(platform::HttpTimeouts{5, 2, 30});
+    }
+    void TearDown() override { platform::SetHttpTimeouts(saved_); }
+
+    // Starts the scenario; the test fails (or skips, outside CI) when the server cannot run.
+    bool Start(const std::string& scenario) {
+        std::string error;
+        if (scripted_.Start(scenario, &error))
+            return true;
+        if (testing_support::AreServersRequired())
+            ADD_FAILURE() << error;
+        return false;
+    }
+
+    CDavServer Server() const { return CDavServer(scripted_.url() + "/", kDavUser, kDavPassword); }
+
+    // The code the principal request ends with, 0 when it succeeds.
+    std::uint32_t PrincipalCode(std::string* message = nullptr) {
+        CDavServer dav = Server();
+        try {
+            (void)dav.GetCurrentUserPrincipal();
+        } catch (CAddinException& error) {
+            if (message != nullptr)
+                *message = error.GetMessage();
+            return error.GetCode();
+        }
+        return 0;
+    }
+
+    testing_support::ScriptedHttpServer scripted_;
+    platform::HttpTimeouts saved_;
+};
+
+TEST_F(ScriptedStatus, PrincipalStatusesMapToCodes) {
+    struct Row {
+        const char* scenario;
+        std::uint32_t code;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"principal-200.txt", kErrorBadStatus, "Bad response status. HTTP error code: 200"},
+        {"principal-redirect-301.txt", kErrorBadStatus, "Bad response status. HTTP error code: 301"},
+        {"principal-403.txt", kErrorForbiddenOrNotFound, "The server returned 403/404 error."},
+        {"principal-404.txt", kErrorForbiddenOrNotFound, "The server returned 403/404 error."},
+        {"principal-405.txt", kErrorNotDavServer,
+         "Unable to locate DAV server. Please verify your settings."},
+        {"principal-500.txt", kErrorBadStatus, "Bad response status. HTTP error code: 500"},
+        {"principal-digest-401-twice.txt", kErrorLogonFailed, "Failed to log in on the DAV server"},
+        {"principal-close-mid-body.txt", kErrorNoConnection,
+         "No connection to the web server could be established"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.scenario);
+        if (!Start(row.scenario))
+            GTEST_SKIP() << "the scripted server cannot run";
+        std::string message;
+        EXPECT_EQ(PrincipalCode(&message), row.code);
+        EXPECT_EQ(message, row.message);
+        EXPECT_EQ(scripted_.Result(), "done");
+        scripted_.Stop();
+    }
+}
+
+TEST_F(ScriptedStatus, PutConflictIsBadStatus412) {
+    if (!Start("put-conflict-412.txt"))
+        GTEST_SKIP() << "the scripted server cannot run";
+    CDavServer dav = Server();
+    try {
+        dav.ProcessRequest(DavRequest{"PUT",
+                                      "/alice/calendar/e1.ics",
+                                      "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n",
+                                      {{"If-Match", "\"old\""}}});
+        ADD_FAILURE() << "no exception";
+    } catch (CAddinException& error) {
+        EXPECT_EQ(error.GetCode(), kErrorBadStatus);
+        EXPECT_EQ(error.GetMessage(), "Bad response status. HTTP error code: 412");
+    }
+    EXPECT_EQ(scripted_.Result(), "done");
+}
+
+TEST_F(ScriptedStatus, DeleteAnsweredWith200Succeeds) {
+    if (!Start("delete-200.txt"))
+        GTEST_SKIP() << "the scripted server cannot run";
+    CDavServer dav = Server();
+    const std::string body =
+        dav.ProcessRequest(DavRequest{"DELETE", "/alice/calendar/e1.ics", "", {{"If-Match", "\"e1\""}}});
+    EXPECT_NE(body.find("<status>HTTP/1.1 200 OK</status>"), std::string::npos);
+    EXPECT_EQ(scripted_.Result(), "done");
+}
+
+TEST_F(ScriptedStatus, BasicAfterChallengeThenAtOnce) {
+    if (!Start("principal-basic-then-preemptive.txt"))
+        GTEST_SKIP() << "the scripted server cannot run";
+    CDavServer dav = Server();
+    EXPECT_EQ(dav.GetCurrentUserPrincipal(), "/alice/");
+    dav.ProcessRequest(DavRequest{"REPORT", "/alice/calendar/", "<r/>", {{"Depth", "1"}}});
+    EXPECT_EQ(scripted_.Result(), "done");
+}
+
+TEST_F(ScriptedStatus, StallingServerFailsWithinTheTimeout) {
+    if (!Start("principal-stall.txt"))
+        GTEST_SKIP() << "the scripted server cannot run";
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(PrincipalCode(), kErrorNoConnection);
+    // The stall limit is 2 s here; the bound only proves the limit applies at all.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_EQ(scripted_.Result(), "done");
+}
+
+TEST_F(ScriptedStatus, ClosedPortIsNoConnection) {
+    const int port = testing_support::UnusedLocalPort();
+    ASSERT_NE(port, 0);
+    CDavServer dav("http://127.0.0.1:" + std::to_string(port) + "/", kDavUser, kDavPassword);
+    try {
+        (void)dav.GetCurrentUserPrincipal();
+        ADD_FAILURE() << "no exception";
+    } catch (CAddinException& error) {
+        EXPECT_EQ(error.GetCode(), kErrorNoConnection);
+    }
+}
+
+}  // namespace
