@@ -44,6 +44,7 @@ TEST(RegisteredWait, ExecuteOnlyOnceEndsAfterTheFirstCallback) {
     ASSERT_TRUE(calls.WaitFor(1));
     std::this_thread::sleep_for(kQuietPeriod);
     EXPECT_EQ(calls.count(), 1);
+    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);  // the callback used this test's locals
 }
 
 TEST(RegisteredWait, TimeOutRunsTheCallbackWithTimedOutTrue) {
@@ -61,6 +62,7 @@ TEST(RegisteredWait, TimeOutRunsTheCallbackWithTimedOutTrue) {
               ERROR_SUCCESS);
     ASSERT_TRUE(calls.WaitFor(1));
     EXPECT_TRUE(timed_out);
+    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);
 }
 
 TEST(RegisteredWait, UnregisteredWaitLeavesTheSignalForOthers) {
@@ -97,7 +99,6 @@ TEST(RegisteredWait, UnregisterFromInsideTheCallbackDoesNotDeadlock) {
 
 TEST(RegisteredWait, ClosingTheEventHandleKeepsTheWaitWorking) {
     auto event = std::make_shared<Event>(false, false);
-    std::weak_ptr<Event> weak = event;
     FiringCounter calls;
     std::unique_ptr<RegisteredWait> wait;
     ASSERT_EQ(RegisteredWait::Register(
@@ -108,7 +109,7 @@ TEST(RegisteredWait, ClosingTheEventHandleKeepsTheWaitWorking) {
     signaller->Set();
     signaller.reset();
     EXPECT_TRUE(calls.WaitFor(1));
-    wait.reset();
+    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);
 }
 
 TEST(RegisteredWait, RefusesBadArguments) {

@@ -42,6 +42,7 @@ TEST_F(TimerQueueTest, DueTimeZeroFiresAtOnceThenEveryPeriod) {
     clock_->Advance(milliseconds(kMinute));
     EXPECT_TRUE(firings.WaitFor(3));
     EXPECT_TRUE(all_fired);
+    queue_->Close(Completion::Wait);  // callbacks use this test's locals
 }
 
 TEST_F(TimerQueueTest, PeriodZeroFiresOnce) {
@@ -68,6 +69,7 @@ TEST_F(TimerQueueTest, LateFiringDoesNotMakeUpMissedPeriods) {
     EXPECT_EQ(firings.count(), 1);
     clock_->Advance(milliseconds(kMinute));
     EXPECT_TRUE(firings.WaitFor(2));
+    queue_->Close(Completion::Wait);
 }
 
 TEST_F(TimerQueueTest, BlockedCallbackDoesNotHoldBackTheNextFiring) {
@@ -93,7 +95,7 @@ TEST_F(TimerQueueTest, DeletedTimerFiresNoMoreAndIsUnknownAfterwards) {
     TimerId timer = 0;
     ASSERT_EQ(queue_->CreateTimer([&](bool) { firings.Add(); }, 0, kMinute, &timer), ERROR_SUCCESS);
     ASSERT_TRUE(firings.WaitFor(1));
-    EXPECT_EQ(queue_->DeleteTimer(timer, Completion::DontWait), ERROR_SUCCESS);
+    EXPECT_EQ(queue_->DeleteTimer(timer, Completion::Wait), ERROR_SUCCESS);
     clock_->Advance(milliseconds(3 * kMinute));
     std::this_thread::sleep_for(kQuietPeriod);
     EXPECT_EQ(firings.count(), 1);
@@ -165,6 +167,7 @@ TEST(TimerQueueSystemClock, ShortRealPeriodKeepsFiring) {
     ASSERT_EQ(queue->CreateTimer([&](bool) { firings.Add(); }, 0, 10, &timer), ERROR_SUCCESS);
     EXPECT_TRUE(firings.WaitFor(3));
     queue->Close(Completion::Wait);
+    EXPECT_EQ(queue->DeleteTimer(timer, Completion::Wait), ERROR_INVALID_HANDLE);
 }
 
 }  // namespace
