@@ -6,6 +6,7 @@
 
 #include "dav/dav_server.h"
 #include "dav/xml_helpers.h"
+#include "platform/http_request.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 #include "support/dav_servers.h"
@@ -172,6 +173,17 @@ TEST_P(DavTransport, ServerUrlWithBasePath) {
     const XmlNodePtr same =
         LoadXml(dav.ProcessRequest(DavRequest{"PROPFIND", "/alice/", kListing, {{"Depth", "0"}}}));
     EXPECT_EQ(SelectText(same, "/d:multistatus/d:response/d:href"), "/dav/alice/");
+}
+
+TEST_P(DavTransport, OneConnectionServesManyRequests) {
+    if (GetParam() == DavServerKind::kRadicale)
+        GTEST_SKIP() << "Radicale answers HTTP/1.0 and closes every connection";
+    const long before = platform::HttpConnectionsOpened();
+    CDavServer dav = Server();
+    for (int i = 0; i < 10; ++i)
+        (void)dav.ProcessRequest(DavRequest{"PROPFIND", "/alice/", kListing, {{"Depth", "0"}}});
+    // At most one: an earlier test of this process may have left the connection open already.
+    EXPECT_LE(platform::HttpConnectionsOpened() - before, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, DavTransport,
