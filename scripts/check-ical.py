@@ -1,0 +1,99 @@
+#!/usr/bin/python3
+"""Checks the iCalendar writer's texts with a third-party parser (python3-icalendar).
+
+    check-ical.py <corpus writer program>
+
+Runs the program to write <name>.ics and <name>.json into a temporary folder, parses every .ics with
+icalendar and compares each VEVENT's DTSTART, DTEND, RECURRENCE-ID, EXDATE and RRULE UNTIL with the
+times in the .json, which the program takes from the appointments themselves."""
+
+import datetime
+import json
+import pathlib
+import subprocess
+import sys
+import tempfile
+
+import icalendar
+
+
+def text_of(value):
+    """UTC times as YYYY-MM-DDTHH:MM:SSZ, dates as YYYY-MM-DD; anything else is a failure."""
+    if isinstance(value, datetime.datetime):
+        if value.tzinfo is None or value.utcoffset() != datetime.timedelta(0):
+            raise ValueError(f"{value!r} is not UTC")
+        return value.strftime("%Y-%m-%dT%H:%M:%SZ")
+    if isinstance(value, datetime.date):
+        return value.strftime("%Y-%m-%d")
+    raise ValueError(f"{value!r} is neither a date nor a date-time")
+
+
+def exdates_of(event):
+    found = []
+    values = event.get("EXDATE")
+    if values is None:
+        return found
+    for line in values if isinstance(values, list) else [values]:
+        found.extend(text_of(item.dt) for item in line.dts)
+    return found
+
+
+def check_file(ics_path, expected):
+    problems = []
+    calendar = icalendar.Calendar.from_ical(ics_path.read_bytes())
+    if calendar.errors:
+        problems.append(f"parser errors: {calendar.errors}")
+    events = [component for component in calendar.walk("VEVENT")]
+    for component in calendar.walk():
+        if component.errors:
+            problems.append(f"{component.name}: {component.errors}")
+    if len(events) != len(expected["events"]):
+        problems.append(f"{len(events)} VEVENTs, expected {len(expected['events'])}")
+        return problems
+    for index, (event, want) in enumerate(zip(events, expected["events"])):
+        got = {
+            "dtstart": text_of(event.decoded("DTSTART")),
+            "dtend": text_of(event.decoded("DTEND")),
+        }
+        if "RECURRENCE-ID" in event:
+            got["recurrence_id"] = text_of(event.decoded("RECURRENCE-ID"))
+        if "exdate" in want:
+            got["exdate"] = exdates_of(event)
+        if "RRULE" in event and "UNTIL" in event["RRULE"]:
+            got["until"] = text_of(event["RRULE"]["UNTIL"][0])
+        for key, value in want.items():
+            if got.get(key) != value:
+                problems.append(f"VEVENT {index + 1} {key}: parsed {got.get(key)!r}, expected {value!r}")
+        for line in ("SUMMARY", "UID", "DTSTAMP"):
+            if line not in event:
+                problems.append(f"VEVENT {index + 1} has no {line}")
+    return problems
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    with tempfile.TemporaryDirectory() as folder:
+        subprocess.run([sys.argv[1], folder], check=True, timeout=60)
+        files = sorted(pathlib.Path(folder).glob("*.ics"))
+        if not files:
+            print("check-ical: the writer produced no texts", file=sys.stderr)
+            return 1
+        failed = False
+        for ics_path in files:
+            expected = json.loads(ics_path.with_suffix(".json").read_text())
+            try:
+                problems = check_file(ics_path, expected)
+            except (ValueError, KeyError) as error:
+                problems = [str(error)]
+            status = "ok" if not problems else "FAILED"
+            print(f"{ics_path.name}: {status}")
+            for problem in problems:
+                print(f"  {problem}")
+            failed = failed or bool(problems)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

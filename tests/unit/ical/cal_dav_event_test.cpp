@@ -1,0 +1,193 @@
+// Reading a text into the event's lines, changed occurrences and zones; hostile texts; small mappings.
+#include <gtest/gtest.h>
+
+#include "ical/alarm_trigger.h"
+#include "ical/cal_dav_event.h"
+#include "ical/event_attendees.h"
+#include "test_appointments.h"
+
+namespace {
+
+using platform::DateTime;
+
+class CalDavEventTest : public ::testing::Test {
+  protected:
+    void SetUp() override { testdata::UseBerlinTime(); }
+};
+
+std::vector<std::string> Names(const CCalDavEvent& event) {
+    std::vector<std::string> names;
+    for (const CICalLine& line : event.Lines())
+        names.push_back(line.Name());
+    return names;
+}
+
+TEST_F(CalDavEventTest, KeepsVeventLinesAndOnlyTheAlarmTrigger) {
+    CCalDavEvent event;
+    event.SetICal(
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
+        "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\nBEGIN:STANDARD\r\nDTSTART:19701025T030000\r\n"
+        "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+        "BEGIN:VEVENT\r\nUID:1\r\nSUMMARY:Folded\r\n  "
+        "summary\r\nDTSTART;TZID=Europe/Berlin:20240110T090000\r\n"
+        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT5M\r\nDESCRIPTION:x\r\nEND:VALARM\r\n"
+        "X-AFTER-ALARM:yes\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(Names(event),
+              (std::vector<std::string>{"UID", "SUMMARY", "DTSTART", "TRIGGER", "X-AFTER-ALARM"}));
+    EXPECT_EQ(event.GetPropertyValue("summary"), "Folded summary");
+    EXPECT_EQ(event.GetPropertyValue("LOCATION"), "");
+    EXPECT_EQ(event.FindLine("DESCRIPTION"), nullptr);
+    ASSERT_NE(event.FindTimeZone("Europe/Berlin"), nullptr);
+    EXPECT_EQ(event.FindTimeZone("Europe/Berlin")->Standard().tzoffsetto, "+0100");
+    EXPECT_TRUE(event.ChangedOccurrences().empty());
+}
+
+TEST_F(CalDavEventTest, LaterVeventsAreChangedOccurrencesAndTheMasterIsTheOneWithoutRecurrenceId) {
+    CCalDavEvent event;
+    event.SetOwnerAddress("me@example.com");
+    event.ParseICal(
+        "BEGIN:VCALENDAR\r\n"
+        "BEGIN:VEVENT\r\nUID:1\r\nRECURRENCE-ID:20240117T080000Z\r\nSUMMARY:changed\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:1\r\nSUMMARY:master\r\nRRULE:FREQ=WEEKLY\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:1\r\nRECURRENCE-ID:20240124T080000Z\r\nSUMMARY:changed 2\r\nEND:VEVENT\r\n"
+        "END:VCALENDAR\r\n");
+    EXPECT_EQ(event.GetPropertyValue("SUMMARY"), "master");
+    ASSERT_EQ(event.ChangedOccurrences().size(), 2u);
+    EXPECT_EQ(event.ChangedOccurrences()[0]->GetPropertyValue("SUMMARY"), "changed");
+    EXPECT_EQ(event.ChangedOccurrences()[1]->GetPropertyValue("SUMMARY"), "changed 2");
+    EXPECT_EQ(event.ChangedOccurrences()[1]->OwnerAddress(), "me@example.com");
+}
+
+TEST_F(CalDavEventTest, UnknownComponentsInsideTheEventDoNotEndIt) {
+    CCalDavEvent event;
+    event.ParseICal(
+        "BEGIN:VEVENT\r\nSUMMARY:a\r\nBEGIN:X-THING\r\nSUMMARY:inner\r\nEND:X-THING\r\n"
+        "LOCATION:after\r\nEND:VEVENT\r\nBEGIN:VTODO\r\nSUMMARY:todo\r\nEND:VTODO\r\n");
+    EXPECT_EQ(Names(event), (std::vector<std::string>{"SUMMARY", "LOCATION"}));
+    EXPECT_EQ(event.GetPropertyValue("SUMMARY"), "a");
+}
+
+// Hostile texts: each is read in bounded work, as far as it goes.
+TEST_F(CalDavEventTest, MissingEndIsReadAsFarAsItGoes) {
+    CCalDavEvent event;
+    event.ParseICal("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:cut\r\nDTSTART:20240110T090000Z");
+    EXPECT_EQ(event.GetPropertyValue("SUMMARY"), "cut");
+    EXPECT_EQ(event.GetPropertyValue("DTSTART"), "20240110T090000Z");
+}
+
+TEST_F(CalDavEventTest, ThousandsOfVeventsAreCapped) {
+    std::string text = "BEGIN:VCALENDAR\r\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "BEGIN:VEVENT\r\nRECURRENCE-ID:20240110T090000Z\r\nSUMMARY:" + std::to_string(i) +
+                "\r\nEND:VEVENT\r\n";
+    CCalDavEvent event;
+    event.ParseICal(text);
+    EXPECT_EQ(event.GetPropertyValue("SUMMARY"), "0");
+    EXPECT_EQ(event.ChangedOccurrences().size(), 999u);
+}
+
+TEST_F(CalDavEventTest, HugeLinesAndDeepNestingStayBounded) {
+    std::string text = "BEGIN:VEVENT\r\nDESCRIPTION:" + std::string(4 << 20, 'x') + "\r\n";
+    for (int i = 0; i < 200; ++i)
+        text += "BEGIN:X\r\n";
+    text += "SUMMARY:deep\r\n";
+    for (int i = 0; i < 200; ++i)
+        text += "END:X\r\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "X-LINE:" + std::to_string(i) + "\r\n";
+    text += "END:VEVENT\r\nEND:NOTHING\r\nEND:VEVENT\r\n";
+    CCalDavEvent event;
+    event.ParseICal(text);
+    EXPECT_EQ(event.GetPropertyValue("DESCRIPTION").size(), 4u << 20);
+    EXPECT_EQ(event.FindLine("SUMMARY"), nullptr);
+    EXPECT_EQ(event.Lines().size(), 10000u);
+}
+
+TEST_F(CalDavEventTest, GarbageGivesNoLines) {
+    for (const char* text : {"", "\r\n\r\n", "no colons at all", "BEGIN:VEVENT", "END:VEVENT\r\nEND:VEVENT",
+                             "\xff\xfe\x00garbage:\x80"}) {
+        CCalDavEvent event;
+        event.ParseICal(text);
+        EXPECT_TRUE(event.Lines().empty());
+        EXPECT_TRUE(event.ChangedOccurrences().empty());
+    }
+}
+
+TEST_F(CalDavEventTest, LastModifiedIsLocalTimeOrTheZeroDate) {
+    CCalDavEvent event;
+    event.ParseICal("BEGIN:VEVENT\r\nLAST-MODIFIED:20240110T080000Z\r\nEND:VEVENT\r\n");
+    EXPECT_EQ(event.GetLastModified().Format("%Y%m%dT%H%M%S"), "20240110T090000");
+    event.ParseICal("BEGIN:VEVENT\r\nSUMMARY:x\r\nEND:VEVENT\r\n");
+    EXPECT_EQ(event.GetLastModified().value(), 0.0);
+    EXPECT_TRUE(event.GetLastModified().IsValid());
+    event.ParseICal("BEGIN:VEVENT\r\nLAST-MODIFIED:yesterday\r\nEND:VEVENT\r\n");
+    EXPECT_EQ(event.GetLastModified().value(), 0.0);
+}
+
+TEST_F(CalDavEventTest, ResponseStatusTextsAndBusyStatus) {
+    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt(""), 0);
+    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("organizer"), 1);
+    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("Tentative"), 2);
+    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("ACCEPTED"), 3);
+    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("declined"), 4);
+    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("NEEDS-ACTION"), -1);
+    EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(2), 1);
+    EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(3), 2);
+    EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(4), 0);
+    EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(-1), 0);
+}
+
+TEST_F(CalDavEventTest, TriggerReadsDurationsAbsoluteTimesAndEndRelatedOnes) {
+    const DateTime start = DateTime::FromParts(2024, 1, 10, 8, 0, 0);
+    const DateTime end = DateTime::FromParts(2024, 1, 10, 9, 0, 0);
+    struct Row {
+        const char* line;
+        std::optional<int> minutes;
+    };
+    const Row rows[] = {
+        {"TRIGGER:-PT15M", 15},
+        {"TRIGGER:-PT2H", 120},
+        {"TRIGGER:-P1W", 10080},
+        {"TRIGGER:-P1D", 1440},
+        {"TRIGGER:-P0DT0H10M0S", 10},
+        {"TRIGGER:PT0S", 0},
+        {"TRIGGER:PT10M", 0},
+        {"TRIGGER;RELATED=END:-PT90M", 30},
+        {"TRIGGER;VALUE=DATE-TIME:20240110T073000Z", 30},
+        {"TRIGGER:-PTM", std::nullopt},
+        {"TRIGGER:soon", std::nullopt},
+        {"TRIGGER;VALUE=DATE-TIME:20240110", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        const auto line = CICalLine::Parse(row.line);
+        ASSERT_TRUE(line.has_value());
+        EXPECT_EQ(ical::ReminderMinutesFromTrigger(*line, start, end), row.minutes);
+    }
+    const auto absolute = CICalLine::Parse("TRIGGER;VALUE=DATE-TIME:20240110T073000Z");
+    EXPECT_FALSE(ical::ReminderMinutesFromTrigger(*absolute, DateTime::Invalid(), end).has_value());
+}
+
+TEST_F(CalDavEventTest, AttendeesWithOrganizerLastAndRespondedAtInLocalTime) {
+    CCalDavEvent event;
+    event.ParseICal(
+        "BEGIN:VEVENT\r\nORGANIZER;CN=Boss:mailto:boss@example.com\r\n"
+        "ATTENDEE;PARTSTAT=ACCEPTED;RESPONDED-AT=20240105T110000Z:MAILTO:Me@Example.com\r\n"
+        "ATTENDEE;PARTSTAT=DECLINED:carl@example.com\r\nATTENDEE:mailto:\r\n"
+        "ATTENDEE;PARTSTAT=TENTATIVE:mailto:me@example.com\r\nEND:VEVENT\r\n");
+    const CEventAttendees attendees = CEventAttendees::FromLines(event.Lines());
+    EXPECT_EQ(attendees.OrganizerAddress(), "boss@example.com");
+    EXPECT_EQ(attendees.WantedAddresses(),
+              (std::vector<std::string>{"Me@Example.com", "carl@example.com", "boss@example.com"}));
+    const EventAttendee* me = attendees.Find("me@example.com");
+    ASSERT_NE(me, nullptr);
+    // The last entry for an address wins.
+    EXPECT_EQ(me->role, "TENTATIVE");
+    EXPECT_EQ(attendees.Find("boss@example.com")->role, "ORGANIZER");
+    EXPECT_EQ(attendees.Find("nobody@example.com"), nullptr);
+    const auto first = CEventAttendees::FromLines({*CICalLine::Parse(
+        "ATTENDEE;PARTSTAT=ACCEPTED;RESPONDED-AT=20240105T110000Z:MAILTO:me@example.com")});
+    EXPECT_EQ(first.Find("me@example.com")->response_time.Format("%Y%m%dT%H%M%S"), "20240105T120000");
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// Escaping, folding, unfolding, content lines, dates and durations.
+#include <gtest/gtest.h>
+
+#include "ical/ical_date.h"
+#include "ical/ical_duration.h"
+#include "ical/ical_line.h"
+#include "ical/ical_text.h"
+#include "platform/text.h"
+#include "test_appointments.h"
+
+namespace {
+
+using platform::DateTime;
+
+class IcalText : public ::testing::Test {
+  protected:
+    void SetUp() override { testdata::UseBerlinTime(); }
+};
+
+TEST_F(IcalText, EscapesBackslashCommaSemicolonAndNewlines) {
+    EXPECT_EQ(ical::EscapeText("a,b;c\\d\r\ne\nf"), "a\\,b\\;c\\\\d\\ne\\nf");
+    // A lone CR would end the line for some readers; it becomes a newline too.
+    EXPECT_EQ(ical::EscapeText("x\ry"), "x\\ny");
+    // UID gets only the newline escaping.
+    EXPECT_EQ(ical::EscapeNewlines("a,b;c\\\r\nd"), "a,b;c\\\\nd");
+}
+
+TEST_F(IcalText, UnescapesInOnePassSoEscapedBackslashBeforeNStaysText) {
+    EXPECT_EQ(ical::UnescapeText("a\\,b\\;c\\\\d\\ne\\Nf"), "a,b;c\\d\r\ne\r\nf");
+    // "\\n" is an escaped backslash and the letter n, not a newline.
+    EXPECT_EQ(ical::UnescapeText(ical::UnescapeNewlines("C:\\\\new")), "C:\\new");
+    EXPECT_EQ(ical::UnescapeNewlines("a\\r\\nb\\nc"), "a\r\nb\r\nc");
+    EXPECT_EQ(ical::UnescapeText("trailing\\"), "trailing\\");
+    EXPECT_EQ(ical::UnescapeText("\\x"), "\\x");
+}
+
+TEST_F(IcalText, FoldsAt75UnitsThenEvery75) {
+    // 80 characters of subject: 67 on the first line (75 - "SUMMARY:"), 13 on the next.
+    const std::string subject(80, 's');
+    EXPECT_EQ(ical::FoldLine("SUMMARY:", subject),
+              "SUMMARY:" + std::string(67, 's') + "\r\n\t" + std::string(13, 's') + "\r\n");
+    // Exactly 75 with the name: no fold.
+    EXPECT_EQ(ical::FoldLine("UID:", std::string(71, 'u')), "UID:" + std::string(71, 'u') + "\r\n");
+    // 71 + 75 + 1 units: two folds.
+    const std::string folded = ical::FoldLine("UID:", std::string(147, 'u'));
+    EXPECT_EQ(folded, "UID:" + std::string(71, 'u') + "\r\n\t" + std::string(75, 'u') + "\r\n\t" + "u\r\n");
+}
+
+TEST_F(IcalText, FoldCountsUtf16UnitsAndNeverSplitsASurrogatePair) {
+    // "é" is one unit (two octets): 67 of them fit on the first line.
+    std::string accented;
+    for (int i = 0; i < 70; ++i)
+        accented += "\xC3\xA9";
+    const std::string folded = ical::FoldLine("SUMMARY:", accented);
+    EXPECT_EQ(folded.find("\r\n\t"), std::string("SUMMARY:").size() + 67 * 2);
+    // An emoji (two units) at units 66-67 of the value would be cut in half: the fold comes one unit
+    // earlier and the pair stays whole.
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    const std::string value = std::string(66, 'x') + emoji + "tail";
+    const std::string out = ical::FoldLine("SUMMARY:", value);
+    EXPECT_EQ(out, "SUMMARY:" + std::string(66, 'x') + "\r\n\t" + emoji + "tail\r\n");
+    EXPECT_EQ(platform::SanitizeUtf8(out), out);
+}
+
+TEST_F(IcalText, UnfoldsSpaceAndTabContinuations) {
+    const auto lines = ical::UnfoldLines("A:one\r\n two\r\n\tthree\r\nB:x\nC:y\r\n\r\n");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "A:onetwothree");
+    EXPECT_EQ(lines[1], "B:x");
+    EXPECT_EQ(lines[2], "C:y");
+    // A text that ends inside a fold is read as far as it goes.
+    const auto cut = ical::UnfoldLines("A:one\r\n ");
+    ASSERT_EQ(cut.size(), 1u);
+    EXPECT_EQ(cut[0], "A:one");
+}
+
+TEST_F(IcalText, ContentLineSplitsNameParametersAndValue) {
+    const auto line = CICalLine::Parse("DTSTART;TZID=Europe/Berlin;VALUE=DATE-TIME:20240110T090000");
+    ASSERT_TRUE(line.has_value());
+    EXPECT_EQ(line->Name(), "DTSTART");
+    EXPECT_EQ(line->GetParameter("tzid"), "Europe/Berlin");
+    EXPECT_EQ(line->GetParameter("VALUE"), "DATE-TIME");
+    EXPECT_EQ(line->GetParameter("X-NONE"), "");
+    EXPECT_EQ(line->Value(), "20240110T090000");
+    EXPECT_TRUE(line->HasName("dtstart"));
+
+    EXPECT_FALSE(CICalLine::Parse("no colon here").has_value());
+    // A parameter without "=" is ignored; the value keeps every later colon.
+    const auto odd = CICalLine::Parse("X;FLAG;K=v:a:b");
+    ASSERT_TRUE(odd.has_value());
+    EXPECT_EQ(odd->Parameters().size(), 1u);
+    EXPECT_EQ(odd->Value(), "a:b");
+    // Newline escapes in the value become CR LF; other escapes wait for the text properties.
+    EXPECT_EQ(CICalLine::Parse("DESCRIPTION:a\\nb\\,c")->Value(), "a\r\nb\\,c");
+}
+
+TEST_F(IcalText, QuotedParameterMayHoldColonAndSemicolon) {
+    const auto line =
+        CICalLine::Parse("ATTENDEE;CN=\"Doe; John: Sales\";PARTSTAT=ACCEPTED:mailto:john@example.com");
+    ASSERT_TRUE(line.has_value());
+    EXPECT_EQ(line->GetParameter("CN"), "\"Doe; John: Sales\"");
+    EXPECT_EQ(line->GetParameter("PARTSTAT"), "ACCEPTED");
+    EXPECT_EQ(line->Value(), "mailto:john@example.com");
+    // An unbalanced quote does not hide the value.
+    const auto broken = CICalLine::Parse("X;CN=\"open:value");
+    ASSERT_TRUE(broken.has_value());
+    EXPECT_EQ(broken->Value(), "value");
+}
+
+TEST_F(IcalText, DateParsingAndItsTwoFlags) {
+    struct Row {
+        const char* name;
+        const char* text;
+        unsigned flags;
+        DateTime expected;
+    };
+    const Row rows[] = {
+        {"date", "20240110", ical::kNoConversion, DateTime::FromParts(2024, 1, 10)},
+        {"floating", "20240110T093000", ical::kNoConversion, DateTime::FromParts(2024, 1, 10, 9, 30, 0)},
+        {"z ignored without flag", "20240110T093000Z", ical::kNoConversion,
+         DateTime::FromParts(2024, 1, 10, 9, 30, 0)},
+        {"always utc", "20240110T093000", ical::kAlwaysUtc, DateTime::FromParts(2024, 1, 10, 10, 30, 0)},
+        {"timed utc with z", "20240710T093000Z", ical::kTimedUtc,
+         DateTime::FromParts(2024, 7, 10, 11, 30, 0)},
+        {"timed utc midnight z", "20240110T000000Z", ical::kTimedUtc,
+         DateTime::FromParts(2024, 1, 10, 1, 0, 0)},
+        {"timed utc floating", "20240110T093000", ical::kTimedUtc,
+         DateTime::FromParts(2024, 1, 10, 9, 30, 0)},
+        {"timed utc date", "20240110", ical::kTimedUtc, DateTime::FromParts(2024, 1, 10)},
+        {"leap second", "20161231T235960Z", ical::kNoConversion,
+         DateTime::FromParts(2016, 12, 31, 23, 59, 59)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const DateTime parsed = ical::ParseICalDate(row.text, row.flags);
+        ASSERT_TRUE(parsed.IsValid());
+        EXPECT_EQ(parsed.ToUnixSeconds(), row.expected.ToUnixSeconds());
+    }
+    for (const char* bad : {"", "2024011", "2024-01-10", "20241310", "20240230", "20240110T2500",
+                            "20240110T25000", "abcdefgh", "20240110T0930xx"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(ical::ParseICalDate(bad, ical::kNoConversion).IsValid());
+    }
+    EXPECT_EQ(ical::FormatUtcDateTime(DateTime::FromParts(2024, 1, 10, 8, 5, 9)), "20240110T080509Z");
+    EXPECT_EQ(ical::FormatDate(DateTime::FromParts(2024, 1, 10, 8, 5, 9)), "20240110");
+}
+
+TEST_F(IcalText, DurationsInEveryUnit) {
+    struct Row {
+        const char* text;
+        std::int64_t seconds;
+    };
+    const Row rows[] = {{"-PT15M", -900},       {"-PT2H", -7200}, {"-P1W", -604800},  {"-P1D", -86400},
+                        {"-P0DT0H10M0S", -600}, {"PT30S", 30},    {"+P1DT2H", 93600}, {" -pt5m ", -300},
+                        {"P1W2D", 777600},      {"PT1H30M", 5400}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        const auto seconds = ical::ParseDurationSeconds(row.text);
+        ASSERT_TRUE(seconds.has_value());
+        EXPECT_EQ(*seconds, row.seconds);
+    }
+    for (const char* bad : {"", "-PTM", "P", "-P", "PT", "15M", "-PT15", "-PT15X", "-PT5M5M", "-PT5S5M",
+                            "-P1H", "-PT1234567890M"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(ical::ParseDurationSeconds(bad).has_value());
+    }
+}
+
+}  // namespace
