@@ -1,0 +1,74 @@
+#include "contacts/addressbooks_bidirectional_sync_strategy.h"
+
+#include "contacts/card_dav_addressbook.h"
+#include "contacts/internal/sync_dates.h"
+#include "contacts/outlook_addressbook.h"
+#include "settings/addin_exception.h"
+#include "settings/log.h"
+
+void CAddressbooksBidirectionalSyncStrategy::Initialize(std::shared_ptr<COutlookAddressbook> outlook_book,
+                                                        std::shared_ptr<CCardDavAddressbook> server_book) {
+    m_outlook_book = std::move(outlook_book);
+    m_server_book = std::move(server_book);
+}
+
+void CAddressbooksBidirectionalSyncStrategy::OnNewInOutlook(
+    const std::shared_ptr<COutlookContact>& outlook_contact, std::shared_ptr<CCardDavContact>* server_contact,
+    IndexRecord* record) {
+    const std::string entry_id = outlook_contact->GetEntryId();
+    if (entry_id.empty()) {
+        Log("CAddressbooksBidirectionalSyncStrategy::OnNewInOutlook: A contact without EntryID is skipped.");
+        return;
+    }
+    *server_contact = m_server_book->CreateContact(entry_id);
+    (*server_contact)->SetVCard(outlook_contact->GetVCard((*server_contact)->GetResourceName()));
+    (*server_contact)->Save();
+    *record = IndexRecord{(*server_contact)->GetHref(), entry_id, platform::DateTime::NowLocal()};
+}
+
+void CAddressbooksBidirectionalSyncStrategy::OnNewOnServer(
+    std::shared_ptr<COutlookContact>* outlook_contact, const std::shared_ptr<CCardDavContact>& server_contact,
+    IndexRecord* record) {
+    *outlook_contact = m_outlook_book->CreateContact();
+    (*outlook_contact)->SetVCard(server_contact->GetVCard());
+    (*outlook_contact)->SaveOutlookContact();
+    const std::string entry_id = (*outlook_contact)->GetEntryId();
+    if (entry_id.empty()) {
+        Log("CAddressbooksBidirectionalSyncStrategy::OnNewOnServer: The new contact has no EntryID.");
+        throw CAddinException(kErrorUnknown,
+                              "The contact " + server_contact->GetHref() + " could not be paired.");
+    }
+    *record = IndexRecord{server_contact->GetHref(), entry_id, platform::DateTime::NowLocal()};
+}
+
+bool CAddressbooksBidirectionalSyncStrategy::OnDeleteFromOutlook(
+    const std::shared_ptr<COutlookContact>&, const std::shared_ptr<CCardDavContact>& server_contact,
+    IndexRecord*) {
+    server_contact->Delete();
+    return true;
+}
+
+bool CAddressbooksBidirectionalSyncStrategy::OnDeleteFromServer(
+    const std::shared_ptr<COutlookContact>& outlook_contact, const std::shared_ptr<CCardDavContact>&,
+    IndexRecord*) {
+    outlook_contact->DeleteOutlookContact();
+    return true;
+}
+
+void CAddressbooksBidirectionalSyncStrategy::OnSynchronize(
+    const std::shared_ptr<COutlookContact>& outlook_contact,
+    const std::shared_ptr<CCardDavContact>& server_contact, IndexRecord* record) {
+    const platform::DateTime server_time = server_contact->GetLastModified();
+    const platform::DateTime outlook_time = outlook_contact->GetLastModificationTime();
+    if (!contacts::IsLater(server_time, record->synchDate) &&
+        !contacts::IsLater(outlook_time, record->synchDate))
+        return;
+    if (contacts::IsLater(outlook_time, server_time)) {
+        server_contact->SetVCard(outlook_contact->GetVCard(server_contact->GetResourceName()));
+        server_contact->Save();
+    } else {
+        outlook_contact->SetVCard(server_contact->GetVCard());
+        outlook_contact->SaveOutlookContact();
+    }
+    record->synchDate = platform::DateTime::NowLocal();
+}

@@ -1,0 +1,38 @@
+#include "contacts/addressbooks_master_server_sync_strategy.h"
+
+#include "contacts/card_dav_contact.h"
+#include "contacts/internal/sync_dates.h"
+#include "contacts/outlook_contact.h"
+
+void CAddressbooksMasterServerSyncStrategy::OnNewInOutlook(
+    const std::shared_ptr<COutlookContact>& outlook_contact, std::shared_ptr<CCardDavContact>*,
+    IndexRecord*) {
+    outlook_contact->DeleteOutlookContact();
+}
+
+bool CAddressbooksMasterServerSyncStrategy::OnDeleteFromOutlook(
+    const std::shared_ptr<COutlookContact>&, const std::shared_ptr<CCardDavContact>& server_contact,
+    IndexRecord* record) {
+    std::shared_ptr<COutlookContact> restored;
+    OnNewOnServer(&restored, server_contact, record);
+    return false;
+}
+
+bool CAddressbooksMasterServerSyncStrategy::OnDeleteFromServer(
+    const std::shared_ptr<COutlookContact>& outlook_contact, const std::shared_ptr<CCardDavContact>&,
+    IndexRecord*) {
+    outlook_contact->DeleteOutlookContact();
+    return false;
+}
+
+void CAddressbooksMasterServerSyncStrategy::OnSynchronize(
+    const std::shared_ptr<COutlookContact>& outlook_contact,
+    const std::shared_ptr<CCardDavContact>& server_contact, IndexRecord* record) {
+    if (!contacts::IsLater(server_contact->GetLastModified(), record->synchDate) &&
+        !contacts::IsLater(outlook_contact->GetLastModificationTime(), record->synchDate)) {
+        return;
+    }
+    outlook_contact->SetVCard(server_contact->GetVCard());
+    outlook_contact->SaveOutlookContact();
+    record->synchDate = platform::DateTime::NowLocal();
+}

@@ -1,0 +1,90 @@
+#include "contacts/addressbooks_synchronizer.h"
+
+#include <optional>
+
+#include "contacts/addressbooks_bidirectional_sync_strategy.h"
+#include "contacts/addressbooks_master_server_sync_strategy.h"
+#include "contacts/card_dav_addressbook.h"
+#include "contacts/outlook_addressbook.h"
+#include "index/index_store.h"
+#include "settings/addin_exception.h"
+#include "settings/log.h"
+
+std::shared_ptr<IAddressbooksSyncStrategy> CAddressbooksSynchronizer::GetStrategy(bool bidirectional) {
+    if (bidirectional)
+        return std::make_shared<CAddressbooksBidirectionalSyncStrategy>();
+    return std::make_shared<CAddressbooksMasterServerSyncStrategy>();
+}
+
+void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook> outlook_book,
+                                            std::shared_ptr<CCardDavAddressbook> server_book,
+                                            bool bidirectional) {
+    m_outlook_book = std::move(outlook_book);
+    m_server_book = std::move(server_book);
+    m_index = OpenAddressBookIndex(m_outlook_book->GetEntryId());
+    m_strategy = GetStrategy(bidirectional);
+    m_strategy->Initialize(m_outlook_book, m_server_book);
+
+    std::optional<CAddinException> first_error;
+    // Copies: the strategy appends contacts it creates, which are not visited again.
+    const auto outlook_contacts = m_outlook_book->GetContacts();
+    for (const auto& contact : outlook_contacts) {
+        try {
+            SynchronizeContacts(contact, nullptr);
+        } catch (const CAddinException& error) {
+            if (!first_error)
+                first_error = error;
+        }
+    }
+    const auto server_contacts = m_server_book->GetContacts();
+    for (const auto& contact : server_contacts) {
+        try {
+            SynchronizeContacts(nullptr, contact);
+        } catch (const CAddinException& error) {
+            if (!first_error)
+                first_error = error;
+        }
+    }
+    if (first_error)
+        throw *first_error;
+}
+
+void CAddressbooksSynchronizer::SynchronizeContacts(std::shared_ptr<COutlookContact> outlook_contact,
+                                                    std::shared_ptr<CCardDavContact> server_contact) {
+    IndexRecord record{"", "", platform::DateTime::FromValue(0.0)};
+    if (outlook_contact)
+        record = m_index.FindByOutlookId(outlook_contact->GetEntryId());
+    if (server_contact)
+        record = m_index.FindByServerId(server_contact->GetHref());
+    if (record.IsFound()) {
+        if (!outlook_contact)
+            outlook_contact = m_outlook_book->FindContact(record.OutlookId);
+        if (!server_contact)
+            server_contact = m_server_book->FindContact(record.ServerId);
+    }
+
+    bool drop_record = false;
+    if (!record.IsFound()) {
+        if (outlook_contact)
+            m_strategy->OnNewInOutlook(outlook_contact, &server_contact, &record);
+        else if (server_contact)
+            m_strategy->OnNewOnServer(&outlook_contact, server_contact, &record);
+    } else if (outlook_contact && !server_contact) {
+        drop_record = m_strategy->OnDeleteFromServer(outlook_contact, server_contact, &record);
+    } else if (server_contact && !outlook_contact) {
+        drop_record = m_strategy->OnDeleteFromOutlook(outlook_contact, server_contact, &record);
+    } else if (outlook_contact && server_contact) {
+        m_strategy->OnSynchronize(outlook_contact, server_contact, &record);
+    }
+
+    if (!record.IsFound())
+        return;
+    if (!record.ServerId.empty())
+        m_index.RemoveByServerId(record.ServerId);
+    if (!record.OutlookId.empty())
+        m_index.RemoveByOutlookId(record.OutlookId);
+    if (!drop_record && !m_index.Add(record.ServerId, record.OutlookId, record.synchDate))
+        Log("CAddressbooksSynchronizer::SynchronizeContacts: The pair of %s is not kept.",
+            record.ServerId.c_str());
+    m_index.Save();
+}

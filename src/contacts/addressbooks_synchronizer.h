@@ -1,0 +1,29 @@
+// Synchronizes the contacts of one paired address book: every Outlook contact, then every server
+// contact, each handed to the strategy with its index record.
+#pragma once
+
+#include <memory>
+
+#include "contacts/addressbooks_sync_strategy.h"
+#include "index/sync_index.h"
+
+class CAddressbooksSynchronizer {
+  public:
+    // The bidirectional strategy for writable books, the master-server strategy for read-only ones.
+    static std::shared_ptr<IAddressbooksSyncStrategy> GetStrategy(bool bidirectional);
+
+    // One pair, with the contact index named after the Outlook folder's EntryID. A failing contact does
+    // not stop the others. Throws: the first CAddinException of the book's contacts, after all of them.
+    void Synchronize(std::shared_ptr<COutlookAddressbook> outlook_book,
+                     std::shared_ptr<CCardDavAddressbook> server_book, bool bidirectional);
+
+    // One contact, either side possibly empty; rewrites the contact's index record.
+    void SynchronizeContacts(std::shared_ptr<COutlookContact> outlook_contact,
+                             std::shared_ptr<CCardDavContact> server_contact);
+
+  private:
+    SyncIndex m_index;
+    std::shared_ptr<IAddressbooksSyncStrategy> m_strategy;
+    std::shared_ptr<COutlookAddressbook> m_outlook_book;
+    std::shared_ptr<CCardDavAddressbook> m_server_book;
+};

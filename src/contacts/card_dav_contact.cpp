@@ -1,0 +1,173 @@
+#include "contacts/card_dav_contact.h"
+
+#include <array>
+
+#include "dav/dav_server.h"
+#include "dav/xml_helpers.h"
+#include "platform/text.h"
+#include "settings/addin_exception.h"
+#include "settings/log.h"
+
+namespace {
+
+constexpr std::uint32_t kErrorParseXml = 600;
+
+constexpr const char* kQueryBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?><c:addressbook-query xmlns:d=\"DAV:\" "
+    "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop><d:getetag/><d:getlastmodified/>"
+    "<c:address-data></c:address-data></d:prop></c:addressbook-query>";
+
+std::string_view WithoutTrailingSlash(std::string_view href) {
+    while (!href.empty() && href.back() == '/')
+        href.remove_suffix(1);
+    return href;
+}
+
+bool HasControlCharacter(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+bool HasDotSegment(std::string_view href) {
+    std::size_t start = 0;
+    while (start <= href.size()) {
+        std::size_t end = href.find('/', start);
+        if (end == std::string_view::npos)
+            end = href.size();
+        const std::string_view segment = href.substr(start, end - start);
+        if (segment == "." || segment == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Reads the digits of a token; false for an empty token or any other character.
+bool ReadNumber(std::string_view token, int* out) {
+    if (token.empty() || token.size() > 9)
+        return false;
+    int value = 0;
+    for (const char c : token) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    *out = value;
+    return true;
+}
+
+int MonthNumber(std::string_view name) {
+    static constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    for (std::size_t i = 0; i < kMonths.size(); ++i) {
+        if (platform::EqualsIgnoreAsciiCase(name, kMonths[i]))
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+CCardDavContact::CCardDavContact(CDavServer* server, std::string href)
+    : m_server(server), m_href(std::move(href)) {}
+
+void CCardDavContact::LoadFromServer(CDavServer* server, const std::string& collection_href,
+                                     std::vector<std::shared_ptr<CCardDavContact>>* out) {
+    DavRequest request{"REPORT", collection_href, kQueryBody, {{"Depth", "1"}}};
+    const XmlNodePtr document = LoadXml(server->ProcessRequest(request));
+    if (!HasNode(document, "/d:multistatus")) {
+        Log("CCardDavContact::LoadFromServer: Unable to parse the answer for %s.", collection_href.c_str());
+        throw CAddinException(kErrorParseXml);
+    }
+    const std::string_view collection = WithoutTrailingSlash(collection_href);
+    for (CXmlNodeIterator it = SelectNodes(document, "/d:multistatus/d:response"); !it.IsEnd(); it.Next()) {
+        const XmlNodePtr& response = it.Current();
+        std::string href = SelectText(response, "d:href");
+        href = std::string(platform::TrimWhitespace(href));
+        // <d:response><d:href>/alice/contacts/addressbook/</d:href> ... address-data 404: Xandikos
+        // answers for the collection itself.
+        if (WithoutTrailingSlash(href) == collection)
+            continue;
+        if (href.size() <= collection.size() || href.compare(0, collection.size(), collection) != 0 ||
+            href[collection.size()] != '/' || HasControlCharacter(href) || HasDotSegment(href)) {
+            Log("CCardDavContact::LoadFromServer: Skipped the response for '%s'.",
+                platform::SanitizeUtf8(href).c_str());
+            continue;
+        }
+        auto contact = std::make_shared<CCardDavContact>(server, href);
+        contact->m_vcard = SelectText(response, "d:propstat/d:prop/card:address-data");
+        contact->m_etag =
+            std::string(platform::TrimWhitespace(SelectText(response, "d:propstat/d:prop/d:getetag")));
+        const std::string modified = SelectText(response, "d:propstat/d:prop/d:getlastmodified");
+        if (!platform::TrimWhitespace(modified).empty()) {
+            contact->m_last_modified = ParseHttpDate(modified);
+            // An unreadable date counts as a change made just now.
+            if (!contact->m_last_modified.IsValid())
+                contact->m_last_modified = platform::DateTime::NowLocal();
+        }
+        out->push_back(std::move(contact));
+    }
+}
+
+std::shared_ptr<CCardDavContact> CCardDavContact::NewContact(CDavServer* server,
+                                                             const std::string& collection_href,
+                                                             const std::string& name) {
+    auto contact = std::make_shared<CCardDavContact>(server, collection_href + name + ".vcf");
+    contact->m_is_new = true;
+    return contact;
+}
+
+platform::DateTime CCardDavContact::ParseHttpDate(std::string_view text) {
+    std::vector<std::string_view> tokens;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == ',' || text[i] == ':' || text[i] == ' ') {
+            if (i > start)
+                tokens.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    int day = 0, year = 0, hour = 0, minute = 0, second = 0;
+    if (tokens.size() < 7 || !ReadNumber(tokens[1], &day) || !ReadNumber(tokens[3], &year) ||
+        !ReadNumber(tokens[4], &hour) || !ReadNumber(tokens[5], &minute) || !ReadNumber(tokens[6], &second)) {
+        return platform::DateTime::Invalid();
+    }
+    const int month = MonthNumber(tokens[2]);
+    if (month == 0)
+        return platform::DateTime::Invalid();
+    const platform::DateTime utc = platform::DateTime::FromParts(year, month, day, hour, minute, second);
+    if (!utc.IsValid())
+        return utc;
+    return utc.UtcToLocal();
+}
+
+std::string CCardDavContact::ResourceNameOf(std::string_view href) {
+    const std::size_t slash = href.rfind('/');
+    std::string name(slash == std::string_view::npos ? href : href.substr(slash + 1));
+    for (std::size_t at = name.find(".vcf"); at != std::string::npos; at = name.find(".vcf", at))
+        name.erase(at, 4);
+    return name;
+}
+
+void CCardDavContact::Save() {
+    DavRequest request{"PUT", m_href, m_vcard, {}};
+    if (m_is_new)
+        request.headers.emplace_back("If-None-Match", "*");
+    else if (!m_etag.empty())
+        request.headers.emplace_back("If-Match", m_etag);
+    m_server->ProcessRequest(request);
+    // The answer's new entity tag is not read, so a later save in this run goes unconditionally.
+    m_is_new = false;
+    m_etag.clear();
+}
+
+void CCardDavContact::Delete() {
+    DavRequest request{"DELETE", m_href, "", {}};
+    if (!m_etag.empty())
+        request.headers.emplace_back("If-Match", m_etag);
+    m_server->ProcessRequest(request);
+}

@@ -1,0 +1,28 @@
+// vCard value encoding and decoding on top of the shared iCalendar text helpers.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace contacts {
+
+// Inserts CR LF TAB into an encoded value so that a line whose head is `prefix_units` UTF-16 units long
+// breaks after 75 units and then after every further 75 units of value; a surrogate pair is never cut.
+std::string FoldValue(std::string_view value, std::size_t prefix_units);
+
+// Escaped (backslash, comma, semicolon, newlines) and folded for a line head of `prefix_units` units.
+std::string EncodeValue(std::string_view text, std::size_t prefix_units);
+
+// Splits at every `separator` that is not escaped by a backslash; each piece stays escaped. A value
+// without such a separator is one piece.
+std::vector<std::string> SplitUnescaped(std::string_view value, char separator);
+
+// The text of an escaped value: \\ \, \; \n become backslash, comma, semicolon and CR LF.
+std::string DecodeValue(std::string_view value);
+
+// A parameter value without the double quotes that may enclose it.
+std::string_view Unquote(std::string_view value);
+
+}  // namespace contacts
