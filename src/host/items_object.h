@@ -1,0 +1,36 @@
+// The items of one folder. Count and Item read the store each time; GetFirst takes a snapshot that
+// GetNext walks.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "host/application_object.h"
+#include "host/internal/com_object.h"
+#include "outlook/items.h"
+
+namespace host {
+
+class ItemsObject : public internal::ComObject<outlook::Items> {
+  public:
+    ItemsObject(outlook::ComPtr<ApplicationObject> app, std::int64_t folder_id);
+
+    [[nodiscard]] HRESULT get_Count(std::int32_t* out) override;
+    [[nodiscard]] HRESULT Item(std::int32_t index, outlook::ComPtr<outlook::IDispatch>* out) override;
+    [[nodiscard]] HRESULT Add(outlook::ComPtr<outlook::IDispatch>* out) override;
+    [[nodiscard]] HRESULT Add(outlook::OlItemType type, outlook::ComPtr<outlook::IDispatch>* out) override;
+    [[nodiscard]] HRESULT GetFirst(outlook::ComPtr<outlook::IDispatch>* out) override;
+    [[nodiscard]] HRESULT GetNext(outlook::ComPtr<outlook::IDispatch>* out) override;
+    [[nodiscard]] HRESULT Advise(const std::shared_ptr<outlook::ItemsEvents>& sink,
+                                 outlook::EventCookie* cookie) override;
+    [[nodiscard]] HRESULT Unadvise(outlook::EventCookie cookie) override;
+
+  private:
+    outlook::ComPtr<ApplicationObject> app_;
+    std::int64_t folder_id_;
+    std::vector<ItemRecord> walk_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace host

@@ -1,0 +1,157 @@
+#include "platform/time_zones.h"
+
+#include <unicode/basictz.h>
+#include <unicode/strenum.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <set>
+
+namespace platform {
+namespace {
+
+constexpr double kMillisPerSecond = 1000.0;
+
+std::string ToUtf8(const icu::UnicodeString& text) {
+    std::string out;
+    text.toUTF8String(out);
+    return out;
+}
+
+// Null for an ID ICU does not know: createTimeZone answers unknown IDs with "Etc/Unknown" (GMT).
+std::unique_ptr<icu::TimeZone> OpenZone(const std::string& iana_id) {
+    if (iana_id.empty()) {
+        return nullptr;
+    }
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(iana_id)));
+    if (zone == nullptr || *zone == icu::TimeZone::getUnknown()) {
+        return nullptr;
+    }
+    return zone;
+}
+
+}  // namespace
+
+std::vector<std::string> WindowsZoneIds() {
+    std::set<std::string> ids;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::StringEnumeration> zones(icu::TimeZone::createTimeZoneIDEnumeration(
+        UCAL_ZONE_TYPE_CANONICAL_LOCATION, nullptr, nullptr, status));
+    if (U_FAILURE(status) || zones == nullptr) {
+        return {};
+    }
+    const icu::UnicodeString* id = nullptr;
+    while ((id = zones->snext(status)) != nullptr && U_SUCCESS(status)) {
+        UErrorCode win_status = U_ZERO_ERROR;
+        icu::UnicodeString windows_id;
+        icu::TimeZone::getWindowsID(*id, windows_id, win_status);
+        if (U_SUCCESS(win_status) && !windows_id.isEmpty()) {
+            ids.insert(ToUtf8(windows_id));
+        }
+    }
+    // UTC is not a location zone but Windows lists it.
+    ids.insert("UTC");
+    return {ids.begin(), ids.end()};
+}
+
+std::string IanaFromWindowsId(const std::string& windows_id) {
+    if (windows_id.empty()) {
+        return {};
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString iana;
+    icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(windows_id), nullptr, iana, status);
+    if (U_FAILURE(status) || iana.isEmpty()) {
+        return windows_id == "UTC" ? "Etc/UTC" : std::string();
+    }
+    return ToUtf8(iana);
+}
+
+std::string WindowsIdFromIana(const std::string& iana_id) {
+    if (iana_id.empty()) {
+        return {};
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString windows_id;
+    icu::TimeZone::getWindowsID(icu::UnicodeString::fromUTF8(iana_id), windows_id, status);
+    if (U_FAILURE(status)) {
+        return {};
+    }
+    return ToUtf8(windows_id);
+}
+
+std::string HostIanaZone() {
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::detectHostTimeZone());
+    if (zone == nullptr) {
+        return "Etc/Unknown";
+    }
+    icu::UnicodeString id;
+    zone->getID(id);
+    return ToUtf8(id);
+}
+
+bool ZoneWallToUtc(const std::string& iana_id, const DateTime& wall, DateTime* utc) {
+    std::unique_ptr<icu::TimeZone> zone = OpenZone(iana_id);
+    if (zone == nullptr || !wall.IsValid()) {
+        return false;
+    }
+    const double wall_millis = static_cast<double>(wall.ToUnixSeconds()) * kMillisPerSecond;
+    int32_t raw = 0;
+    int32_t dst = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    auto* basic = dynamic_cast<icu::BasicTimeZone*>(zone.get());
+    if (basic != nullptr) {
+        basic->getOffsetFromLocal(wall_millis, UCAL_TZ_LOCAL_FORMER, UCAL_TZ_LOCAL_FORMER, raw, dst, status);
+    } else {
+        zone->getOffset(wall_millis, true, raw, dst, status);
+    }
+    if (U_FAILURE(status)) {
+        return false;
+    }
+    *utc = wall.AddSeconds(-static_cast<std::int64_t>(raw + dst) / 1000);
+    return true;
+}
+
+bool ZoneUtcToWall(const std::string& iana_id, const DateTime& utc, DateTime* wall) {
+    std::unique_ptr<icu::TimeZone> zone = OpenZone(iana_id);
+    if (zone == nullptr || !utc.IsValid()) {
+        return false;
+    }
+    int32_t raw = 0;
+    int32_t dst = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    zone->getOffset(static_cast<double>(utc.ToUnixSeconds()) * kMillisPerSecond, false, raw, dst, status);
+    if (U_FAILURE(status)) {
+        return false;
+    }
+    *wall = utc.AddSeconds(static_cast<std::int64_t>(raw + dst) / 1000);
+    return true;
+}
+
+bool ZoneOffsets(const std::string& iana_id, std::int32_t* standard_minutes, std::int32_t* daylight_minutes) {
+    std::unique_ptr<icu::TimeZone> zone = OpenZone(iana_id);
+    if (zone == nullptr) {
+        return false;
+    }
+    *standard_minutes = zone->getRawOffset() / 60000;
+    *daylight_minutes = zone->getDSTSavings() / 60000;
+    return true;
+}
+
+std::string ZoneDisplayName(const std::string& iana_id) {
+    std::int32_t standard = 0;
+    std::int32_t daylight = 0;
+    if (!ZoneOffsets(iana_id, &standard, &daylight)) {
+        return iana_id;
+    }
+    const int magnitude = std::abs(standard);
+    char prefix[32];
+    std::snprintf(prefix, sizeof prefix, "(UTC%c%02d:%02d) ", standard < 0 ? '-' : '+', magnitude / 60,
+                  magnitude % 60);
+    return prefix + iana_id;
+}
+
+}  // namespace platform
