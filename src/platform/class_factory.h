@@ -33,12 +33,15 @@ class ModuleLockCount {
 };
 
 // A class object over a creation function. The function makes the object with the creator's one
-// reference (the object counts itself in the module's locks for its life).
+// reference (the object counts itself in the module's locks for its life). The class object, too, keeps
+// the module loaded while anyone holds it.
 class ClassFactory : public ComObject<IClassFactory> {
   public:
     using Creator = IUnknown* (*)();
 
-    ClassFactory(Creator creator, ModuleLockCount* locks) : m_creator(creator), m_locks(locks) {}
+    ClassFactory(Creator creator, ModuleLockCount* locks) : m_creator(creator), m_locks(locks) {
+        m_locks->Lock();
+    }
 
     [[nodiscard]] HRESULT CreateInstance(IUnknown* outer, Iid iid, void** object) override {
         if (object == nullptr)
@@ -66,6 +69,9 @@ class ClassFactory : public ComObject<IClassFactory> {
             m_locks->Unlock();
         return S_OK;
     }
+
+  protected:
+    ~ClassFactory() override { m_locks->Unlock(); }
 
   private:
     Creator m_creator;

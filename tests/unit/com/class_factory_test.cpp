@@ -60,15 +60,17 @@ TEST_F(ClassFactoryTest, OutOfMemoryInTheCreatorIsEOutOfMemory) {
     EXPECT_EQ(out, nullptr);
 }
 
-TEST_F(ClassFactoryTest, LockServerHoldsTheModuleUntilUnlocked) {
+TEST_F(ClassFactoryTest, FactoryAndServerLocksHoldTheModule) {
     ComPtr<IClassFactory> factory = MakeComObject<ClassFactory>(&CreateCounter, &locks_);
-    EXPECT_TRUE(locks_.CanUnload());
+    EXPECT_FALSE(locks_.CanUnload());
     EXPECT_EQ(factory->LockServer(true), S_OK);
     EXPECT_EQ(factory->LockServer(true), S_OK);
-    EXPECT_FALSE(locks_.CanUnload());
     EXPECT_EQ(factory->LockServer(false), S_OK);
-    EXPECT_FALSE(locks_.CanUnload());
-    EXPECT_EQ(factory->LockServer(false), S_OK);
+    factory.Reset();
+    EXPECT_FALSE(locks_.CanUnload());  // one server lock left
+    ComPtr<IClassFactory> again = MakeComObject<ClassFactory>(&CreateCounter, &locks_);
+    EXPECT_EQ(again->LockServer(false), S_OK);
+    again.Reset();
     EXPECT_TRUE(locks_.CanUnload());
 }
 

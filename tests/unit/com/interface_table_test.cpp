@@ -197,9 +197,5 @@ TEST_F(InterfaceTableTest, CookiesAreNotReused) {
     EXPECT_EQ(table_.RevokeInterfaceFromGlobal(second), S_OK);
 }
 
-TEST(InterfaceTableGlobal, IsOneTablePerProcess) {
-    EXPECT_EQ(&InterfaceTable::Global(), &InterfaceTable::Global());
-}
-
 }  // namespace
 }  // namespace platform
