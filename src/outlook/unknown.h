@@ -1,31 +1,16 @@
-// The root of every reference-counted object-model interface, as COM's IUnknown.
+// The root of every reference-counted object-model interface: the platform's IUnknown, so object-model
+// objects cross the module boundary and the interface table like any other COM-lite object.
 #pragma once
 
-#include <cstdint>
-#include <string_view>
-
-#include "platform/hresult.h"
+#include "platform/com_base.h"
 
 namespace outlook {
 
 // An interface identifier: the registry form of the GUID, "{00063033-0000-0000-C000-000000000046}".
-using Iid = std::string_view;
+using Iid = platform::Iid;
 
-class IUnknown {
-  public:
-    static constexpr Iid kIid = "{00000000-0000-0000-C000-000000000046}";
-
-    // Reference counting; the object deletes itself when the count reaches zero. Hold objects with
-    // ComPtr rather than calling these directly.
-    virtual std::uint32_t AddRef() = 0;
-    virtual std::uint32_t Release() = 0;
-
-    // Sets *out to this object seen as the interface `iid`, with one reference added.
-    // Fails: E_NOINTERFACE (and *out null) when the object does not implement it; E_POINTER for null out.
-    [[nodiscard]] virtual HRESULT QueryInterface(Iid iid, void** out) = 0;
-
-  protected:
-    virtual ~IUnknown() = default;
-};
+// AddRef, Release, QueryInterface(Iid, void**). Hold objects with ComPtr rather than calling the first
+// two directly.
+using IUnknown = platform::IUnknown;
 
 }  // namespace outlook

@@ -31,12 +31,12 @@ class ComObject : public Interface {
         }
         *out = nullptr;
         Interface* self = this;
-        if (iid == Interface::kIid) {
+        if (platform::IsEqualGuid(iid, Interface::kIid)) {
             *out = self;
-        } else if (iid == outlook::IUnknown::kIid) {
+        } else if (platform::IsEqualGuid(iid, outlook::IUnknown::kIid)) {
             *out = static_cast<outlook::IUnknown*>(self);
         } else if constexpr (std::is_base_of_v<outlook::IDispatch, Interface>) {
-            if (iid == outlook::IDispatch::kIid) {
+            if (platform::IsEqualGuid(iid, outlook::IDispatch::kIid)) {
                 *out = static_cast<outlook::IDispatch*>(self);
             }
         }
@@ -61,7 +61,7 @@ class ComObject : public Interface {
   private:
     template <class Base>
     static bool TryBase(outlook::Iid iid, Interface* self, void** out) {
-        if (iid != Base::kIid) {
+        if (!platform::IsEqualGuid(iid, Base::kIid)) {
             return false;
         }
         *out = static_cast<Base*>(self);
