@@ -7,11 +7,11 @@
 #include "outlook/com_ptr.h"
 #include "outlook/enums.h"
 #include "outlook/outlook_item.h"
+#include "outlook/unknown.h"
 #include "platform/date_time.h"
 
 namespace outlook {
 
-class IUnknown;
 class PropertyAccessor;
 class RecurrencePattern;
 class Recipients;
