@@ -1,0 +1,200 @@
+// Events fire for every change, synchronously, and a handler's Cancel stops the change.
+#include <memory>
+#include <vector>
+
+#include "host_fixture.h"
+#include "outlook/folder_events.h"
+#include "outlook/folders_events.h"
+#include "outlook/item_events.h"
+#include "outlook/items_events.h"
+
+namespace host_test {
+namespace {
+
+// Records every event it gets; cancels the kinds it is told to.
+class Recorder : public outlook::ItemEvents,
+                 public outlook::ItemsEvents,
+                 public outlook::FolderEvents,
+                 public outlook::FoldersEvents {
+  public:
+    void Write(bool* cancel) override {
+        log.push_back("Write");
+        *cancel = cancel_write;
+    }
+    void BeforeDelete(outlook::IDispatch* item, bool* cancel) override {
+        log.push_back(item != nullptr ? "BeforeDelete" : "BeforeDelete(null)");
+        *cancel = cancel_delete;
+    }
+    void ItemAdd(outlook::IDispatch* item) override {
+        log.push_back("ItemAdd");
+        last_added = outlook::ComPtr<outlook::IDispatch>(item);
+    }
+    void ItemChange(outlook::IDispatch*) override { log.push_back("ItemChange"); }
+    void ItemRemove() override { log.push_back("ItemRemove"); }
+    void BeforeFolderMove(outlook::MAPIFolder* move_to, bool* cancel) override {
+        log.push_back(move_to != nullptr ? "BeforeFolderMove" : "BeforeFolderMove(delete)");
+        *cancel = cancel_folder_move;
+    }
+    void BeforeItemMove(outlook::IDispatch*, outlook::MAPIFolder* move_to, bool* cancel) override {
+        log.push_back(move_to != nullptr ? "BeforeItemMove" : "BeforeItemMove(delete)");
+        *cancel = cancel_item_move;
+    }
+    void FolderAdd(outlook::MAPIFolder*) override { log.push_back("FolderAdd"); }
+    void FolderChange(outlook::MAPIFolder*) override { log.push_back("FolderChange"); }
+    void FolderRemove() override { log.push_back("FolderRemove"); }
+
+    std::vector<std::string> log;
+    bool cancel_write = false;
+    bool cancel_delete = false;
+    bool cancel_folder_move = false;
+    bool cancel_item_move = false;
+    outlook::ComPtr<outlook::IDispatch> last_added;
+};
+
+class ObjectModelEvents : public HostTest {
+  protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        calendar_ = Folder(outlook::olFolderCalendar);
+        ASSERT_EQ(
+            ItemsOf(calendar_.get())
+                ->Advise(std::shared_ptr<outlook::ItemsEvents>(recorder_, recorder_.get()), &items_cookie_),
+            S_OK);
+        ASSERT_EQ(calendar_->Advise(std::shared_ptr<outlook::FolderEvents>(recorder_, recorder_.get()),
+                                    &folder_cookie_),
+                  S_OK);
+        outlook::ComPtr<outlook::Folders> folders;
+        ASSERT_EQ(calendar_->get_Folders(&folders), S_OK);
+        ASSERT_EQ(folders->Advise(std::shared_ptr<outlook::FoldersEvents>(recorder_, recorder_.get()),
+                                  &folders_cookie_),
+                  S_OK);
+    }
+
+    ComPtr<outlook::AppointmentItem> SavedAppointment() {
+        auto appointment =
+            NewAppointment("Event", DateTime::FromParts(2024, 5, 6, 9), DateTime::FromParts(2024, 5, 6, 10));
+        EXPECT_EQ(appointment->Save(), S_OK);
+        EXPECT_EQ(appointment->Advise(std::shared_ptr<outlook::ItemEvents>(recorder_, recorder_.get()),
+                                      &item_cookie_),
+                  S_OK);
+        recorder_->log.clear();
+        return appointment;
+    }
+
+    std::shared_ptr<Recorder> recorder_ = std::make_shared<Recorder>();
+    ComPtr<outlook::MAPIFolder> calendar_;
+    outlook::EventCookie items_cookie_ = 0;
+    outlook::EventCookie folder_cookie_ = 0;
+    outlook::EventCookie folders_cookie_ = 0;
+    outlook::EventCookie item_cookie_ = 0;
+};
+
+TEST_F(ObjectModelEvents, FirstSaveAddsLaterSavesWriteAndChange) {
+    auto appointment =
+        NewAppointment("New", DateTime::FromParts(2024, 5, 6, 9), DateTime::FromParts(2024, 5, 6, 10));
+    EXPECT_TRUE(recorder_->log.empty());  // nothing before Save
+    ASSERT_EQ(appointment->Save(), S_OK);
+    EXPECT_EQ(recorder_->log, (std::vector<std::string>{"ItemAdd"}));
+    ASSERT_TRUE(recorder_->last_added);
+    ASSERT_EQ(
+        appointment->Advise(std::shared_ptr<outlook::ItemEvents>(recorder_, recorder_.get()), &item_cookie_),
+        S_OK);
+    recorder_->log.clear();
+
+    // A change made through another object for the same item reaches the same item sinks.
+    auto other = FirstItem<outlook::AppointmentItem>(calendar_.get());
+    ASSERT_EQ(other->put_Subject("Edited"), S_OK);
+    ASSERT_EQ(other->Save(), S_OK);
+    EXPECT_EQ(recorder_->log, (std::vector<std::string>{"Write", "ItemChange"}));
+}
+
+TEST_F(ObjectModelEvents, CancelledWriteKeepsTheStoredItem) {
+    auto appointment = SavedAppointment();
+    recorder_->cancel_write = true;
+    ASSERT_EQ(appointment->put_Subject("Refused"), S_OK);
+    EXPECT_EQ(appointment->Save(), outlook::MAPI_E_USER_CANCEL);
+    std::string subject;
+    ASSERT_EQ(FirstItem<outlook::AppointmentItem>(calendar_.get())->get_Subject(&subject), S_OK);
+    EXPECT_EQ(subject, "Event");
+}
+
+TEST_F(ObjectModelEvents, DeleteAsksTheItemThenTheFolderAndCanBeCancelled) {
+    auto appointment = SavedAppointment();
+    recorder_->cancel_delete = true;
+    EXPECT_EQ(appointment->Delete(), outlook::MAPI_E_USER_CANCEL);
+    EXPECT_EQ(CountOf(calendar_.get()), 1);
+    recorder_->cancel_delete = false;
+    recorder_->cancel_item_move = true;
+    EXPECT_EQ(appointment->Delete(), outlook::MAPI_E_USER_CANCEL);
+    EXPECT_EQ(CountOf(calendar_.get()), 1);
+    recorder_->cancel_item_move = false;
+    recorder_->log.clear();
+    ASSERT_EQ(appointment->Delete(), S_OK);
+    EXPECT_EQ(recorder_->log,
+              (std::vector<std::string>{"BeforeDelete", "BeforeItemMove(delete)", "ItemRemove"}));
+    EXPECT_EQ(CountOf(calendar_.get()), 0);
+    EXPECT_EQ(appointment->Delete(), outlook::MAPI_E_OBJECT_DELETED);
+}
+
+TEST_F(ObjectModelEvents, MoveAsksTheSourceFolderAndAddsToTheTarget) {
+    outlook::ComPtr<outlook::Folders> folders;
+    ASSERT_EQ(calendar_->get_Folders(&folders), S_OK);
+    outlook::ComPtr<outlook::MAPIFolder> target;
+    ASSERT_EQ(folders->Add("Target", &target), S_OK);
+    EXPECT_EQ(recorder_->log, (std::vector<std::string>{"FolderAdd"}));
+    auto appointment = SavedAppointment();
+
+    recorder_->cancel_item_move = true;
+    outlook::ComPtr<outlook::IDispatch> moved;
+    EXPECT_EQ(appointment->Move(target.get(), &moved), outlook::MAPI_E_USER_CANCEL);
+    EXPECT_EQ(CountOf(target.get()), 0);
+    recorder_->cancel_item_move = false;
+    recorder_->log.clear();
+    ASSERT_EQ(appointment->Move(target.get(), &moved), S_OK);
+    EXPECT_EQ(recorder_->log, (std::vector<std::string>{"BeforeItemMove", "ItemRemove"}));
+    EXPECT_EQ(CountOf(target.get()), 1);
+    EXPECT_EQ(CountOf(calendar_.get()), 0);
+}
+
+TEST_F(ObjectModelEvents, FolderDeleteAndRenameAreReported) {
+    outlook::ComPtr<outlook::Folders> folders;
+    ASSERT_EQ(calendar_->get_Folders(&folders), S_OK);
+    outlook::ComPtr<outlook::MAPIFolder> child;
+    ASSERT_EQ(folders->Add("Child", &child), S_OK);
+    outlook::EventCookie cookie = 0;
+    ASSERT_EQ(child->Advise(std::shared_ptr<outlook::FolderEvents>(recorder_, recorder_.get()), &cookie),
+              S_OK);
+    recorder_->log.clear();
+    ASSERT_EQ(child->put_Name("Renamed"), S_OK);
+    recorder_->cancel_folder_move = true;
+    EXPECT_EQ(child->Delete(), outlook::MAPI_E_USER_CANCEL);
+    recorder_->cancel_folder_move = false;
+    ASSERT_EQ(child->Delete(), S_OK);
+    EXPECT_EQ(recorder_->log, (std::vector<std::string>{"FolderChange", "BeforeFolderMove(delete)",
+                                                        "BeforeFolderMove(delete)", "FolderRemove"}));
+}
+
+TEST_F(ObjectModelEvents, UnadvisedAndReleasedSinksHearNothing) {
+    auto appointment =
+        NewAppointment("Quiet", DateTime::FromParts(2024, 5, 6, 9), DateTime::FromParts(2024, 5, 6, 10));
+    ASSERT_EQ(ItemsOf(calendar_.get())->Unadvise(items_cookie_), S_OK);
+    EXPECT_EQ(ItemsOf(calendar_.get())->Unadvise(items_cookie_), outlook::CONNECT_E_NOCONNECTION);
+    ASSERT_EQ(appointment->Save(), S_OK);
+    EXPECT_TRUE(recorder_->log.empty());
+
+    // A sink that is gone is skipped, not called.
+    auto transient = std::make_shared<Recorder>();
+    outlook::EventCookie cookie = 0;
+    ASSERT_EQ(ItemsOf(calendar_.get())
+                  ->Advise(std::shared_ptr<outlook::ItemsEvents>(transient, transient.get()), &cookie),
+              S_OK);
+    transient.reset();
+    ASSERT_EQ(NewAppointment("Again", DateTime::FromParts(2024, 5, 6, 9), DateTime::FromParts(2024, 5, 6, 10))
+                  ->Save(),
+              S_OK);
+    EXPECT_EQ(CountOf(calendar_.get()), 2);
+    EXPECT_EQ(ItemsOf(calendar_.get())->Advise(nullptr, &cookie), E_POINTER);
+}
+
+}  // namespace
+}  // namespace host_test

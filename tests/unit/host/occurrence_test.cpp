@@ -1,0 +1,259 @@
+// Recurring appointments through the object model: every pattern type across a daylight-saving
+// change, GetOccurrence, deleted and changed occurrences, refused patterns.
+#include "host_fixture.h"
+#include "outlook/exception.h"
+#include "outlook/exceptions.h"
+#include "outlook/recurrence_pattern.h"
+
+namespace host_test {
+namespace {
+
+class RecurringAppointment : public HostTest {
+  protected:
+    // A saved series at 09:00-10:00 local from `first`, shaped by `shape`.
+    template <class Shape>
+    ComPtr<outlook::AppointmentItem> MakeSeries(const DateTime& first, Shape shape) {
+        auto appointment = NewAppointment("Series", first, first.AddSeconds(3600));
+        ComPtr<outlook::RecurrencePattern> pattern;
+        EXPECT_EQ(appointment->GetRecurrencePattern(&pattern), S_OK);
+        shape(pattern.get());
+        EXPECT_EQ(appointment->Save(), S_OK);
+        return appointment;
+    }
+
+    ComPtr<outlook::RecurrencePattern> PatternOf(outlook::AppointmentItem* appointment) {
+        ComPtr<outlook::RecurrencePattern> pattern;
+        EXPECT_EQ(appointment->GetRecurrencePattern(&pattern), S_OK);
+        return pattern;
+    }
+
+    ScopedTimeZone berlin_{"Europe/Berlin"};
+};
+
+struct PatternRow {
+    const char* name;
+    outlook::OlRecurrenceType type;
+    std::int32_t interval;
+    std::int32_t day_of_month;
+    std::int32_t mask;
+    std::int32_t month;
+    std::int32_t instance;
+    DateTime first;         // the series' start, before the change to summer time
+    DateTime after;         // an occurrence after the change, 09:00 local
+    const char* after_utc;  // that occurrence in UTC
+    DateTime not_one;       // a date without an occurrence
+};
+
+TEST_F(RecurringAppointment, EveryTypeKeepsItsLocalTimeAcrossTheChangeToSummerTime) {
+    const PatternRow rows[] = {
+        {"daily", outlook::olRecursDaily, 2, 0, 0, 0, 0, DateTime::FromParts(2024, 3, 29, 9),
+         DateTime::FromParts(2024, 3, 31, 9), "2024-03-31 07:00:00", DateTime::FromParts(2024, 3, 30, 9)},
+        {"weekly", outlook::olRecursWeekly, 1, 0, outlook::olMonday | outlook::olFriday, 0, 0,
+         DateTime::FromParts(2024, 3, 25, 9), DateTime::FromParts(2024, 4, 1, 9), "2024-04-01 07:00:00",
+         DateTime::FromParts(2024, 3, 27, 9)},
+        {"monthly", outlook::olRecursMonthly, 1, 15, 0, 0, 0, DateTime::FromParts(2024, 3, 15, 9),
+         DateTime::FromParts(2024, 4, 15, 9), "2024-04-15 07:00:00", DateTime::FromParts(2024, 4, 16, 9)},
+        {"month-nth", outlook::olRecursMonthNth, 1, 0, outlook::olTuesday, 0, 2,
+         DateTime::FromParts(2024, 3, 12, 9), DateTime::FromParts(2024, 4, 9, 9), "2024-04-09 07:00:00",
+         DateTime::FromParts(2024, 4, 2, 9)},
+        {"yearly", outlook::olRecursYearly, 12, 20, 0, 3, 0, DateTime::FromParts(2023, 3, 20, 9),
+         DateTime::FromParts(2024, 3, 20, 9), "2024-03-20 08:00:00", DateTime::FromParts(2024, 3, 21, 9)},
+        {"year-nth", outlook::olRecursYearNth, 12, 0, outlook::olSunday, 4, 1,
+         DateTime::FromParts(2023, 4, 2, 9), DateTime::FromParts(2024, 4, 7, 9), "2024-04-07 07:00:00",
+         DateTime::FromParts(2024, 4, 14, 9)},
+    };
+    for (const PatternRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto series = MakeSeries(row.first, [&](outlook::RecurrencePattern* pattern) {
+            EXPECT_EQ(pattern->put_RecurrenceType(row.type), S_OK);
+            EXPECT_EQ(pattern->put_Interval(row.interval), S_OK);
+            if (row.day_of_month != 0) {
+                EXPECT_EQ(pattern->put_DayOfMonth(row.day_of_month), S_OK);
+            }
+            if (row.mask != 0) {
+                EXPECT_EQ(pattern->put_DayOfWeekMask(row.mask), S_OK);
+            }
+            if (row.month != 0) {
+                EXPECT_EQ(pattern->put_MonthOfYear(row.month), S_OK);
+            }
+            if (row.instance != 0) {
+                EXPECT_EQ(pattern->put_Instance(row.instance), S_OK);
+            }
+            EXPECT_EQ(pattern->put_Occurrences(10), S_OK);
+        });
+        outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
+        ASSERT_EQ(series->get_RecurrenceState(&state), S_OK);
+        EXPECT_EQ(state, outlook::olApptMaster);
+        DateTime start;
+        ASSERT_EQ(series->get_Start(&start), S_OK);
+        EXPECT_EQ(Text(start), Text(row.first));
+
+        auto pattern = PatternOf(series.get());
+        ComPtr<outlook::AppointmentItem> occurrence;
+        ASSERT_EQ(pattern->GetOccurrence(row.after, &occurrence), S_OK);
+        ASSERT_EQ(occurrence->get_Start(&start), S_OK);
+        EXPECT_EQ(Text(start), Text(row.after));
+        DateTime utc;
+        ASSERT_EQ(occurrence->get_StartUTC(&utc), S_OK);
+        EXPECT_EQ(Text(utc), row.after_utc);
+        ASSERT_EQ(occurrence->get_RecurrenceState(&state), S_OK);
+        EXPECT_EQ(state, outlook::olApptOccurrence);
+        bool recurring = false;
+        ASSERT_EQ(occurrence->get_IsRecurring(&recurring), S_OK);
+        EXPECT_TRUE(recurring);
+        ComPtr<outlook::RecurrencePattern> none;
+        EXPECT_EQ(occurrence->GetRecurrencePattern(&none), outlook::MAPI_E_NO_SUPPORT);
+
+        // A date alone finds the occurrence of that day; a wrong time or day finds nothing.
+        platform::DateParts day;
+        ASSERT_TRUE(row.after.ToParts(&day));
+        ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(day.year, day.month, day.day), &occurrence),
+                  S_OK);
+        EXPECT_EQ(pattern->GetOccurrence(row.after.AddSeconds(3600), &occurrence), outlook::MAPI_E_NOT_FOUND);
+        EXPECT_EQ(pattern->GetOccurrence(row.not_one, &occurrence), outlook::MAPI_E_NOT_FOUND);
+        ASSERT_EQ(series->Delete(), S_OK);
+    }
+}
+
+TEST_F(RecurringAppointment, DeletedAndChangedOccurrencesBecomeExceptions) {
+    auto series = MakeSeries(DateTime::FromParts(2024, 10, 21, 9), [](outlook::RecurrencePattern* pattern) {
+        EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursDaily), S_OK);
+        EXPECT_EQ(pattern->put_Occurrences(10), S_OK);
+    });
+    auto pattern = PatternOf(series.get());
+    ComPtr<outlook::AppointmentItem> gone;
+    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 10, 22, 9), &gone), S_OK);
+    ASSERT_EQ(gone->Delete(), S_OK);
+    EXPECT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 10, 22, 9), &gone), outlook::MAPI_E_NOT_FOUND);
+
+    // After the change back to winter time (27 October) the occurrence still starts at 09:00.
+    ComPtr<outlook::AppointmentItem> moved;
+    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 10, 28, 9), &moved), S_OK);
+    ASSERT_EQ(moved->put_Subject("Moved"), S_OK);
+    ASSERT_EQ(moved->put_Start(DateTime::FromParts(2024, 10, 28, 14)), S_OK);
+    ASSERT_EQ(moved->Save(), S_OK);
+    outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
+    ASSERT_EQ(moved->get_RecurrenceState(&state), S_OK);
+    EXPECT_EQ(state, outlook::olApptException);
+
+    // Another session sees both exceptions, in the order of their original dates.
+    series = nullptr;
+    pattern = nullptr;
+    Open();
+    auto master = FirstItem<outlook::AppointmentItem>(Folder(outlook::olFolderCalendar).get());
+    std::string subject;
+    ASSERT_EQ(master->get_Subject(&subject), S_OK);
+    EXPECT_EQ(subject, "Series");
+    pattern = PatternOf(master.get());
+    ComPtr<outlook::Exceptions> exceptions;
+    ASSERT_EQ(pattern->get_Exceptions(&exceptions), S_OK);
+    std::int32_t count = 0;
+    ASSERT_EQ(exceptions->get_Count(&count), S_OK);
+    ASSERT_EQ(count, 2);
+
+    ComPtr<outlook::Exception> first;
+    ASSERT_EQ(exceptions->Item(1, &first), S_OK);
+    bool deleted = false;
+    ASSERT_EQ(first->get_Deleted(&deleted), S_OK);
+    EXPECT_TRUE(deleted);
+    DateTime original;
+    ASSERT_EQ(first->get_OriginalDate(&original), S_OK);
+    EXPECT_EQ(Text(original), "2024-10-22 09:00:00");
+    ComPtr<outlook::AppointmentItem> none;
+    ASSERT_EQ(first->get_AppointmentItem(&none), S_OK);
+    EXPECT_FALSE(none);
+
+    ComPtr<outlook::Exception> second;
+    ASSERT_EQ(exceptions->Item(2, &second), S_OK);
+    ASSERT_EQ(second->get_Deleted(&deleted), S_OK);
+    EXPECT_FALSE(deleted);
+    ASSERT_EQ(second->get_OriginalDate(&original), S_OK);
+    EXPECT_EQ(Text(original), "2024-10-28 09:00:00");
+    ComPtr<outlook::AppointmentItem> changed;
+    ASSERT_EQ(second->get_AppointmentItem(&changed), S_OK);
+    ASSERT_TRUE(changed);
+    ASSERT_EQ(changed->get_Subject(&subject), S_OK);
+    EXPECT_EQ(subject, "Moved");
+    DateTime start;
+    ASSERT_EQ(changed->get_Start(&start), S_OK);
+    EXPECT_EQ(Text(start), "2024-10-28 14:00:00");
+    std::string master_id;
+    std::string occurrence_id;
+    ASSERT_EQ(master->get_GlobalAppointmentID(&master_id), S_OK);
+    ASSERT_EQ(changed->get_GlobalAppointmentID(&occurrence_id), S_OK);
+    EXPECT_EQ(occurrence_id, master_id);
+    EXPECT_EQ(exceptions->Item(3, &second), outlook::DISP_E_BADINDEX);
+}
+
+TEST_F(RecurringAppointment, PatternsOutlookRejectsAreRefusedWithAStatus) {
+    auto appointment =
+        NewAppointment("Bad", DateTime::FromParts(2024, 4, 1, 9), DateTime::FromParts(2024, 4, 1, 10));
+    ComPtr<outlook::RecurrencePattern> pattern;
+    ASSERT_EQ(appointment->GetRecurrencePattern(&pattern), S_OK);
+    EXPECT_EQ(pattern->put_Interval(0), E_INVALIDARG);
+    EXPECT_EQ(pattern->put_Instance(6), E_INVALIDARG);
+    EXPECT_EQ(pattern->put_DayOfWeekMask(128), E_INVALIDARG);
+    EXPECT_EQ(pattern->put_Occurrences(0), E_INVALIDARG);
+    EXPECT_EQ(pattern->put_RecurrenceType(static_cast<outlook::OlRecurrenceType>(4)), E_INVALIDARG);
+
+    ASSERT_EQ(pattern->put_RecurrenceType(outlook::olRecursYearly), S_OK);
+    ASSERT_EQ(pattern->put_MonthOfYear(4), S_OK);
+    ASSERT_EQ(pattern->put_DayOfMonth(31), S_OK);
+    EXPECT_EQ(appointment->Save(), E_INVALIDARG);
+    EXPECT_EQ(CountOf(Folder(outlook::olFolderCalendar).get()), 0);
+
+    ASSERT_EQ(pattern->put_DayOfMonth(30), S_OK);
+    ASSERT_EQ(appointment->Save(), S_OK);
+    ComPtr<outlook::AppointmentItem> occurrence;
+    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2025, 4, 30, 9), &occurrence), S_OK);
+    EXPECT_EQ(pattern->GetOccurrence(DateTime::Invalid(), &occurrence), E_INVALIDARG);
+}
+
+TEST_F(RecurringAppointment, ParserOrderOfPutsKeepsInstanceAndYearlyIntervalInYears) {
+    auto series = MakeSeries(DateTime::FromParts(2024, 1, 9, 9), [](outlook::RecurrencePattern* pattern) {
+        // BYSETPOS before FREQ, as a rule parser puts them.
+        EXPECT_EQ(pattern->put_Instance(2), S_OK);
+        EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursMonthNth), S_OK);
+        EXPECT_EQ(pattern->put_DayOfWeekMask(outlook::olTuesday), S_OK);
+    });
+    auto pattern = PatternOf(series.get());
+    std::int32_t instance = 0;
+    ASSERT_EQ(pattern->get_Instance(&instance), S_OK);
+    EXPECT_EQ(instance, 2);
+    bool no_end = false;
+    ASSERT_EQ(pattern->get_NoEndDate(&no_end), S_OK);
+    EXPECT_TRUE(no_end);
+
+    ASSERT_EQ(pattern->put_RecurrenceType(outlook::olRecursYearly), S_OK);
+    ASSERT_EQ(pattern->put_Interval(2), S_OK);
+    std::int32_t interval = 0;
+    ASSERT_EQ(pattern->get_Interval(&interval), S_OK);
+    EXPECT_EQ(interval, 24);
+    ASSERT_EQ(pattern->get_Instance(&instance), S_OK);
+    EXPECT_EQ(instance, 0);
+}
+
+TEST_F(RecurringAppointment, ClearingThePatternLeavesOneAppointment) {
+    auto series = MakeSeries(DateTime::FromParts(2024, 6, 3, 9), [](outlook::RecurrencePattern* pattern) {
+        EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursWeekly), S_OK);
+        EXPECT_EQ(pattern->put_DayOfWeekMask(outlook::olWednesday), S_OK);
+        EXPECT_EQ(pattern->put_PatternEndDate(DateTime::FromParts(2024, 6, 30)), S_OK);
+    });
+    DateTime start;
+    ASSERT_EQ(series->get_Start(&start), S_OK);
+    EXPECT_EQ(Text(start), "2024-06-05 09:00:00");  // moved to the first occurrence
+    DateTime end_date;
+    ASSERT_EQ(PatternOf(series.get())->get_PatternEndDate(&end_date), S_OK);
+    EXPECT_EQ(end_date.Format("%Y-%m-%d"), "2024-06-30");
+    ASSERT_EQ(series->ClearRecurrencePattern(), S_OK);
+    ASSERT_EQ(series->Save(), S_OK);
+    bool recurring = true;
+    ASSERT_EQ(series->get_IsRecurring(&recurring), S_OK);
+    EXPECT_FALSE(recurring);
+    outlook::OlRecurrenceState state = outlook::olApptMaster;
+    ASSERT_EQ(series->get_RecurrenceState(&state), S_OK);
+    EXPECT_EQ(state, outlook::olApptNotRecurring);
+}
+
+}  // namespace
+}  // namespace host_test

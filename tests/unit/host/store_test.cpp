@@ -1,0 +1,163 @@
+// The store file: default folders, ids that survive a restart, a locked or damaged file.
+#include "host/store.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "host_fixture.h"
+#include "outlook/status.h"
+#include "support/temp_home.h"
+
+namespace host_test {
+namespace {
+
+TEST(StoreFile, DefaultFoldersExistFromTheFirstStart) {
+    testing_support::TempHome home;
+    host::Store store;
+    ASSERT_EQ(store.Open(home.root() + "/outlook.db"), S_OK);
+    host::FolderRecord calendar;
+    host::FolderRecord contacts;
+    host::FolderRecord suggested;
+    ASSERT_EQ(store.GetDefaultFolder(outlook::olFolderCalendar, &calendar), S_OK);
+    ASSERT_EQ(store.GetDefaultFolder(outlook::olFolderContacts, &contacts), S_OK);
+    ASSERT_EQ(store.GetDefaultFolder(outlook::olFolderSuggestedContacts, &suggested), S_OK);
+    EXPECT_EQ(calendar.name, "Calendar");
+    EXPECT_EQ(calendar.item_type, outlook::olAppointmentItem);
+    EXPECT_EQ(contacts.item_type, outlook::olContactItem);
+    EXPECT_EQ(suggested.name, "Suggested Contacts");
+    EXPECT_EQ(calendar.entry_id.size(), 72u);
+    EXPECT_NE(calendar.entry_id, contacts.entry_id);
+    host::FolderRecord none;
+    EXPECT_EQ(store.GetDefaultFolder(6, &none), outlook::MAPI_E_NOT_FOUND);
+}
+
+TEST(StoreFile, LockedByAnotherProcessFailsAfterTheWaitWithAClearMessage) {
+    testing_support::TempHome home;
+    const std::string path = home.root() + "/outlook.db";
+    host::Store first;
+    ASSERT_EQ(first.Open(path, 100), S_OK);
+
+    // Another process in the middle of a long write.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    host::Store second;
+    EXPECT_EQ(second.Open(path, 100), outlook::MAPI_E_TIMEOUT);
+    EXPECT_NE(second.LastError().find("in use by another velsync process"), std::string::npos)
+        << second.LastError();
+
+    host::FolderRecord calendar;
+    EXPECT_EQ(first.GetDefaultFolder(outlook::olFolderCalendar, &calendar), outlook::MAPI_E_TIMEOUT);
+
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(second.Open(path, 100), S_OK);
+}
+
+TEST(StoreFile, DamagedFileIsReportedAndLeftAsItIs) {
+    testing_support::TempHome home;
+    const std::string path = home.root() + "/outlook.db";
+    const std::string garbage(4096, 'x');
+    testing_support::WriteFileBytes(path, garbage);
+    host::Store store;
+    EXPECT_EQ(store.Open(path), outlook::MAPI_E_CORRUPT_STORE);
+    EXPECT_NE(store.LastError().find("damaged"), std::string::npos) << store.LastError();
+    EXPECT_FALSE(store.IsOpen());
+    EXPECT_EQ(testing_support::ReadFileOrEmpty(path), garbage);
+}
+
+TEST(StoreFile, DamagedItemRowIsReportedNotSkipped) {
+    testing_support::TempHome home;
+    const std::string path = home.root() + "/outlook.db";
+    host::Store store;
+    ASSERT_EQ(store.Open(path), S_OK);
+    host::FolderRecord calendar;
+    ASSERT_EQ(store.GetDefaultFolder(outlook::olFolderCalendar, &calendar), S_OK);
+    host::ItemRecord record;
+    record.entry_id = store.NewEntryId();
+    record.folder_id = calendar.row_id;
+    record.fields["Subject"] = "ok";
+    ASSERT_EQ(store.SaveItem(&record), S_OK);
+
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "UPDATE items SET record = 'F\t0\tSubject\ts'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+
+    std::vector<host::ItemRecord> items;
+    EXPECT_EQ(store.ListItems(calendar.row_id, false, &items), outlook::MAPI_E_CORRUPT_STORE);
+}
+
+TEST(StoreFile, FolderNamesAreUniqueAmongSiblingsWithoutRegardToCase) {
+    testing_support::TempHome home;
+    host::Store store;
+    ASSERT_EQ(store.Open(home.root() + "/outlook.db"), S_OK);
+    host::FolderRecord calendar;
+    ASSERT_EQ(store.GetDefaultFolder(outlook::olFolderCalendar, &calendar), S_OK);
+    host::FolderRecord work;
+    ASSERT_EQ(store.CreateFolder(calendar.row_id, "Work", &work), S_OK);
+    host::FolderRecord clash;
+    EXPECT_EQ(store.CreateFolder(calendar.row_id, "work", &clash), outlook::MAPI_E_COLLISION);
+    EXPECT_EQ(store.CreateFolder(calendar.row_id, "", &clash), E_INVALIDARG);
+    host::FolderRecord below;
+    ASSERT_EQ(store.CreateFolder(work.row_id, "Below", &below), S_OK);
+    EXPECT_EQ(store.MoveFolder(work.row_id, below.row_id), E_INVALIDARG);
+    EXPECT_EQ(store.MoveFolder(work.row_id, work.row_id), E_INVALIDARG);
+    EXPECT_EQ(store.DeleteFolder(calendar.row_id), outlook::MAPI_E_NO_SUPPORT);
+    EXPECT_EQ(store.DeleteFolder(work.row_id), S_OK);
+    host::FolderRecord gone;
+    EXPECT_EQ(store.GetFolder(below.row_id, &gone), outlook::MAPI_E_OBJECT_DELETED);
+}
+
+TEST(ItemRecordText, RoundTripsEveryKindOfValueAndHostileText) {
+    host::ItemRecord record;
+    record.fields["Subject"] = "tab\there\nnew line\\ back\r";
+    record.fields["Count"] = std::int32_t{-7};
+    record.fields["Flag"] = true;
+    record.fields["Number"] = 0.1;
+    record.fields["When"] = DateTime::FromParts(2024, 3, 31, 1, 30);
+    record.fields["Never"] = DateTime::Null();
+    record.fields["Nothing"] = outlook::Variant();
+    record.user_properties.push_back({{"Name", "IsShared"}, {"Type", std::int32_t{6}}, {"Value", false}});
+    record.recipients.push_back({{"RowId", std::int32_t{1}}, {"Address", "a@b.c"}});
+    record.pattern.emplace();
+    record.exceptions.push_back({{"OriginalDay", std::int32_t{19800}}, {"Deleted", true}});
+    record.members.push_back({{"Name", "x"}});
+
+    host::ItemRecord back;
+    ASSERT_TRUE(host::DecodeItemRecord(host::EncodeItemRecord(record), &back));
+    EXPECT_EQ(back.fields, record.fields);
+    EXPECT_EQ(back.user_properties, record.user_properties);
+    EXPECT_EQ(back.recipients, record.recipients);
+    ASSERT_TRUE(back.pattern.has_value());
+    EXPECT_TRUE(back.pattern->empty());
+    EXPECT_EQ(back.exceptions, record.exceptions);
+    EXPECT_EQ(back.members, record.members);
+}
+
+TEST(ItemRecordText, RefusesDamagedText) {
+    struct Row {
+        const char* name;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"no newline at end", "F\t0\tSubject\ts\tx"},
+        {"too few columns", "F\t0\tSubject\n"},
+        {"unknown section", "Q\t0\tSubject\ts\tx\n"},
+        {"unknown kind", "F\t0\tSubject\tz\tx\n"},
+        {"bad escape", "F\t0\tSubject\ts\t\\q\n"},
+        {"number out of range", "F\t0\tCount\tl\t99999999999\n"},
+        {"list index jumps ahead", "U\t5\tName\ts\tx\n"},
+        {"negative index", "U\t-1\tName\ts\tx\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        host::ItemRecord record;
+        EXPECT_FALSE(host::DecodeItemRecord(row.text, &record));
+    }
+}
+
+}  // namespace
+}  // namespace host_test
