@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """A scripted HTTP server for the statuses and faults real DAV servers will not produce on demand.
 
-    scripted-server.py --scenario FILE --state DIR
+    scripted-server.py --scenario FILE --state DIR [--tls-cert CERT --tls-key KEY]
 
-Listens on a free port of 127.0.0.1 and writes it to DIR/port, its PID to DIR/scripted-server.pid.
+Listens (with TLS when given a certificate) on a free port of 127.0.0.1 and writes it to DIR/port, its PID to DIR/scripted-server.pid.
 The scenario is a list of exchanges, each made of lines:
     C: METHOD /path          the request the client must send next
     C: Name: value           a header the request must carry with exactly this value
@@ -21,6 +21,7 @@ comments. After every exchange DIR/result holds "pending N" (N exchanges matched
 import argparse
 import os
 import socket
+import ssl
 import sys
 import time
 
@@ -131,6 +132,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--scenario", required=True)
     parser.add_argument("--state", required=True)
+    parser.add_argument("--tls-cert")
+    parser.add_argument("--tls-key")
     arguments = parser.parse_args()
     exchanges = parse_scenario(arguments.scenario)
     result_path = os.path.join(arguments.state, "result")
@@ -140,6 +143,10 @@ def main():
     listener.bind(("127.0.0.1", 0))
     listener.listen(8)
     listener.settimeout(IDLE_LIMIT_SECONDS)
+    if arguments.tls_cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(arguments.tls_cert, arguments.tls_key)
+        listener = context.wrap_socket(listener, server_side=True)
     write_atomically(os.path.join(arguments.state, "scripted-server.pid"), str(os.getpid()))
     write_atomically(os.path.join(arguments.state, "port"), str(listener.getsockname()[1]))
     done = 0
@@ -148,6 +155,9 @@ def main():
             connection, _ = listener.accept()
         except socket.timeout:
             break
+        except (ssl.SSLError, OSError):
+            # A client that refuses the certificate ends its handshake here.
+            continue
         connection.settimeout(IDLE_LIMIT_SECONDS)
         buffer = b""
         with connection:

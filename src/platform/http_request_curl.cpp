@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <set>
@@ -321,6 +322,18 @@ class CurlHttpRequest final : public HttpRequest {
         return bytes;
     }
 
+    static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
+        auto* self = static_cast<CurlHttpRequest*>(user);
+        const auto now = std::chrono::steady_clock::now();
+        if (received + sent != self->m_last_progress_bytes) {
+            self->m_last_progress_bytes = received + sent;
+            self->m_last_progress = now;
+            return 0;
+        }
+        self->m_stalled = now - self->m_last_progress > self->m_stall_limit;
+        return self->m_stalled ? 1 : 0;
+    }
+
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
         auto* self = static_cast<CurlHttpRequest*>(user);
         const std::size_t bytes = size * count;
@@ -371,8 +384,14 @@ class CurlHttpRequest final : public HttpRequest {
         curl_easy_setopt(m_handle, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(m_handle, CURLOPT_FOLLOWLOCATION, 0L);
         curl_easy_setopt(m_handle, CURLOPT_CONNECTTIMEOUT, timeouts.connect_seconds);
-        curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_TIME, timeouts.stall_seconds);
+        // curl's low-speed limit averages over a window of several seconds, so a request body sent just
+        // before a stall would keep it quiet for longer than asked; the progress callback counts from the
+        // last byte instead.
+        m_stall_limit = std::chrono::seconds(timeouts.stall_seconds);
+        m_last_progress_bytes = -1;
+        curl_easy_setopt(m_handle, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(m_handle, CURLOPT_XFERINFOFUNCTION, &CurlHttpRequest::OnProgress);
+        curl_easy_setopt(m_handle, CURLOPT_XFERINFODATA, this);
         curl_easy_setopt(m_handle, CURLOPT_TIMEOUT, timeouts.total_seconds);
         curl_easy_setopt(m_handle, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(m_handle, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -408,6 +427,7 @@ class CurlHttpRequest final : public HttpRequest {
         // POSTFIELDS must not be a null pointer even for an empty body.
         static constexpr char kEmpty[] = "";
         SetTransferOptions(body.data() == nullptr ? std::string_view(kEmpty, 0) : body, headers.get());
+        m_stalled = false;
         const CURLcode code = curl_easy_perform(m_handle);
         long connects = 0;
         if (curl_easy_getinfo(m_handle, CURLINFO_NUM_CONNECTS, &connects) == CURLE_OK)
@@ -418,7 +438,7 @@ class CurlHttpRequest final : public HttpRequest {
             m_status = 0;
             m_response_headers.clear();
             m_response_body.clear();
-            return HresultOfCurlCode(code);
+            return m_stalled ? kHttpErrorTimeout : HresultOfCurlCode(code);
         }
         long status = 0;
         curl_easy_getinfo(m_handle, CURLINFO_RESPONSE_CODE, &status);
@@ -438,6 +458,10 @@ class CurlHttpRequest final : public HttpRequest {
     int m_status = 0;
     int m_transport_code = 0;
     std::size_t m_header_bytes = 0;
+    std::chrono::seconds m_stall_limit{30};
+    curl_off_t m_last_progress_bytes = -1;
+    std::chrono::steady_clock::time_point m_last_progress;
+    bool m_stalled = false;
     std::vector<std::pair<std::string, std::string>> m_response_headers;
     std::string m_response_body;
 };

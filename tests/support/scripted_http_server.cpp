@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -33,17 +34,45 @@ ScriptedHttpServer::~ScriptedHttpServer() {
 }
 
 bool ScriptedHttpServer::Start(const std::string& scenario, std::string* error) {
-    const std::string path =
-        scenario.find('/') == std::string::npos ? SourceDir() + "/tests/data/dav/" + scenario : scenario;
-    m_port = 0;
+    Stop();
+    m_tls = false;
     m_state_dir = MakeTempFolder("velsync-scripted");
     if (m_state_dir.empty()) {
         *error = "cannot make a state folder";
         return false;
     }
+    return StartProcess(scenario, error);
+}
+
+bool ScriptedHttpServer::StartTls(const std::string& scenario, std::string* error) {
+    Stop();
+    m_tls = true;
+    m_state_dir = MakeTempFolder("velsync-scripted");
+    if (m_state_dir.empty()) {
+        *error = "cannot make a state folder";
+        return false;
+    }
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+        "-addext subjectAltName=IP:127.0.0.1 -keyout '" +
+        m_state_dir + "/key.pem' -out '" + m_state_dir + "/cert.pem' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) {
+        *error = "openssl cannot make a certificate";
+        return false;
+    }
+    return StartProcess(scenario, error);
+}
+
+bool ScriptedHttpServer::StartProcess(const std::string& scenario, std::string* error) {
+    const std::string path =
+        scenario.find('/') == std::string::npos ? SourceDir() + "/tests/data/dav/" + scenario : scenario;
+    m_port = 0;
     const std::string script = SourceDir() + "/scripts/servers/scripted-server.py";
     std::vector<std::string> arguments = {"/usr/bin/python3", script,     "--scenario", path,
                                           "--state",          m_state_dir};
+    if (m_tls)
+        arguments.insert(arguments.end(),
+                         {"--tls-cert", certificate_path(), "--tls-key", m_state_dir + "/key.pem"});
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());

@@ -18,11 +18,17 @@ class ScriptedHttpServer {
     // Starts the server on the scenario file (a name in tests/data/dav/ or a path); waits at most 10 s
     // for its port. False with the reason in `error`.
     bool Start(const std::string& scenario, std::string* error);
+    // The same over TLS with a fresh self-signed certificate for 127.0.0.1 (made with openssl).
+    bool StartTls(const std::string& scenario, std::string* error);
     // Ends the server and removes its state folder.
     void Stop();
 
-    // "http://127.0.0.1:PORT"
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+    // "http://127.0.0.1:PORT" (https for TLS)
+    std::string url() const {
+        return (m_tls ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(m_port);
+    }
+    // The certificate of a TLS server (PEM), for a test that trusts it.
+    std::string certificate_path() const { return m_state_dir + "/cert.pem"; }
     int port() const { return m_port; }
 
     // "done" once every exchange of the scenario happened as scripted, "pending N" or "mismatch: ..."
@@ -31,7 +37,10 @@ class ScriptedHttpServer {
 
   private:
     pid_t m_pid = -1;
+    bool StartProcess(const std::string& scenario, std::string* error);
+
     int m_port = 0;
+    bool m_tls = false;
     std::string m_state_dir;
 };
 

@@ -2,7 +2,10 @@
 // tests/data/dav/. Each scenario also pins the exact requests the client sends.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <chrono>
+#include <cstdlib>
 
 #include "dav/dav_server.h"
 #include "platform/http_request.h"
@@ -125,6 +128,34 @@ TEST_F(ScriptedStatus, StallingServerFailsWithinTheTimeout) {
     EXPECT_EQ(PrincipalCode(), kErrorNoConnection);
     // The stall limit is 2 s here; the bound only proves the limit applies at all.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_EQ(scripted_.Result(), "done");
+}
+
+// Certificates are verified against the trusted store, which CURL_CA_BUNDLE replaces.
+TEST_F(ScriptedStatus, UntrustedCertificateIsNoConnectionUntilTrusted) {
+    std::string error;
+    if (!scripted_.StartTls("principal-tls.txt", &error)) {
+        if (testing_support::AreServersRequired())
+            FAIL() << error;
+        GTEST_SKIP() << error;
+    }
+    EXPECT_EQ(PrincipalCode(), kErrorNoConnection);
+
+    const char* saved = std::getenv("CURL_CA_BUNDLE");
+    const std::string saved_value = saved != nullptr ? saved : "";
+    setenv("CURL_CA_BUNDLE", scripted_.certificate_path().c_str(), 1);
+    CDavServer dav = Server();
+    std::string principal;
+    try {
+        principal = dav.GetCurrentUserPrincipal();
+    } catch (CAddinException& failure) {
+        ADD_FAILURE() << failure.GetCode() << " " << failure.GetMessage();
+    }
+    if (saved != nullptr)
+        setenv("CURL_CA_BUNDLE", saved_value.c_str(), 1);
+    else
+        unsetenv("CURL_CA_BUNDLE");
+    EXPECT_EQ(principal, "/tls/");
     EXPECT_EQ(scripted_.Result(), "done");
 }
 
