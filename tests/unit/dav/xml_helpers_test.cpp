@@ -197,6 +197,20 @@ TEST_F(XmlResponses, HostileDocumentsLoadEmpty) {
     }
 }
 
+TEST_F(XmlResponses, HugeTextNodeIsRefused) {
+    const std::string huge = "<d:href xmlns:d=\"DAV:\">" + std::string(11 * 1000 * 1000, 'x') + "</d:href>";
+    const XmlNodePtr document = LoadXml(huge);
+    EXPECT_EQ(UnableToLoadLines(), 1);
+    EXPECT_EQ(SelectText(document, "//d:href"), "");
+    // Large answers made of many ordinary nodes still load.
+    std::string many = "<d:multistatus xmlns:d=\"DAV:\">";
+    for (int i = 0; i < 20000; ++i)
+        many += "<d:response><d:href>/c/" + std::to_string(i) + ".ics</d:href></d:response>";
+    many += "</d:multistatus>";
+    EXPECT_EQ(SelectText(LoadXml(many), "/d:multistatus/d:response[20000]/d:href"), "/c/19999.ics");
+    EXPECT_EQ(UnableToLoadLines(), 1);
+}
+
 TEST_F(XmlResponses, InvalidUtf8IsNotALoadedDocument) {
     const XmlNodePtr document = LoadXml("<d:href xmlns:d=\"DAV:\">\xFF\xFE</d:href>");
     EXPECT_EQ(UnableToLoadLines(), 1);
