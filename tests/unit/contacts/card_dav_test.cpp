@@ -1,1 +1,289 @@
 #include <gtest/gtest.h>
+
+#include "contact_test_support.h"
+#include "contacts/card_dav_addressbook.h"
+#include "contacts/card_dav_contact.h"
+#include "dav/dav_server.h"
+#include "settings/addin_exception.h"
+#include "unit/dav/fake_http_request.h"
+
+namespace {
+
+using dav_test::FakeAnswer;
+using dav_test::FakeServer;
+
+std::string Response(const std::string& href, const std::string& props,
+                     const std::string& status = "200 OK") {
+    return "<d:response><d:href>" + href + "</d:href><d:propstat><d:prop>" + props +
+           "</d:prop><d:status>HTTP/1.1 " + status + "</d:status></d:propstat></d:response>";
+}
+
+std::string Multistatus(const std::string& responses) {
+    return "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\" "
+           "xmlns:card=\"urn:ietf:params:xml:ns:carddav\">" +
+           responses + "</d:multistatus>";
+}
+
+std::string Card(const std::string& href, const std::string& fn, const std::string& extra = "") {
+    return Response(href, "<d:getetag>\"e-" + fn + "\"</d:getetag><card:address-data>BEGIN:VCARD\r\nFN:" +
+                              fn + "\r\nEND:VCARD\r\n</card:address-data>" + extra);
+}
+
+std::string Book(const std::string& href, const std::string& name, const std::string& privileges = "") {
+    return Response(
+        href, "<d:resourcetype><d:collection/><card:addressbook/></d:resourcetype><d:displayname>" + name +
+                  "</d:displayname>" + privileges);
+}
+
+const char* kWrite =
+    "<d:current-user-privilege-set><d:privilege><d:read/></d:privilege><d:privilege><d:write/>"
+    "</d:privilege></d:current-user-privilege-set>";
+const char* kAll =
+    "<d:current-user-privilege-set><d:privilege><d:all/></d:privilege></d:current-user-privilege-set>";
+const char* kReadOnly =
+    "<d:current-user-privilege-set><d:privilege><d:read/></d:privilege>"
+    "</d:current-user-privilege-set>";
+
+std::string HeaderOf(const dav_test::SentRequest& request, const std::string& name) {
+    for (const auto& [key, value] : request.headers) {
+        if (key == name)
+            return value;
+    }
+    return "<none>";
+}
+
+class CardDav : public ::testing::Test {
+  protected:
+    void Answer(int status, const std::string& body) {
+        fake_->answers.push_back(FakeAnswer{S_OK, status, {}, body});
+    }
+
+    std::shared_ptr<FakeServer> fake_ = std::make_shared<FakeServer>();
+    CDavServer server_{"http://127.0.0.1:1/", "alice", "secret", dav_test::FactoryFor(fake_)};
+};
+
+TEST(CardDavNames, ResourceName) {
+    struct Row {
+        const char* href;
+        const char* name;
+    } rows[] = {{"/books/a/abc.vcf", "abc"},
+                {"abc.vcf", "abc"},
+                {"/books/a/x.vcf.vcf", "x"},
+                {"/books/a/", ""},
+                {"/b/noext", "noext"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.href);
+        EXPECT_EQ(CCardDavContact::ResourceNameOf(row.href), row.name);
+    }
+}
+
+TEST(CardDavNames, DefaultAndSharedBooks) {
+    struct Row {
+        const char* href;
+        bool is_default;
+        bool shared;
+    } rows[] = {
+        {"/alice/addressbook/", true, false},
+        {"/alice/addressbook", true, false},
+        {"/alice/addressbooks/", false, false},
+        {"/alice/Addressbook/", false, false},
+        {"/addressbooks/user/Collected/", false, true},
+        {"/addressbooks/user/Collected", false, true},
+        {"/addressbooks/user/Collected-old/", false, false},
+        {"/x/SharedWithAll", false, true},
+        {"/x/SharedWithAll/", false, true},
+        {"Collected", false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.href);
+        EXPECT_EQ(CCardDavAddressbook::IsDefaultHref(row.href), row.is_default);
+        EXPECT_EQ(CCardDavAddressbook::IsSharedBookHref(row.href), row.shared);
+    }
+}
+
+TEST(CardDavDates, HttpDates) {
+    contacts_test::ScopedTimeZone zone("Europe/Berlin");
+    EXPECT_EQ(CCardDavContact::ParseHttpDate("Sun, 06 Nov 1994 08:49:37 GMT").value(),
+              platform::DateTime::FromParts(1994, 11, 6, 9, 49, 37).value());
+    EXPECT_EQ(CCardDavContact::ParseHttpDate("Mon, 01 Jul 2024 10:00:00 GMT").value(),
+              platform::DateTime::FromParts(2024, 7, 1, 12, 0, 0).value());
+    for (const char* bad :
+         {"", "yesterday", "Sun, 06 Nox 1994 08:49:37 GMT", "Sun, 31 Feb 1994 08:49:37 GMT",
+          "Sun, 06 Nov 1994 08:49", "Sun, 06 Nov 1994 25:00:00 GMT", "Sun, -6 Nov 1994 08:49:37"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(CCardDavContact::ParseHttpDate(bad).IsValid());
+    }
+}
+
+TEST_F(CardDav, QueryReadsContactsAndSkipsTheCollectionItself) {
+    contacts_test::ScopedTimeZone zone("UTC");
+    Answer(207, Multistatus(Response("/alice/contacts/addressbook/", "<d:getetag>\"c\"</d:getetag>") +
+                            Card("/alice/contacts/addressbook/a.vcf", "Ann",
+                                 "<d:getlastmodified>Mon, 01 Jul 2024 10:00:00 GMT</d:getlastmodified>") +
+                            Response("/alice/contacts/addressbook/empty.vcf", "") +
+                            Card("/alice/contacts/addressbook/b.vcf", "Bob",
+                                 "<d:getlastmodified>soon</d:getlastmodified>")));
+    std::vector<std::shared_ptr<CCardDavContact>> contacts;
+    CCardDavContact::LoadFromServer(&server_, "/alice/contacts/addressbook/", &contacts);
+    ASSERT_EQ(contacts.size(), 3u);
+    EXPECT_EQ(contacts[0]->GetHref(), "/alice/contacts/addressbook/a.vcf");
+    EXPECT_EQ(contacts[0]->GetETag(), "\"e-Ann\"");
+    // XML turns the CR LF of the card into LF.
+    EXPECT_EQ(contacts[0]->GetVCard(), "BEGIN:VCARD\nFN:Ann\nEND:VCARD\n");
+    EXPECT_EQ(contacts[0]->GetLastModified().value(),
+              platform::DateTime::FromParts(2024, 7, 1, 10, 0, 0).value());
+    EXPECT_EQ(contacts[1]->GetVCard(), "");
+    EXPECT_EQ(contacts[1]->GetLastModified().value(), 0.0);
+    // An unreadable date counts as a change made now.
+    EXPECT_LE(
+        std::abs(platform::SecondsBetween(contacts[2]->GetLastModified(), platform::DateTime::NowLocal())),
+        5);
+
+    ASSERT_EQ(fake_->sent.size(), 1u);
+    EXPECT_EQ(fake_->sent[0].method, "REPORT");
+    EXPECT_EQ(fake_->sent[0].url, "http://127.0.0.1:1/alice/contacts/addressbook/");
+    EXPECT_EQ(HeaderOf(fake_->sent[0], "Depth"), "1");
+}
+
+TEST_F(CardDav, HostileHrefsAreNotContacts) {
+    Answer(207,
+           Multistatus(Card("/alice/calendar/", "Calendar") + Card("/alice/book/../calendar/x.vcf", "Dots") +
+                       Card("/alice/book/a\tb.vcf", "Tab") + Card("/alice/book/a\r\nb.vcf", "Crlf") +
+                       Card("http://evil.example/alice/book/x.vcf", "Absolute") +
+                       Card("/alice/bookish/x.vcf", "Sibling") + Card("/alice/book/ok.vcf", "Ok")));
+    std::vector<std::shared_ptr<CCardDavContact>> contacts;
+    CCardDavContact::LoadFromServer(&server_, "/alice/book/", &contacts);
+    ASSERT_EQ(contacts.size(), 1u);
+    EXPECT_EQ(contacts[0]->GetHref(), "/alice/book/ok.vcf");
+}
+
+TEST_F(CardDav, CutAnswerIsAnErrorNotAnEmptyBook) {
+    const std::string whole =
+        Multistatus(Card("/alice/book/a.vcf", "Ann") + Card("/alice/book/b.vcf", "Bob"));
+    for (const std::string& body :
+         {whole.substr(0, whole.size() / 2), std::string(), std::string("<html/>")}) {
+        SCOPED_TRACE(body);
+        Answer(207, body);
+        std::vector<std::shared_ptr<CCardDavContact>> contacts;
+        try {
+            CCardDavContact::LoadFromServer(&server_, "/alice/book/", &contacts);
+            FAIL() << "no exception";
+        } catch (const CAddinException& error) {
+            EXPECT_EQ(error.GetCode(), 600u);
+        }
+    }
+}
+
+TEST_F(CardDav, DuplicateHrefsKeepTheLaterContact) {
+    Answer(207, Multistatus(Book("/alice/book/", "Book")));
+    Answer(207, Multistatus(Card("/alice/book/a.vcf", "First") + Card("/alice/book/b.vcf", "Bob") +
+                            Card("/alice/book/a.vcf", "Second")));
+    std::vector<std::shared_ptr<CCardDavAddressbook>> books;
+    CCardDavAddressbook::LoadFromServer(&server_, "/alice/", false, &books);
+    ASSERT_EQ(books.size(), 1u);
+    ASSERT_EQ(books[0]->GetContacts().size(), 2u);
+    EXPECT_NE(books[0]->GetContacts()[0]->GetVCard().find("FN:Second"), std::string::npos);
+    EXPECT_NE(books[0]->FindContact("/alice/book/a.vcf")->GetVCard().find("FN:Second"), std::string::npos);
+    EXPECT_EQ(books[0]->FindContact("/alice/book/c.vcf"), nullptr);
+}
+
+TEST_F(CardDav, ListingReadsBooksAndTheirRights) {
+    Answer(207, Multistatus(
+                    Response("/alice/", "<d:resourcetype><d:collection/><d:principal/></d:resourcetype>") +
+                    Book("/alice/addressbook/", "Contacts", kWrite) + Book("/alice/xandikos/", "All", kAll) +
+                    Book("/alice/shared-bob-addressbook/", "Bob", kReadOnly) +
+                    Book("/alice/unknown/", "No rights") + Book("/alice/Collected/", "Collected", kWrite) +
+                    Response("/alice/x/", "<d:current-user-privilege-set/>", "404 Not Found") +
+                    Response("/alice/calendar/", "<d:resourcetype><d:collection/></d:resourcetype>")));
+    for (int i = 0; i < 5; ++i)
+        Answer(207, Multistatus(""));
+    std::vector<std::shared_ptr<CCardDavAddressbook>> books;
+    CCardDavAddressbook::LoadFromServer(&server_, "/alice/", false, &books);
+    ASSERT_EQ(books.size(), 5u);
+    const struct {
+        const char* href;
+        const char* name;
+        bool readonly;
+    } expected[] = {{"/alice/addressbook/", "Contacts", false},
+                    {"/alice/xandikos/", "All", false},
+                    {"/alice/shared-bob-addressbook/", "Bob", true},
+                    {"/alice/unknown/", "No rights", false},
+                    {"/alice/Collected/", "Collected", true}};
+    for (std::size_t i = 0; i < books.size(); ++i) {
+        SCOPED_TRACE(expected[i].href);
+        EXPECT_EQ(books[i]->GetHref(), expected[i].href);
+        EXPECT_EQ(books[i]->GetDisplayName(), expected[i].name);
+        EXPECT_EQ(books[i]->IsReadonly(), expected[i].readonly);
+        EXPECT_EQ(books[i]->GetHomeSetUrl(), "/alice/");
+    }
+    EXPECT_EQ(fake_->sent[0].method, "PROPFIND");
+    EXPECT_EQ(HeaderOf(fake_->sent[0], "Depth"), "1");
+    EXPECT_NE(fake_->sent[0].body.find("<d:current-user-privilege-set />"), std::string::npos);
+}
+
+TEST_F(CardDav, ReadOnlyCallerFlagWins) {
+    Answer(207, Multistatus(Book("/gab/", "Everyone", kWrite)));
+    Answer(207, Multistatus(""));
+    std::vector<std::shared_ptr<CCardDavAddressbook>> books;
+    CCardDavAddressbook::LoadFromServer(&server_, "/gab", true, &books);
+    ASSERT_EQ(books.size(), 1u);
+    EXPECT_TRUE(books[0]->IsReadonly());
+}
+
+TEST_F(CardDav, FailingContactsKeepTheBooksBefore) {
+    Answer(207, Multistatus(Book("/alice/a/", "A") + Book("/alice/b/", "B")));
+    Answer(207, Multistatus(""));
+    Answer(500, "");
+    std::vector<std::shared_ptr<CCardDavAddressbook>> books;
+    try {
+        CCardDavAddressbook::LoadFromServer(&server_, "/alice/", false, &books);
+        FAIL() << "no exception";
+    } catch (const CAddinException& error) {
+        EXPECT_EQ(error.GetCode(), kErrorBadStatus);
+    }
+    ASSERT_EQ(books.size(), 1u);
+    EXPECT_EQ(books[0]->GetHref(), "/alice/a/");
+}
+
+TEST_F(CardDav, SaveIsConditional) {
+    Answer(207, Multistatus(Card("/alice/book/a.vcf", "Ann") +
+                            Response("/alice/book/n.vcf", "<card:address-data/>")));
+    std::vector<std::shared_ptr<CCardDavContact>> contacts;
+    CCardDavContact::LoadFromServer(&server_, "/alice/book/", &contacts);
+    auto created = CCardDavContact::NewContact(&server_, "/alice/book/", "00AB");
+    EXPECT_EQ(created->GetHref(), "/alice/book/00AB.vcf");
+    EXPECT_TRUE(created->IsNew());
+    for (int i = 0; i < 4; ++i)
+        Answer(201, "");
+    created->SetVCard("BEGIN:VCARD\r\nEND:VCARD\r\n");
+    created->Save();
+    contacts[0]->Save();
+    contacts[1]->Save();
+    contacts[0]->Delete();
+    ASSERT_EQ(fake_->sent.size(), 5u);
+    EXPECT_EQ(fake_->sent[1].method, "PUT");
+    EXPECT_EQ(HeaderOf(fake_->sent[1], "If-None-Match"), "*");
+    EXPECT_EQ(HeaderOf(fake_->sent[1], "Content-Type"), "text/vcard; charset=utf-8");
+    EXPECT_EQ(fake_->sent[1].body, "BEGIN:VCARD\r\nEND:VCARD\r\n");
+    EXPECT_EQ(HeaderOf(fake_->sent[2], "If-Match"), "\"e-Ann\"");
+    EXPECT_EQ(HeaderOf(fake_->sent[2], "If-None-Match"), "<none>");
+    EXPECT_EQ(HeaderOf(fake_->sent[3], "If-Match"), "<none>");
+    EXPECT_EQ(fake_->sent[4].method, "DELETE");
+    EXPECT_FALSE(created->IsNew());
+}
+
+TEST_F(CardDav, ConflictingSaveIsAnError) {
+    Answer(207, Multistatus(Card("/alice/book/a.vcf", "Ann")));
+    std::vector<std::shared_ptr<CCardDavContact>> contacts;
+    CCardDavContact::LoadFromServer(&server_, "/alice/book/", &contacts);
+    Answer(412, "");
+    try {
+        contacts[0]->Save();
+        FAIL() << "no exception";
+    } catch (CAddinException& error) {
+        EXPECT_EQ(error.GetCode(), kErrorBadStatus);
+        EXPECT_NE(error.GetMessage().find("412"), std::string::npos);
+    }
+}
+
+}  // namespace
