@@ -339,6 +339,11 @@ class FakeStore {
     FakeStore(const FakeStore&) = delete;
     FakeStore& operator=(const FakeStore&) = delete;
 
+  private:
+    // Declared first: the default folder takes its EntryID from it during construction.
+    std::uint32_t m_next_id = 1;
+
+  public:
     outlook::ComPtr<FakeApplication> application;
     outlook::ComPtr<FakeNameSpace> session;
     outlook::ComPtr<FakeFolder> contacts;
@@ -355,9 +360,6 @@ class FakeStore {
 
     // Every contact of every folder (for recipient resolution).
     void CollectContacts(FakeFolder* folder, std::vector<FakeContact*>* out) const;
-
-  private:
-    std::uint32_t m_next_id = 1;
 };
 
 }  // namespace fake
