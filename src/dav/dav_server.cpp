@@ -80,7 +80,10 @@ std::string CDavServer::GetCurrentUserPrincipal() {
 
 std::string CDavServer::BuildRequestUrl(std::string_view request_url) const {
     platform::UrlParts parts;
-    if (FAILED(platform::CrackUrl(m_server_url, &parts)))
+    // A server URL typed without a scheme is read as the request would go out: with "http://" in front.
+    const std::string server_url =
+        m_server_url.find("://") == std::string::npos ? "http://" + m_server_url : m_server_url;
+    if (FAILED(platform::CrackUrl(server_url, &parts)))
         return std::string(request_url);
     std::string base = parts.path;
     if (!base.empty() && base.back() == '/')

@@ -25,7 +25,8 @@ class CDavServer {
     std::string GetCurrentUserPrincipal();
 
     // A server path joined to the server URL: the server URL's path is put in front unless the path
-    // already starts with it. A server URL that cannot be split leaves the request url as it is.
+    // already starts with it. A server URL without a scheme is taken as http; one that cannot be split
+    // leaves the request url as it is.
     std::string BuildRequestUrl(std::string_view request_url) const;
 
     const std::string& GetServerUrl() const { return m_server_url; }

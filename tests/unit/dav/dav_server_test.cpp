@@ -49,7 +49,9 @@ TEST_F(DavServer, BuildRequestUrlJoinsServerPathAndRequestPath) {
         {"http://u:pw@h:8080/dav/", "/x/", "http://u:pw@h:8080/dav/x/"},
         {"http://h/p%20q/", "/r%40s/", "http://h/p%20q/r%40s/"},
         {"http://[::1]:8008/", "/a/", "http://[::1]:8008/a/"},
-        {"h/dav/", "/x/", "/x/"},
+        {"h/dav/", "/x/", "http://h/dav/x/"},
+        {"h:8008", "", "http://h:8008"},
+        {"http://", "/x/", "/x/"},
         {"", "/x/", "/x/"},
     };
     for (const Row& row : rows) {
