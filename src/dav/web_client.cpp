@@ -1,5 +1,6 @@
 #include "dav/web_client.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "dav/http_authentication.h"
@@ -12,6 +13,8 @@
 namespace {
 
 constexpr int kStatusNoContentWinInet = 1223;
+// "Unable to initialize request": a header the request object refuses.
+constexpr std::uint32_t kErrorInitializeRequest = 302;
 
 std::string FormatBadStatus(int status) {
     const std::string format = LoadMessage(317);
@@ -80,7 +83,7 @@ int CWebClient::SendXml(std::string_view body, std::string* response) {
             if (FAILED(hr)) {
                 // A name or value with a line break would split the request; it is never sent.
                 Log("CWebClient::SendXml: Unable to set header '%s'. HRESULT: %d.", name.c_str(), hr);
-                throw CAddinException(302);
+                throw CAddinException(kErrorInitializeRequest);
             }
         }
         const HRESULT hr = m_request->Send(body);
