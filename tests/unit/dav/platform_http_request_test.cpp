@@ -55,6 +55,15 @@ TEST(HttpRequest, RefusedConnectionFailsWithoutStatus) {
     EXPECT_EQ(request->GetResponseHeader("WWW-Authenticate"), "");
 }
 
+TEST(HttpRequest, UnknownHostFailsWithoutStatus) {
+    auto request = NewRequest();
+    ASSERT_NE(request, nullptr);
+    // .invalid never resolves (RFC 6761).
+    ASSERT_EQ(request->Open("PROPFIND", "http://no-such-host.invalid/", "u", "p"), S_OK);
+    EXPECT_EQ(request->Send(""), platform::kHttpErrorNameNotResolved);
+    EXPECT_EQ(request->Status(), 0);
+}
+
 TEST(HttpRequest, TimeoutsAreProcessWide) {
     const platform::HttpTimeouts saved = platform::GetHttpTimeouts();
     EXPECT_EQ(saved.connect_seconds, 15);
