@@ -183,7 +183,7 @@ void CCalDavEvent::ApplyTimes(outlook::AppointmentItem* item, outlook::Applicati
         end.value = ical::DateOnly(start.value.AddSeconds(std::max<std::int64_t>(days, 1) * kSecondsPerDay));
     }
     if (!end.value.IsValid()) {
-        Log("CCalDavEvent::InitOutlookEvent: Unable to read DTEND '%s'.", dtend->Value().c_str());
+        Log("CCalDavEvent::InitOutlookEvent: Unable to read DTEND '%s'.", dtend ? dtend->Value().c_str() : "");
         return;
     }
     PutEnd(item, end);

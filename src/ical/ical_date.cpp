@@ -1,7 +1,5 @@
 #include "ical/ical_date.h"
 
-#include <cmath>
-
 namespace ical {
 namespace {
 

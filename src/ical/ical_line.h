@@ -10,8 +10,9 @@
 class CICalLine {
   public:
     // From one unfolded line. None when the line has no ":". The name is the text before the first ";"
-    // of the head (the part before the first ":"); each later ";" piece with an "=" is a parameter, kept
-    // as written. The value has leftover folds removed and its newline escapes turned into CR LF.
+    // of the head (the part before the first ":" outside double quotes); each later ";" piece with an
+    // "=" is a parameter, kept as written (quotes included). The value has leftover folds removed and its
+    // newline escapes turned into CR LF.
     static std::optional<CICalLine> Parse(std::string_view line);
 
     const std::string& Name() const { return m_name; }
