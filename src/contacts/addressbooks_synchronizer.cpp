@@ -1,12 +1,14 @@
 #include "contacts/addressbooks_synchronizer.h"
 
 #include <optional>
+#include <set>
 
 #include "contacts/addressbooks_bidirectional_sync_strategy.h"
 #include "contacts/addressbooks_master_server_sync_strategy.h"
 #include "contacts/card_dav_addressbook.h"
 #include "contacts/outlook_addressbook.h"
 #include "index/index_store.h"
+#include "platform/text.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 
@@ -26,6 +28,8 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
     m_strategy->Initialize(m_outlook_book, m_server_book);
 
     std::optional<CAddinException> first_error;
+    // A pair that failed from the Outlook side is not tried again from the server side in this run.
+    std::set<std::string> failed_hrefs;
     // Copies: the strategy appends contacts it creates, which are not visited again.
     const auto outlook_contacts = m_outlook_book->GetContacts();
     for (const auto& contact : outlook_contacts) {
@@ -34,10 +38,15 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
         } catch (const CAddinException& error) {
             if (!first_error)
                 first_error = error;
+            const IndexRecord record = m_index.FindByOutlookId(contact->GetEntryId());
+            if (record.IsFound())
+                failed_hrefs.insert(platform::AsciiLower(record.ServerId));
         }
     }
     const auto server_contacts = m_server_book->GetContacts();
     for (const auto& contact : server_contacts) {
+        if (failed_hrefs.count(platform::AsciiLower(contact->GetHref())) != 0)
+            continue;
         try {
             SynchronizeContacts(nullptr, contact);
         } catch (const CAddinException& error) {
