@@ -5,6 +5,7 @@
 #include "addin/guids.h"
 #include "addin/module_lock.h"
 #include "addin/registrar.h"
+#include "addin/sync_manager_proxy.h"
 #include "platform/paths.h"
 
 #define VELSYNC_EXPORT extern "C" __attribute__((visibility("default")))
@@ -17,6 +18,19 @@ const char kModuleAnchor = 0;
 std::string ModulePath() {
     return platform::ModulePathOf(&kModuleAnchor);
 }
+
+// The marshalling code is the process's while the module is loaded: registered at load, revoked at
+// unload. Without it (no memory at load) cross-apartment calls to the add-in fail with
+// REGDB_E_IIDNOTREG, which their callers treat as a skipped tick.
+struct ModuleProxies {
+    ModuleProxies() {
+        try {
+            RegisterModuleProxies();
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    ~ModuleProxies() { RevokeModuleProxies(); }
+} g_moduleProxies;
 
 template <typename Function>
 HRESULT Guarded(Function&& body) {

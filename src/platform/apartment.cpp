@@ -78,6 +78,11 @@ void Apartment::Dispatch(const std::function<void()>& task) {
         RunTask(task);
 }
 
+void Apartment::Release(IUnknown* object) {
+    if (object != nullptr)
+        Dispatch([object] { object->Release(); });
+}
+
 HRESULT Apartment::Call(const std::function<HRESULT()>& call) {
     if (IsCurrentThread())
         return InvokeCall(call);
@@ -126,9 +131,14 @@ bool Apartment::TakeTask(DWORD timeout_ms, bool stop_at_quit, Task* task) {
 HRESULT Apartment::Run() {
     if (!IsCurrentThread())
         return RPC_E_WRONG_THREAD;
-    Task task;
-    while (TakeTask(INFINITE, true, &task))
+    // Each task is destroyed as soon as it has run: its captures may belong to code that goes away (a
+    // module unloaded after its last call).
+    for (;;) {
+        Task task;
+        if (!TakeTask(INFINITE, true, &task))
+            break;
         RunTask(task.run);
+    }
     std::lock_guard<std::mutex> guard(m_lock);
     m_quit = false;
     return S_OK;
@@ -138,12 +148,13 @@ std::size_t Apartment::RunPending(DWORD timeout_ms) {
     if (!IsCurrentThread())
         return 0;
     std::size_t count = 0;
-    Task task;
-    for (DWORD wait_ms = timeout_ms; TakeTask(wait_ms, false, &task); wait_ms = 0) {
+    for (DWORD wait_ms = timeout_ms;; wait_ms = 0) {
+        Task task;
+        if (!TakeTask(wait_ms, false, &task))
+            return count;
         RunTask(task.run);
         ++count;
     }
-    return count;
 }
 
 void Apartment::Quit() {

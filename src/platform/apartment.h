@@ -43,6 +43,10 @@ class Apartment {
     // Runs `task` in the apartment: at once on its own thread, queued from another thread, and at once on
     // the calling thread when the apartment has ended (no other thread can run it any more). For releases.
     void Dispatch(const std::function<void()>& task);
+    // Releases `object` in the apartment, as Dispatch would run it. The queued work is the platform's own
+    // code, so the module that asked may be unloaded before it runs (a task a module posts must not outlive
+    // the module).
+    void Release(IUnknown* object);
     // Runs `call` on the apartment's thread and waits for its status: at once on its own thread, else
     // queued behind earlier tasks while the caller blocks. RPC_E_DISCONNECTED when the apartment ends
     // before running it, RPC_E_SERVERFAULT when `call` throws.

@@ -17,11 +17,7 @@ class ApartmentBound {
     // Adds a reference to `target`, which lives in `apartment`.
     ApartmentBound(Interface* target, std::shared_ptr<Apartment> apartment)
         : m_target(target), m_apartment(std::move(apartment)) {}
-    ~ApartmentBound() {
-        Interface* target = m_target.Detach();
-        if (target)
-            m_apartment->Dispatch([target] { target->Release(); });
-    }
+    ~ApartmentBound() { m_apartment->Release(m_target.Detach()); }
     ApartmentBound(const ApartmentBound&) = delete;
     ApartmentBound& operator=(const ApartmentBound&) = delete;
 

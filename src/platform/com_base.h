@@ -78,8 +78,9 @@ class IAgileObject : public IUnknown {
 };
 
 // Implements IUnknown for a class that derives from `Interfaces...`: an atomic count starting at 1 for
-// the creator's reference, deletion at 0, and QueryInterface for IUnknown and each listed IID. An
-// interface derived from another answers only for the IIDs listed, so list the bases too.
+// the creator's reference, deletion at 0, and QueryInterface for IUnknown and each listed interface's
+// own IID (not the IIDs of interfaces those derive from: a class that must answer for one overrides
+// QueryInterface).
 template <typename... Interfaces>
 class ComObject : public Interfaces... {
   public:

@@ -52,8 +52,7 @@ HRESULT InterfaceTable::RevokeInterfaceFromGlobal(DWORD cookie) {
         entry = std::move(found->second);
         m_entries.erase(found);
     }
-    IUnknown* object = entry.object.Detach();
-    entry.owner->Dispatch([object] { object->Release(); });
+    entry.owner->Release(entry.object.Detach());
     return S_OK;
 }
 
@@ -81,10 +80,7 @@ HRESULT InterfaceTable::GetInterfaceFromGlobal(DWORD cookie, Iid iid, void** obj
     }
     const std::shared_ptr<Apartment>& owner = entry.owner;
     // Every reference taken here is dropped in the owning apartment, as the registered one is.
-    const auto release_in_owner = [&owner](ComPtr<IUnknown>* held) {
-        if (IUnknown* p = held->Detach())
-            owner->Dispatch([p] { p->Release(); });
-    };
+    const auto release_in_owner = [&owner](ComPtr<IUnknown>* held) { owner->Release(held->Detach()); };
 
     HRESULT hr = S_OK;
     if (current == owner || entry.agile) {

@@ -66,6 +66,19 @@ TEST(Apartment, CallsAndPostsRunInTheOrderQueued) {
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
+TEST(Apartment, TaskIsDestroyedAsSoonAsItHasRun) {
+    // Its captures may belong to a module that is unloaded before the next task comes.
+    struct Token {
+        explicit Token(Event* event) : destroyed(event) {}
+        ~Token() { destroyed->Set(); }
+        Event* destroyed;
+    };
+    Event destroyed(true, false);  // outlives `owner`, whose end destroys a task left behind
+    ApartmentThread owner;
+    ASSERT_TRUE(owner.apartment()->Post([token = std::make_shared<Token>(&destroyed)] {}));
+    EXPECT_EQ(destroyed.Wait(kLongEnoughMs), WAIT_OBJECT_0);
+}
+
 TEST(Apartment, ExceptionsInACallBecomeStatuses) {
     ApartmentThread owner;
     EXPECT_EQ(owner.apartment()->Call([]() -> HRESULT { throw std::runtime_error("boom"); }),

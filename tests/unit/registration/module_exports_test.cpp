@@ -4,9 +4,12 @@
 
 #include <filesystem>
 
+#include "addin/isync_manager.h"
 #include "platform/class_factory.h"
+#include "platform/interface_table.h"
 #include "registry_reader.h"
 #include "support/temp_home.h"
+#include "unit/com/apartment_thread.h"
 
 namespace {
 
@@ -17,6 +20,18 @@ using registration_test::ReadString;
 
 const std::string kInproc = "CLSID\\{9531985D-5D9D-49F8-9818-E811892F902B}\\InprocServer32";
 const std::string kAddins = "Software\\Microsoft\\Office\\Outlook\\Addins\\ZelOutlookAddin.SyncManager";
+
+// An add-in object that only counts timer ticks.
+class TickCounter : public platform::ComObject<ISyncManager> {
+  public:
+    HRESULT BeginSync(std::int32_t, std::int32_t) override { return S_FALSE; }
+    HRESULT EndSync() override { return S_OK; }
+    HRESULT OnTimer() override {
+        ++ticks;
+        return S_OK;
+    }
+    int ticks = 0;
+};
 
 class ModuleExportsTest : public ::testing::Test {
   protected:
@@ -97,6 +112,37 @@ TEST_F(ModuleExportsTest, CanUnloadWithNoLiveObjects) {
     auto can_unload = Export<platform::DllCanUnloadNowFunction>("DllCanUnloadNow");
     ASSERT_NE(can_unload, nullptr);
     EXPECT_EQ(can_unload(), S_OK);
+}
+
+TEST_F(ModuleExportsTest, LoadedModuleMarshalsISyncManagerUntilUnloaded) {
+    auto can_unload = Export<platform::DllCanUnloadNowFunction>("DllCanUnloadNow");
+    ASSERT_NE(can_unload, nullptr);
+    platform::InterfaceTable& table = platform::InterfaceTable::Global();
+    platform::ApartmentThread ui;
+    platform::ComPtr<TickCounter> addin;
+    DWORD cookie = 0;
+    ASSERT_EQ(ui.apartment()->Call([&] {
+        addin = platform::MakeComObject<TickCounter>();
+        return table.RegisterInterfaceInGlobal(addin.get(), ISyncManager::kIid, &cookie);
+    }),
+              S_OK);
+
+    platform::ScopedCoInitialize com;
+    platform::ComPtr<ISyncManager> proxy;
+    ASSERT_EQ(table.GetInterfaceFromGlobal(cookie, ISyncManager::kIid, proxy.ReleaseAndGetVoidAddress()),
+              S_OK);
+    EXPECT_EQ(can_unload(), S_FALSE);  // the proxy is the module's code
+    EXPECT_EQ(proxy->OnTimer(), S_OK);
+    EXPECT_EQ(ui.apartment()->Call([&] { return addin->ticks == 1 ? S_OK : E_FAIL; }), S_OK);
+    proxy.Reset();
+    EXPECT_EQ(can_unload(), S_OK);
+
+    dlclose(module_);
+    module_ = nullptr;
+    void* out = nullptr;
+    EXPECT_EQ(table.GetInterfaceFromGlobal(cookie, ISyncManager::kIid, &out), REGDB_E_IIDNOTREG);
+    EXPECT_EQ(table.RevokeInterfaceFromGlobal(cookie), S_OK);
+    ui.apartment()->Dispatch([&] { addin.Reset(); });
 }
 
 TEST_F(ModuleExportsTest, OnlyTheExportsAreVisible) {
