@@ -1,0 +1,129 @@
+#include "host/folder_commands.h"
+
+#include "outlook/folders.h"
+#include "outlook/items.h"
+
+namespace {
+
+// A path given by the user, below `root` unless it already starts there.
+std::string UnderRoot(const std::string& root, const std::string& path) {
+    if (path.empty()) {
+        return root;
+    }
+    const std::string head = path.substr(0, path.find('/'));
+    if (head == root || head == "Suggested Contacts") {
+        return path;
+    }
+    return root + "/" + path;
+}
+
+}  // namespace
+
+bool IsFolderVerb(const std::string& verb) {
+    return verb == "folders" || verb == "mkdir" || verb == "rmdir" || verb == "rename" || verb == "mvdir";
+}
+
+std::string FolderVerbsHelp(const std::string& command, const std::string& root) {
+    return "  velsync " + command + " folders                 list the folders below " + root +
+           "\n"
+           "  velsync " +
+           command + " mkdir PATH              create a folder (PATH below " + root +
+           ", e.g. Work/Team)\n"
+           "  velsync " +
+           command +
+           " rmdir PATH              delete a folder with everything in it\n"
+           "  velsync " +
+           command +
+           " rename PATH NEW-NAME    rename a folder\n"
+           "  velsync " +
+           command + " mvdir PATH --to PATH     move a folder below another\n";
+}
+
+int RunFolderVerb(UserSession* session, CommandOutput* output, const std::string& root,
+                  const std::string& verb, const CommandLine& line) {
+    const auto& args = line.Positional();
+    if (verb == "folders") {
+        auto top = session->FolderByPath(root);
+        if (!top) {
+            return kExitFailed;
+        }
+        for (const auto& folder : session->Tree(top.get())) {
+            std::string entry_id;
+            std::string description;
+            (void)folder->get_EntryID(&entry_id);
+            (void)folder->get_Description(&description);
+            outlook::ComPtr<outlook::Items> items;
+            std::int32_t count = 0;
+            if (SUCCEEDED(folder->get_Items(&items))) {
+                (void)items->get_Count(&count);
+            }
+            output->Record({{"path", session->PathOf(folder.get())},
+                            {"items", std::to_string(count)},
+                            {"entry_id", entry_id},
+                            {"description", description}},
+                           true);
+        }
+        return kExitOk;
+    }
+    if (args.empty()) {
+        output->Error(verb + " needs a folder path");
+        return kExitUsage;
+    }
+    const std::string path = UnderRoot(root, args[0]);
+    if (verb == "mkdir") {
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos) {
+            output->Error("cannot create a default folder");
+            return kExitUsage;
+        }
+        auto parent = session->FolderByPath(path.substr(0, slash));
+        if (!parent) {
+            return kExitFailed;
+        }
+        outlook::ComPtr<outlook::Folders> folders;
+        outlook::ComPtr<outlook::MAPIFolder> created;
+        HRESULT hr = parent->get_Folders(&folders);
+        if (SUCCEEDED(hr)) {
+            hr = folders->Add(path.substr(slash + 1), &created);
+        }
+        if (FAILED(hr)) {
+            return session->Report("cannot create " + path, hr);
+        }
+        if (line.Has("description")) {
+            (void)created->put_Description(line.Value("description"));
+        }
+        std::string entry_id;
+        (void)created->get_EntryID(&entry_id);
+        output->Record({{"path", path}, {"entry_id", entry_id}}, true);
+        return kExitOk;
+    }
+    auto folder = session->FolderByPath(path);
+    if (!folder) {
+        return kExitFailed;
+    }
+    HRESULT hr = S_OK;
+    if (verb == "rmdir") {
+        hr = folder->Delete();
+    } else if (verb == "rename") {
+        if (args.size() < 2) {
+            output->Error("rename needs the new name");
+            return kExitUsage;
+        }
+        hr = folder->put_Name(args[1]);
+    } else {
+        if (!line.Has("to")) {
+            output->Error("mvdir needs --to PATH");
+            return kExitUsage;
+        }
+        auto target = session->FolderByPath(UnderRoot(root, line.Value("to")));
+        if (!target) {
+            return kExitFailed;
+        }
+        hr = folder->MoveTo(target.get());
+    }
+    if (FAILED(hr)) {
+        return session->Report("cannot " + verb + " " + path, hr);
+    }
+    output->Message(verb + " " + path + ": done");
+    return kExitOk;
+}

@@ -1,0 +1,67 @@
+#include "host/terminal_message_box.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/text.h"
+
+namespace {
+
+int AnswerCode(const std::string& word) {
+    const std::string lower = platform::AsciiLower(word);
+    if (lower == "yes" || lower == "y") {
+        return platform::IDYES;
+    }
+    if (lower == "no" || lower == "n") {
+        return platform::IDNO;
+    }
+    if (lower == "ok") {
+        return platform::IDOK;
+    }
+    if (lower == "cancel" || lower == "c") {
+        return platform::IDCANCEL;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int TerminalMessageBox::Show(const std::string& text, const std::string& caption, unsigned flags) {
+    ++shown_;
+    const unsigned buttons = flags & 0xF;
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    if (buttons == platform::MB_OK) {
+        return platform::IDOK;
+    }
+    const bool yes_no = buttons == platform::MB_YESNO;
+    const int safe = yes_no ? platform::IDNO : platform::IDCANCEL;
+    const char* choices = yes_no ? "[y]es/[n]o" : "[y]es/[n]o/[c]ancel";
+    if (!answer_.empty()) {
+        const int given = AnswerCode(answer_);
+        if (given != 0) {
+            std::fprintf(stderr, "Answered %s from the command line.\n", answer_.c_str());
+            return given;
+        }
+    }
+    if (isatty(STDIN_FILENO) == 0) {
+        std::fprintf(stderr, "No terminal to ask: answering %s.\n", yes_no ? "No" : "Cancel");
+        return safe;
+    }
+    // Bounded: a few tries, then the safe answer.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        std::fprintf(stderr, "%s? ", choices);
+        char line[64];
+        if (std::fgets(line, sizeof line, stdin) == nullptr) {
+            break;
+        }
+        std::string word(platform::TrimWhitespace(line));
+        const int code = AnswerCode(word);
+        if (code == platform::IDYES || code == platform::IDNO || (!yes_no && code == platform::IDCANCEL)) {
+            return code;
+        }
+    }
+    std::fprintf(stderr, "No answer: answering %s.\n", yes_no ? "No" : "Cancel");
+    return safe;
+}

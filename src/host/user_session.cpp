@@ -1,0 +1,184 @@
+#include "host/user_session.h"
+
+#include <cstdio>
+
+#include "outlook/folders.h"
+#include "outlook/status.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+
+namespace {
+
+std::vector<std::string> SplitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::string current;
+    for (char c : path) {
+        if (c == '/') {
+            if (!current.empty()) {
+                parts.push_back(current);
+            }
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) {
+        parts.push_back(current);
+    }
+    return parts;
+}
+
+}  // namespace
+
+platform::DateTime ParseUserDate(const std::string& text) {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    char separator = 0;
+    char rest = 0;
+    const int fields = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d%c", &year, &month, &day, &separator,
+                                   &hour, &minute, &rest);
+    if (fields == 3 || (fields == 6 && (separator == ' ' || separator == 'T'))) {
+        return platform::DateTime::FromParts(year, month, day, hour, minute);
+    }
+    return platform::DateTime::Invalid();
+}
+
+std::string FormatUserDate(const platform::DateTime& date) {
+    return date.IsValid() ? date.Format("%Y-%m-%d %H:%M") : std::string();
+}
+
+UserSession::UserSession(CommandOutput* output, const std::string& answer) : output_(output), boxes_(answer) {
+    platform::SetMessageBoxService(&boxes_);
+}
+
+UserSession::~UserSession() {
+    ns_ = nullptr;
+    app_ = nullptr;
+    platform::SetMessageBoxService(nullptr);
+}
+
+bool UserSession::Open() {
+    std::string error;
+    HRESULT hr =
+        host::ApplicationObject::Create(host::ApplicationObject::DefaultStorePath(), 3000, &app_, &error);
+    if (FAILED(hr)) {
+        output_->Error(error.empty() ? "cannot open the store: " + HrName(hr) : error);
+        return false;
+    }
+    hr = app_->get_Session(&ns_);
+    if (SUCCEEDED(hr)) {
+        hr = ns_->Logon("", "", false, false);
+    }
+    if (FAILED(hr)) {
+        output_->Error("cannot log on to the store: " + HrName(hr));
+        return false;
+    }
+    return true;
+}
+
+outlook::ComPtr<outlook::MAPIFolder> UserSession::FolderByPath(const std::string& path) {
+    const std::vector<std::string> parts = SplitPath(path);
+    if (parts.empty()) {
+        output_->Error("no folder given");
+        return {};
+    }
+    outlook::ComPtr<outlook::MAPIFolder> folder;
+    for (auto kind :
+         {outlook::olFolderCalendar, outlook::olFolderContacts, outlook::olFolderSuggestedContacts}) {
+        outlook::ComPtr<outlook::MAPIFolder> root;
+        std::string name;
+        if (SUCCEEDED(ns_->GetDefaultFolder(kind, &root)) && SUCCEEDED(root->get_Name(&name)) &&
+            platform::EqualsIgnoreAsciiCase(name, parts[0])) {
+            folder = root;
+        }
+    }
+    for (std::size_t i = 1; folder && i < parts.size(); ++i) {
+        outlook::ComPtr<outlook::Folders> children;
+        outlook::ComPtr<outlook::MAPIFolder> found;
+        std::int32_t count = 0;
+        if (SUCCEEDED(folder->get_Folders(&children)) && SUCCEEDED(children->get_Count(&count))) {
+            for (std::int32_t j = 1; j <= count && !found; ++j) {
+                outlook::ComPtr<outlook::MAPIFolder> child;
+                std::string name;
+                if (SUCCEEDED(children->Item(j, &child)) && SUCCEEDED(child->get_Name(&name)) &&
+                    platform::EqualsIgnoreAsciiCase(name, parts[i])) {
+                    found = child;
+                }
+            }
+        }
+        folder = found;
+    }
+    if (!folder) {
+        output_->Error("no folder " + path);
+    }
+    return folder;
+}
+
+std::string UserSession::PathOf(outlook::MAPIFolder* folder) {
+    std::string path;
+    outlook::ComPtr<outlook::MAPIFolder> walk(folder);
+    for (int depth = 0; walk && depth < 1000; ++depth) {
+        std::string name;
+        (void)walk->get_Name(&name);
+        path = path.empty() ? name : name + "/" + path;
+        outlook::ComPtr<outlook::MAPIFolder> parent;
+        if (FAILED(walk->get_Parent(&parent))) {
+            break;
+        }
+        walk = parent;
+    }
+    return path;
+}
+
+std::vector<outlook::ComPtr<outlook::MAPIFolder>> UserSession::Tree(outlook::MAPIFolder* root) {
+    std::vector<outlook::ComPtr<outlook::MAPIFolder>> out;
+    std::vector<outlook::ComPtr<outlook::MAPIFolder>> pending = {outlook::ComPtr<outlook::MAPIFolder>(root)};
+    while (!pending.empty() && out.size() < 100000) {
+        auto folder = pending.back();
+        pending.pop_back();
+        out.push_back(folder);
+        outlook::ComPtr<outlook::Folders> children;
+        std::int32_t count = 0;
+        if (SUCCEEDED(folder->get_Folders(&children)) && SUCCEEDED(children->get_Count(&count))) {
+            // Pushed in reverse so they come out in order.
+            for (std::int32_t j = count; j >= 1; --j) {
+                outlook::ComPtr<outlook::MAPIFolder> child;
+                if (SUCCEEDED(children->Item(j, &child))) {
+                    pending.push_back(child);
+                }
+            }
+        }
+    }
+    return out;
+}
+
+outlook::ComPtr<outlook::IDispatch> UserSession::ItemById(const std::string& entry_id) {
+    outlook::ComPtr<outlook::IDispatch> item;
+    HRESULT hr = ns_->GetItemFromID(entry_id, &item);
+    if (FAILED(hr)) {
+        (void)Report("no item " + entry_id, hr);
+        return {};
+    }
+    return item;
+}
+
+int UserSession::Report(const std::string& what, HRESULT hr) const {
+    if (hr == outlook::MAPI_E_USER_CANCEL) {
+        output_->Error(what + ": refused (the folder is read-only)");
+    } else if (hr == outlook::MAPI_E_NOT_FOUND || hr == outlook::MAPI_E_OBJECT_DELETED) {
+        output_->Error(what + ": not found");
+    } else if (hr == outlook::MAPI_E_COLLISION) {
+        output_->Error(what + ": a folder of that name exists already");
+    } else if (hr == E_INVALIDARG) {
+        output_->Error(what + ": refused as invalid (" + HrName(hr) + ")");
+    } else if (hr == outlook::MAPI_E_TIMEOUT || hr == outlook::MAPI_E_CORRUPT_STORE) {
+        output_->Error(what + ": " + app_->store().LastError());
+        return kExitNoStore;
+    } else {
+        output_->Error(what + ": " + HrName(hr));
+    }
+    return kExitFailed;
+}

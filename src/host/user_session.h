@@ -1,0 +1,57 @@
+// One Outlook session of a velsync command: the store opened as an application, message boxes on the
+// terminal, and the lookups commands share (folders by path, items by EntryID).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/application_object.h"
+#include "host/command_output.h"
+#include "host/terminal_message_box.h"
+#include "outlook/folder.h"
+#include "outlook/namespace.h"
+
+// Exit codes of the velsync commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;   // the operation failed or was refused
+inline constexpr int kExitUsage = 2;    // wrong arguments
+inline constexpr int kExitNoStore = 3;  // the store cannot be opened (locked, damaged, unwritable)
+
+class UserSession {
+  public:
+    UserSession(CommandOutput* output, const std::string& answer);
+    ~UserSession();
+    UserSession(const UserSession&) = delete;
+    UserSession& operator=(const UserSession&) = delete;
+
+    // Opens "outlook.db" in the velsync home. Prints the reason on failure.
+    bool Open();
+
+    outlook::NameSpace* session() { return ns_.get(); }
+    host::ApplicationObject* app() { return app_.get(); }
+    const TerminalMessageBox& boxes() const { return boxes_; }
+
+    // A folder by path below a default folder ("Calendar", "Calendar/Work", "Contacts/Clients").
+    // Prints the reason and gives empty when there is none.
+    outlook::ComPtr<outlook::MAPIFolder> FolderByPath(const std::string& path);
+    // The path of a folder ("Calendar/Work").
+    std::string PathOf(outlook::MAPIFolder* folder);
+    // The folder and every folder below it, depth first, each before its sub-folders.
+    std::vector<outlook::ComPtr<outlook::MAPIFolder>> Tree(outlook::MAPIFolder* root);
+    // An item by its EntryID. Prints the reason and gives empty when there is none.
+    outlook::ComPtr<outlook::IDispatch> ItemById(const std::string& entry_id);
+
+    // Prints a failed call in words: refused by a read-only guard, not found, or the status.
+    int Report(const std::string& what, HRESULT hr) const;
+
+  private:
+    CommandOutput* output_;
+    TerminalMessageBox boxes_;
+    outlook::ComPtr<host::ApplicationObject> app_;
+    outlook::ComPtr<outlook::NameSpace> ns_;
+};
+
+// Dates on the command line: "YYYY-MM-DD" or "YYYY-MM-DD HH:MM" (or with a T). Invalid otherwise.
+platform::DateTime ParseUserDate(const std::string& text);
+std::string FormatUserDate(const platform::DateTime& date);
