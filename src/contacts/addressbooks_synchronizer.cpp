@@ -27,6 +27,9 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
     m_strategy = GetStrategy(bidirectional);
     m_strategy->Initialize(m_outlook_book, m_server_book);
 
+    const SyncIndex tags = OpenAddressBookIndex(m_outlook_book->GetEntryId() + ".etag");
+    MarkChangedByEntityTag(tags);
+
     std::optional<CAddinException> first_error;
     // A pair that failed from the Outlook side is not tried again from the server side in this run.
     std::set<std::string> failed_hrefs;
@@ -52,10 +55,42 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
         } catch (const CAddinException& error) {
             if (!first_error)
                 first_error = error;
+            failed_hrefs.insert(platform::AsciiLower(contact->GetHref()));
         }
     }
+    KeepEntityTags(tags, failed_hrefs);
     if (first_error)
         throw *first_error;
+}
+
+void CAddressbooksSynchronizer::MarkChangedByEntityTag(const SyncIndex& tags) const {
+    for (const auto& contact : m_server_book->GetContacts()) {
+        if (contact->GetLastModified().value() != 0.0 || contact->GetETag().empty())
+            continue;
+        const std::string kept = tags.FindByServerId(contact->GetHref()).OutlookId;
+        if (!kept.empty() && kept != contact->GetETag())
+            contact->SetLastModified(platform::DateTime::NowLocal());
+    }
+}
+
+// A contact saved in this run has no tag (the server made a new one), so it counts as unchanged next
+// time; a failed pair keeps its old tag, so its change is still seen next time.
+void CAddressbooksSynchronizer::KeepEntityTags(const SyncIndex& old_tags,
+                                               const std::set<std::string>& failed_hrefs) const {
+    SyncIndex tags = old_tags;
+    for (const IndexRecord& record : old_tags.Records())
+        tags.RemoveByServerId(record.ServerId);
+    for (const auto& contact : m_server_book->GetContacts()) {
+        if (failed_hrefs.count(platform::AsciiLower(contact->GetHref())) != 0) {
+            const IndexRecord kept = old_tags.FindByServerId(contact->GetHref());
+            if (kept.IsFound())
+                static_cast<void>(tags.Add(kept.ServerId, kept.OutlookId, kept.synchDate));
+        } else if (!contact->GetETag().empty()) {
+            static_cast<void>(
+                tags.Add(contact->GetHref(), contact->GetETag(), platform::DateTime::NowLocal()));
+        }
+    }
+    tags.Save();
 }
 
 void CAddressbooksSynchronizer::SynchronizeContacts(std::shared_ptr<COutlookContact> outlook_contact,

@@ -43,6 +43,7 @@ class CCardDavContact {
     bool IsNew() const { return m_is_new; }
 
     void SetVCard(std::string vcard) { m_vcard = std::move(vcard); }
+    void SetLastModified(const platform::DateTime& modified) { m_last_modified = modified; }
 
     // PUT of the vCard. A new contact is sent with If-None-Match "*", a listed one with If-Match and the
     // entity tag the listing gave (none when it gave none), so that a change made on the server since

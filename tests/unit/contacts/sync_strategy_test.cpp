@@ -242,6 +242,37 @@ TEST_F(ContactPairs, ServerWinsOnReadOnlyBooks) {
     EXPECT_TRUE(removed_kept);
 }
 
+TEST_F(ContactPairs, WithoutServerDatesAChangedEntityTagIsAServerChange) {
+    for (const char* kept_tag : {"\"pair\"", "\"old\""}) {
+        SCOPED_TRACE(kept_tag);
+        DeleteAllIndexes();
+        auto contact = store_.contacts->AddContact("Outlook", "o@x.example");
+        contact->modified = kSynced;
+        ServerHas({{"pair", DateTime::Invalid()}});
+        Paired("pair", contact);
+        SyncIndex tags = OpenAddressBookIndex(store_.contacts->entry_id + ".etag");
+        ASSERT_TRUE(tags.Add("/alice/book/pair.vcf", kept_tag, kSynced));
+        ASSERT_TRUE(tags.Save());
+        Run(true);
+        EXPECT_TRUE(fake_->sent.empty());
+        EXPECT_EQ(contact->Field("FullName"), std::string(kept_tag) == "\"old\"" ? "Server pair" : "Outlook");
+        const SyncIndex kept = OpenAddressBookIndex(store_.contacts->entry_id + ".etag");
+        ASSERT_EQ(kept.Records().size(), 1u);
+        EXPECT_EQ(kept.Records()[0].OutlookId, "\"pair\"");
+        ASSERT_EQ(contact->Delete(), S_OK);
+    }
+}
+
+TEST_F(ContactPairs, UploadedContactLeavesNoEntityTagBehind) {
+    ServerHas({{"pair", DateTime::Invalid()}});
+    auto contact = store_.contacts->AddContact("Outlook", "o@x.example");
+    contact->modified = kSynced.AddSeconds(60);
+    Paired("pair", contact);
+    Run(true, 1);
+    ASSERT_EQ(fake_->sent.size(), 1u);
+    EXPECT_TRUE(OpenAddressBookIndex(store_.contacts->entry_id + ".etag").Records().empty());
+}
+
 TEST_F(ContactPairs, FailedOutlookSaveLeavesTheServerContactUnpaired) {
     ServerHas({{"s1", kSynced}});
     store_.fail_contact_save = E_FAIL;
