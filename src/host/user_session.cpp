@@ -50,11 +50,13 @@ std::string FormatUserDate(const platform::DateTime& date) {
     return date.IsValid() ? date.Format("%Y-%m-%d %H:%M") : std::string();
 }
 
-UserSession::UserSession(CommandOutput* output, const std::string& answer) : output_(output), boxes_(answer) {
+UserSession::UserSession(CommandOutput* output, const std::string& answer)
+    : output_(output), boxes_(answer), add_ins_([output](const std::string& line) { output->Error(line); }) {
     platform::SetMessageBoxService(&boxes_);
 }
 
 UserSession::~UserSession() {
+    add_ins_.DisconnectAll();
     ns_ = nullptr;
     app_ = nullptr;
     platform::SetMessageBoxService(nullptr);
@@ -76,6 +78,7 @@ bool UserSession::Open() {
         output_->Error("cannot log on to the store: " + HrName(hr));
         return false;
     }
+    add_ins_.ConnectAll(app_.get());
     return true;
 }
 

@@ -1,11 +1,13 @@
-// One Outlook session of a velsync command: the store opened as an application, message boxes on the
-// terminal, and the lookups commands share (folders by path, items by EntryID).
+// One Outlook session of a velsync command: the store opened as an application with the registered
+// add-ins connected (so the read-only guards see the command's changes as a user's), message boxes on
+// the terminal, and the lookups commands share (folders by path, items by EntryID).
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "host/add_in_loader.h"
 #include "host/application_object.h"
 #include "host/command_output.h"
 #include "host/terminal_message_box.h"
@@ -25,7 +27,8 @@ class UserSession {
     UserSession(const UserSession&) = delete;
     UserSession& operator=(const UserSession&) = delete;
 
-    // Opens "outlook.db" in the velsync home. Prints the reason on failure.
+    // Opens "outlook.db" in the velsync home and connects the registered add-ins. Prints the reason on
+    // failure; an add-in that does not load is reported and skipped.
     bool Open();
 
     outlook::NameSpace* session() { return ns_.get(); }
@@ -49,6 +52,7 @@ class UserSession {
     CommandOutput* output_;
     TerminalMessageBox boxes_;
     outlook::ComPtr<host::ApplicationObject> app_;
+    AddInLoader add_ins_;
     outlook::ComPtr<outlook::NameSpace> ns_;
 };
 

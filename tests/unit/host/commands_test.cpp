@@ -1,0 +1,236 @@
+// The velsync calendar and contacts commands: exit codes, output, and edits that the read-only guards
+// of a connected add-in refuse.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/calendar_command.h"
+#include "host/contacts_command.h"
+#include "host/user_session.h"
+#include "index/index_store.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "support/temp_home.h"
+
+namespace {
+
+constexpr const char* kProgId = "VelsyncTest.GuardAddIn";
+constexpr const char* kClsid = "{0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}";
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome Calendar(const std::vector<std::string>& args) {
+    Outcome run;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    run.code = RunCalendarCommand(args);
+    run.out = testing::internal::GetCapturedStdout();
+    run.err = testing::internal::GetCapturedStderr();
+    return run;
+}
+
+Outcome Contacts(const std::vector<std::string>& args) {
+    Outcome run;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    run.code = RunContactsCommand(args);
+    run.out = testing::internal::GetCapturedStdout();
+    run.err = testing::internal::GetCapturedStderr();
+    return run;
+}
+
+// The value of "key" in the first JSON line of `out`.
+std::string JsonField(const std::string& out, const std::string& key) {
+    const std::string marker = "\"" + key + "\":\"";
+    const std::size_t at = out.find(marker);
+    if (at == std::string::npos) {
+        return {};
+    }
+    const std::size_t start = at + marker.size();
+    return out.substr(start, out.find('"', start) - start);
+}
+
+class VelsyncCommands : public ::testing::Test {
+  protected:
+    testing_support::TempHome home_;
+};
+
+TEST_F(VelsyncCommands, AddListShowEditAndDeleteAnAppointment) {
+    Outcome added = Calendar({"add", "--subject", "Standup", "--start", "2030-01-07 09:00", "--repeat",
+                              "daily", "--count", "5", "--json"});
+    ASSERT_EQ(added.code, kExitOk) << added.err;
+    const std::string id = JsonField(added.out, "entry_id");
+    ASSERT_FALSE(id.empty());
+
+    Outcome listed = Calendar({"list", "--from", "2030-01-06", "--to", "2030-01-31", "--json"});
+    ASSERT_EQ(listed.code, kExitOk);
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 5);
+    EXPECT_NE(listed.out.find("\"start\":\"2030-01-11 09:00\""), std::string::npos) << listed.out;
+
+    ASSERT_EQ(Calendar({"delete", id, "--occurrence", "2030-01-08"}).code, kExitOk);
+    ASSERT_EQ(Calendar({"edit", id, "--occurrence", "2030-01-09", "--subject", "Moved", "--start",
+                        "2030-01-09 15:00"})
+                  .code,
+              kExitOk);
+    listed = Calendar({"list", "--from", "2030-01-06", "--to", "2030-01-31"});
+    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 4) << listed.out;
+    EXPECT_NE(listed.out.find("2030-01-09 15:00  2030-01-09 16:00  Moved  changed occurrence"),
+              std::string::npos)
+        << listed.out;
+
+    Outcome shown = Calendar({"show", id});
+    EXPECT_NE(shown.out.find("recurrence: daily interval 1, 5 times"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("exceptions: 2030-01-08 09:00 deleted, 2030-01-09 09:00 changed"),
+              std::string::npos);
+
+    ASSERT_EQ(Calendar({"delete", id}).code, kExitOk);
+    EXPECT_EQ(Calendar({"show", id}).code, kExitFailed);
+}
+
+TEST_F(VelsyncCommands, WrongArgumentsGiveUsageExitAndAReason) {
+    struct Row {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {{"add", "--subject", "x"}, "add needs --start"},
+        {{"add", "--start", "2030-02-30 09:00"}, "--start needs a date"},
+        {{"add", "--start", "2030-02-01", "--repeat", "hourly"}, "--repeat must be"},
+        {{"add", "--start", "2030-02-01", "--repeat", "weekly", "--interval", "0"},
+         "--interval must be 1 to 999"},
+        {{"add", "--start", "2030-02-01", "--repeat", "monthnth", "--instance", "6"},
+         "--instance must be 1 to 5"},
+        {{"list", "--bogus"}, "unknown option --bogus"},
+        {{"frobnicate"}, "unknown calendar action"},
+        {{"move", "ABC"}, "move needs an ID and --to PATH"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reason);
+        Outcome run = Calendar(row.args);
+        EXPECT_EQ(run.code, kExitUsage);
+        EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
+    }
+    Outcome refused = Calendar(
+        {"add", "--start", "2030-02-01", "--repeat", "yearly", "--month", "4", "--day-of-month", "31"});
+    EXPECT_EQ(refused.code, kExitFailed);
+    EXPECT_NE(refused.err.find("refused as invalid"), std::string::npos) << refused.err;
+}
+
+TEST_F(VelsyncCommands, DamagedStoreGivesItsOwnExitCodeAndIsKept) {
+    testing_support::WriteFileBytes(platform::VelsyncHome() + "/outlook.db", "not a store");
+    Outcome run = Contacts({"list"});
+    EXPECT_EQ(run.code, kExitNoStore);
+    EXPECT_NE(run.err.find("damaged"), std::string::npos) << run.err;
+    EXPECT_EQ(testing_support::ReadFileOrEmpty(platform::VelsyncHome() + "/outlook.db"), "not a store");
+}
+
+TEST_F(VelsyncCommands, ContactsFoldersAndLists) {
+    ASSERT_EQ(Contacts({"mkdir", "Clients"}).code, kExitOk);
+    EXPECT_EQ(Contacts({"mkdir", "clients"}).code, kExitFailed);
+    Outcome added = Contacts({"add", "--name", "Ada Lovelace", "--email", "ada@example.org", "--folder",
+                              "Contacts/Clients", "--json"});
+    ASSERT_EQ(added.code, kExitOk) << added.err;
+    const std::string ada = JsonField(added.out, "entry_id");
+    Outcome list = Contacts({"group-create", "Friends", "--json"});
+    ASSERT_EQ(list.code, kExitOk);
+    const std::string friends = JsonField(list.out, "entry_id");
+    ASSERT_EQ(Contacts({"group-add", friends, "Ada Lovelace"}).code, kExitOk);
+    Outcome unresolved = Contacts({"group-add", friends, "nobody"});
+    EXPECT_EQ(unresolved.code, kExitFailed);
+    EXPECT_NE(unresolved.err.find("does not resolve"), std::string::npos);
+    Outcome shown = Contacts({"show", friends});
+    EXPECT_NE(shown.out.find("members: Ada Lovelace <ada@example.org>"), std::string::npos) << shown.out;
+
+    ASSERT_EQ(Contacts({"move", ada, "--to", "Contacts"}).code, kExitOk);
+    Outcome folders = Contacts({"folders", "--json"});
+    EXPECT_NE(folders.out.find("{\"path\":\"Contacts/Clients\",\"items\":\"0\""), std::string::npos)
+        << folders.out;
+    ASSERT_EQ(Contacts({"rmdir", "Clients"}).code, kExitOk);
+}
+
+class GuardedCommands : public VelsyncCommands {
+  protected:
+    void SetUp() override {
+        // Register the test add-in as Outlook's Addins key and the class registration name it.
+        std::unique_ptr<platform::RegistryKey> key;
+        ASSERT_EQ(platform::RegistryKey::Create(
+                      platform::RootKey::CurrentUser,
+                      std::string("Software\\Microsoft\\Office\\Outlook\\Addins\\") + kProgId, &key),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(platform::SetDwordValue(*key, "LoadBehavior", 3), ERROR_SUCCESS);
+        ASSERT_EQ(
+            platform::RegistryKey::Create(platform::RootKey::CurrentUser,
+                                          std::string("Software\\Classes\\") + kProgId + "\\CLSID", &key),
+            ERROR_SUCCESS);
+        ASSERT_EQ(platform::SetStringValue(*key, "", kClsid), ERROR_SUCCESS);
+        ASSERT_EQ(platform::RegistryKey::Create(
+                      platform::RootKey::CurrentUser,
+                      std::string("Software\\Classes\\CLSID\\") + kClsid + "\\InprocServer32", &key),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(platform::SetStringValue(*key, "", GUARD_TEST_ADDIN), ERROR_SUCCESS);
+    }
+
+    // Marks the folder read-only in readonly.dat, as a synchronization does.
+    void MarkReadonly(const std::string& path) {
+        Outcome folders = Calendar({"folders", "--json"});
+        const std::size_t at = folders.out.find("{\"path\":\"" + path + "\"");
+        ASSERT_NE(at, std::string::npos) << folders.out;
+        const std::string id = JsonField(folders.out.substr(at), "entry_id");
+        SyncIndex index = OpenReadonlyIndex();
+        ASSERT_TRUE(index.Add(id, id, platform::DateTime::NowUtc()));
+        ASSERT_TRUE(index.Save());
+    }
+};
+
+TEST_F(GuardedCommands, EditAndDeleteInReadonlyCalendarAreRefusedWithTheGuardsMessage) {
+    ASSERT_EQ(Calendar({"mkdir", "Shared"}).code, kExitOk);
+    Outcome added = Calendar({"add", "--subject", "Theirs", "--start", "2030-03-04 10:00", "--folder",
+                              "Calendar/Shared", "--json"});
+    ASSERT_EQ(added.code, kExitOk) << added.err;
+    const std::string id = JsonField(added.out, "entry_id");
+    MarkReadonly("Calendar/Shared");
+
+    Outcome edit = Calendar({"edit", id, "--subject", "Mine now"});
+    EXPECT_EQ(edit.code, kExitFailed);
+    EXPECT_NE(edit.err.find("Warning: Item is read-only and cannot be changed"), std::string::npos)
+        << edit.err;
+    EXPECT_NE(edit.err.find("refused (the folder is read-only)"), std::string::npos);
+    Outcome deleted = Calendar({"delete", id});
+    EXPECT_EQ(deleted.code, kExitFailed);
+    Outcome moved = Calendar({"move", id, "--to", "Calendar"});
+    EXPECT_EQ(moved.code, kExitFailed);
+    EXPECT_NE(moved.err.find("Item cannot be removed from a read-only folder"), std::string::npos)
+        << moved.err;
+
+    Outcome created = Calendar(
+        {"add", "--subject", "Sneaky", "--start", "2030-03-05 10:00", "--folder", "Calendar/Shared"});
+    EXPECT_EQ(created.code, kExitFailed);
+    EXPECT_NE(created.err.find("Appointment cannot be created in a read-only folder"), std::string::npos)
+        << created.err;
+
+    Outcome shown = Calendar({"show", id});
+    EXPECT_NE(shown.out.find("subject: Theirs"), std::string::npos);
+    // The writable default calendar is not guarded.
+    EXPECT_EQ(Calendar({"add", "--subject", "Free", "--start", "2030-03-05 10:00"}).code, kExitOk);
+}
+
+TEST_F(GuardedCommands, BrokenRegistrationIsReportedAndTheCommandStillRuns) {
+    std::unique_ptr<platform::RegistryKey> key;
+    ASSERT_EQ(platform::RegistryKey::Create(
+                  platform::RootKey::CurrentUser,
+                  std::string("Software\\Classes\\CLSID\\") + kClsid + "\\InprocServer32", &key),
+              ERROR_SUCCESS);
+    ASSERT_EQ(platform::SetStringValue(*key, "", "/nonexistent/addin.so"), ERROR_SUCCESS);
+    Outcome run = Calendar({"folders"});
+    EXPECT_EQ(run.code, kExitOk);
+    EXPECT_NE(run.err.find("add-in VelsyncTest.GuardAddIn cannot be loaded"), std::string::npos) << run.err;
+}
+
+}  // namespace
