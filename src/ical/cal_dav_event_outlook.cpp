@@ -155,12 +155,12 @@ void CCalDavEvent::InitOutlookEvent(const std::shared_ptr<COutlookEvent>& target
 void CCalDavEvent::ApplyTimes(outlook::AppointmentItem* item, outlook::Application* application) const {
     const CICalLine& dtstart = *FindLine("DTSTART");
     const bool all_day = IsDateValue(dtstart);
-    LogFailure("put AllDayEvent", item->put_AllDayEvent(all_day));
     const EventTime start = ResolveTime(*this, dtstart.Value(), TzidOf(dtstart), all_day, application);
     if (!start.value.IsValid()) {
         Log("CCalDavEvent::InitOutlookEvent: Unable to read DTSTART '%s'.", dtstart.Value().c_str());
         return;
     }
+    LogFailure("put AllDayEvent", item->put_AllDayEvent(all_day));
     PutStart(item, start);
 
     EventTime end;
@@ -183,7 +183,8 @@ void CCalDavEvent::ApplyTimes(outlook::AppointmentItem* item, outlook::Applicati
         end.value = ical::DateOnly(start.value.AddSeconds(std::max<std::int64_t>(days, 1) * kSecondsPerDay));
     }
     if (!end.value.IsValid()) {
-        Log("CCalDavEvent::InitOutlookEvent: Unable to read DTEND '%s'.", dtend ? dtend->Value().c_str() : "");
+        Log("CCalDavEvent::InitOutlookEvent: Unable to read DTEND '%s'.",
+            dtend ? dtend->Value().c_str() : "");
         return;
     }
     PutEnd(item, end);

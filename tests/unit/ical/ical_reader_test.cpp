@@ -128,8 +128,10 @@ TEST_F(IcalReader, NoStartLeavesTheAppointmentAlone) {
     Apply(Event("SUMMARY:ignored\r\nDTEND:20240110T080000Z\r\n"), item_);
     EXPECT_EQ(item_->subject, "kept");
     EXPECT_EQ(item_->start.value(), start.value());
-    Apply(Event("DTSTART:garbage\r\nSUMMARY:applied\r\n"), item_);
+    item_->all_day = true;
+    Apply(Event("DTSTART:20240110T\r\nSUMMARY:applied\r\n"), item_);
     EXPECT_EQ(item_->start.value(), start.value());
+    EXPECT_TRUE(item_->all_day);
     EXPECT_EQ(item_->subject, "applied");
 }
 
