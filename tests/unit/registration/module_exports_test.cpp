@@ -143,6 +143,7 @@ TEST_F(ModuleExportsTest, LoadedModuleMarshalsISyncManagerUntilUnloaded) {
     EXPECT_EQ(table.GetInterfaceFromGlobal(cookie, ISyncManager::kIid, &out), REGDB_E_IIDNOTREG);
     EXPECT_EQ(table.RevokeInterfaceFromGlobal(cookie), S_OK);
     ui.apartment()->Dispatch([&] { addin.Reset(); });
+    ui.Stop();  // runs the release before `addin` goes
 }
 
 TEST_F(ModuleExportsTest, OnlyTheExportsAreVisible) {
