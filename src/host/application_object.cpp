@@ -235,10 +235,4 @@ std::string ApplicationObject::AddressEntryId(const std::string& address) {
     return "00000000812B1FA4BEA310199D6E00DD010F5402" + hex;
 }
 
-void ApplicationObject::FireOptionsPagesAdd(outlook::PropertyPages* pages) {
-    for (const auto& sink : events_.SinksFor<outlook::ApplicationEvents>("")) {
-        sink->OptionsPagesAdd(pages);
-    }
-}
-
 }  // namespace host

@@ -47,8 +47,6 @@ class ApplicationObject : public internal::ComObject<outlook::Application> {
     bool ResolveName(const std::string& text, std::string* name, std::string* address);
     // The stable EntryID of an address.
     std::string AddressEntryId(const std::string& address);
-    // Fires OptionsPagesAdd (the host's Options dialog being built).
-    void FireOptionsPagesAdd(outlook::PropertyPages* pages);
 
   private:
     Store store_;

@@ -10,22 +10,6 @@ ExplorerObject::ExplorerObject(ApplicationObject* app) : app_(app) {
     bars_.push_back(internal::Make<CommandBarObject>(app, "Standard"));
 }
 
-outlook::ComPtr<CommandBarObject> ExplorerObject::Bar(const std::string& name) const {
-    for (const auto& bar : bars_) {
-        std::string bar_name;
-        if (SUCCEEDED(bar->get_Name(&bar_name)) && bar_name == name) {
-            return bar;
-        }
-    }
-    return {};
-}
-
-void ExplorerObject::FireSelectionChange() {
-    for (const auto& sink : app_->events().SinksFor<outlook::ExplorerEvents>("")) {
-        sink->SelectionChange();
-    }
-}
-
 HRESULT ExplorerObject::get_Caption(std::string* out) {
     HRESULT hr = CheckFault("Explorer.get_Caption");
     if (FAILED(hr)) {

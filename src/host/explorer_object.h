@@ -16,11 +16,6 @@ class ExplorerObject : public internal::ComObject<outlook::Explorer> {
   public:
     explicit ExplorerObject(ApplicationObject* app);
 
-    // The toolbar of that name, or empty.
-    outlook::ComPtr<CommandBarObject> Bar(const std::string& name) const;
-    // Tells the listeners the selection changed (the front end's item list moved).
-    void FireSelectionChange();
-
     [[nodiscard]] HRESULT get_Caption(std::string* out) override;
     [[nodiscard]] HRESULT get_CommandBars(outlook::ComPtr<outlook::CommandBars>* out) override;
     [[nodiscard]] HRESULT Advise(const std::shared_ptr<outlook::ExplorerEvents>& sink,

@@ -3,6 +3,11 @@
 #include <vector>
 
 #include "host_fixture.h"
+#include "outlook/command_bar.h"
+#include "outlook/command_bar_button.h"
+#include "outlook/command_bar_controls.h"
+#include "outlook/command_bars.h"
+#include "outlook/explorer.h"
 #include "outlook/folder_events.h"
 #include "outlook/folders_events.h"
 #include "outlook/item_events.h"
@@ -194,6 +199,58 @@ TEST_F(ObjectModelEvents, UnadvisedAndReleasedSinksHearNothing) {
               S_OK);
     EXPECT_EQ(CountOf(calendar_.get()), 2);
     EXPECT_EQ(ItemsOf(calendar_.get())->Advise(nullptr, &cookie), E_POINTER);
+}
+
+class ClickCounter : public outlook::CommandBarButtonEvents {
+  public:
+    void Click(outlook::CommandBarButton*, bool*) override { ++clicks; }
+    int clicks = 0;
+};
+
+TEST_F(HostTest, StandardToolbarButtonIsFoundByTagAndClicked) {
+    ComPtr<outlook::Explorer> explorer;
+    ASSERT_EQ(app_->ActiveExplorer(&explorer), S_OK);
+    ComPtr<outlook::CommandBars> bars;
+    ASSERT_EQ(explorer->get_CommandBars(&bars), S_OK);
+    std::int32_t count = 0;
+    ASSERT_EQ(bars->get_Count(&count), S_OK);
+    ComPtr<outlook::CommandBar> standard;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        ComPtr<outlook::CommandBar> bar;
+        std::string name;
+        ASSERT_EQ(bars->Item(i, &bar), S_OK);
+        ASSERT_EQ(bar->get_Name(&name), S_OK);
+        if (name == "Standard") {
+            standard = bar;
+        }
+    }
+    ASSERT_TRUE(standard);
+    ComPtr<outlook::CommandBarControl> control;
+    ASSERT_EQ(standard->FindControl(outlook::msoControlButton, 1, "MarrowfellTag", &control), S_OK);
+    EXPECT_FALSE(control);
+
+    ComPtr<outlook::CommandBarControls> controls;
+    ASSERT_EQ(standard->get_Controls(&controls), S_OK);
+    ASSERT_EQ(controls->Add(outlook::msoControlButton, 1, true, &control), S_OK);
+    ASSERT_EQ(control->put_Tag("MarrowfellTag"), S_OK);
+    ComPtr<outlook::CommandBarButton> button;
+    ASSERT_EQ(control.As(&button), S_OK);
+    auto counter = std::make_shared<ClickCounter>();
+    outlook::EventCookie cookie = 0;
+    ASSERT_EQ(button->Advise(counter, &cookie), S_OK);
+
+    ComPtr<outlook::CommandBarControl> found;
+    ASSERT_EQ(standard->FindControl(outlook::msoControlButton, 1, "MarrowfellTag", &found), S_OK);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->Execute(), S_OK);
+    EXPECT_EQ(counter->clicks, 1);
+    ASSERT_EQ(found->put_Enabled(false), S_OK);
+    EXPECT_EQ(found->Execute(), outlook::MAPI_E_NO_SUPPORT);
+    EXPECT_EQ(counter->clicks, 1);
+    ASSERT_EQ(button->Unadvise(cookie), S_OK);
+    ASSERT_EQ(found->Delete(), S_OK);
+    ASSERT_EQ(standard->FindControl(outlook::msoControlButton, 1, "MarrowfellTag", &found), S_OK);
+    EXPECT_FALSE(found);
 }
 
 }  // namespace
