@@ -11,6 +11,7 @@
 #include "ical/time_zone_definition.h"
 #include "platform/date_time.h"
 
+class CDavServer;
 class COutlookEvent;
 namespace outlook {
 class Application;
@@ -19,6 +20,31 @@ class AppointmentItem;
 
 class CCalDavEvent {
   public:
+    CCalDavEvent() = default;
+    // An event at `href` of the server (not owned; it must outlive the event), with no text yet.
+    CCalDavEvent(CDavServer* server, std::string href);
+
+    // One event per calendar object of a calendar-query REPORT (Depth: 1) on `calendar_href`, in the
+    // server's order. Skipped with a log line: a response without href, hrefs that are not below the
+    // calendar or hold control characters or dot segments, a second response for an href, and
+    // calendar data without a VEVENT; the hrefs of the last two kinds go to `unreadable` (may be null),
+    // so that their pairs are left alone. Defined with the server side of calendar synchronization.
+    // Throws: the CAddinExceptions of CDavServer; 600 when the answer is not a multistatus document.
+    static void LoadFromServer(CDavServer* server, const std::string& calendar_href,
+                               std::vector<std::shared_ptr<CCalDavEvent>>* events,
+                               std::vector<std::string>* unreadable);
+
+    // PUT of the text: If-Match with the ETag when there is one, else If-None-Match "*". False, with a
+    // log line, when the server refused or could not be reached; the ETag is not refreshed either way.
+    bool Save();
+    // DELETE of the href. True when the resource is gone afterwards (deleted, or already gone: 404, 410);
+    // false, with the log line "Unable to delete event '%s'.", when it may still be there.
+    bool Delete();
+
+    const std::string& GetHref() const { return m_href; }
+    const std::string& GetETag() const { return m_etag; }
+    void SetETag(std::string etag) { m_etag = std::move(etag); }
+
     // Keeps the text, reads its VEVENTs (ParseICal) and its VTIMEZONEs.
     void SetICal(std::string_view text);
     const std::string& GetICal() const { return m_text; }
@@ -77,6 +103,9 @@ class CCalDavEvent {
     void ApplyChangedOccurrences(const std::shared_ptr<COutlookEvent>& target,
                                  outlook::Application* application) const;
 
+    CDavServer* m_server = nullptr;
+    std::string m_href;
+    std::string m_etag;
     std::string m_text;
     std::vector<CICalLine> m_lines;
     std::vector<std::shared_ptr<CCalDavEvent>> m_changed;

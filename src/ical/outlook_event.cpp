@@ -77,6 +77,34 @@ HRESULT COutlookEvent::Save() const {
     return hr;
 }
 
+HRESULT COutlookEvent::Delete() const {
+    const HRESULT hr = m_item ? m_item->Delete() : E_POINTER;
+    if (FAILED(hr))
+        Log("CCalDavCalendar::SynchronizeWithCalendar: Failed to delete appointment.");
+    return hr;
+}
+
+std::string COutlookEvent::GetGlobalAppointmentID() const {
+    std::string id;
+    if (!m_item || FAILED(m_item->get_GlobalAppointmentID(&id)))
+        return std::string();
+    return id;
+}
+
+std::string COutlookEvent::GetSubject() const {
+    std::string subject;
+    if (!m_item || FAILED(m_item->get_Subject(&subject)))
+        return std::string();
+    return subject;
+}
+
+platform::DateTime COutlookEvent::GetLastModificationTime() const {
+    platform::DateTime modified = platform::DateTime::Invalid();
+    if (!m_item || FAILED(m_item->get_LastModificationTime(&modified)))
+        return platform::DateTime::Invalid();
+    return modified;
+}
+
 std::string COutlookEvent::MeetingResponseStatusToString(int status, const platform::DateTime& responded_at) {
     const std::string suffix =
         responded_at.IsValid() ? ";RESPONDED-AT=" + ical::FormatUtcDateTime(responded_at) : std::string();

@@ -36,6 +36,15 @@ class COutlookEvent {
 
     // Saves the appointment; a failure is logged ("Failed to save appointment.") and returned.
     HRESULT Save() const;
+    // Deletes the appointment; a failure is logged ("CCalDavCalendar::SynchronizeWithCalendar: Failed
+    // to delete appointment.") and returned. The caller tells the read-only guards beforehand.
+    HRESULT Delete() const;
+
+    // The appointment's key, subject and last change (local time); "" or an invalid date when Outlook
+    // fails (a new appointment has no GlobalAppointmentID before its first save).
+    std::string GetGlobalAppointmentID() const;
+    std::string GetSubject() const;
+    platform::DateTime GetLastModificationTime() const;
 
     // Ownership: owned by this event.
     outlook::AppointmentItem* Item() const { return m_item.get(); }

@@ -1,0 +1,72 @@
+// One CalDAV calendar collection of the user's calendar home set: its properties, the current user's
+// rights on it, and its events (read once, when the object is made).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ical/cal_dav_event.h"
+
+class CDavServer;
+
+class CCalDavCalendar {
+  public:
+    // Loads the events at once (one REPORT). `server` is not owned and must outlive the calendar.
+    // Throws: as CCalDavEvent::LoadFromServer.
+    CCalDavCalendar(std::string href, bool read_only, bool shared, CDavServer* server);
+
+    // Appends one calendar per calendar collection of the home set's listing (PROPFIND, Depth: 1), in
+    // the server's order; each loads its events. Skipped: entries that are not calendars, and, with a
+    // log line, entries without href or with an href that holds control characters or dot segments.
+    // Throws: the CAddinExceptions of CDavServer; 600 when the answer is not a multistatus document.
+    static void GetCalendarsFromHomeSet(CDavServer* server, const std::string& home_set,
+                                        std::vector<std::shared_ptr<CCalDavCalendar>>* calendars);
+
+    // MKCALENDAR of home set + `name` + "/" with If-None-Match "*"; the new calendar is writable.
+    // Throws: the CAddinExceptions of CDavServer.
+    static std::shared_ptr<CCalDavCalendar> CreateCalendar(CDavServer* server, const std::string& home_set,
+                                                           const std::string& name,
+                                                           const std::string& display_name,
+                                                           const std::string& description);
+
+    // DELETE of the collection; nothing is sent for a shared one. Throws: the CAddinExceptions of
+    // CDavServer.
+    void Delete();
+
+    // A new, not uploaded event at href + `global_appointment_id` + ".ics".
+    std::shared_ptr<CCalDavEvent> CreateEvent(const std::string& global_appointment_id) const;
+
+    // displayName, then " - <owner>" for a shared calendar with an owner, then " (read only)".
+    std::string GetDisplayName() const;
+
+    // The user part of an owner href: the segment before a trailing "/" (or the last one), "%40" as "@".
+    static std::string OwnerOf(std::string_view owner_href);
+
+    const std::string& GetHref() const { return m_href; }
+    const std::string& GetDescription() const { return m_description; }
+    const std::string& GetOwner() const { return m_owner; }
+    bool IsReadOnly() const { return m_read_only; }
+    bool IsShared() const { return m_shared; }
+    std::size_t GetEventCount() const { return m_events.size(); }
+    std::shared_ptr<CCalDavEvent> GetEvent(std::size_t index) const { return m_events.at(index); }
+    // Hrefs of calendar objects that are on the server but could not be read this run.
+    bool IsUnreadable(const std::string& href) const;
+
+    void SetDisplayName(std::string name) { m_display_name = std::move(name); }
+    void SetDescription(std::string description) { m_description = std::move(description); }
+
+  private:
+    void LoadEvents();
+
+    CDavServer* m_server;
+    std::vector<std::shared_ptr<CCalDavEvent>> m_events;
+    std::vector<std::string> m_unreadable;
+    std::string m_href;
+    std::string m_display_name;
+    std::string m_description;
+    std::string m_owner;
+    bool m_read_only;
+    bool m_shared;
+};

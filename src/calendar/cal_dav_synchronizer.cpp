@@ -1,0 +1,353 @@
+#include "calendar/cal_dav_synchronizer.h"
+
+#include <map>
+
+#include "calendar/calendar_bidirectional_sync_strategy.h"
+#include "calendar/calendar_master_server_sync_strategy.h"
+#include "calendar/calendar_sync_unit.h"
+#include "calendar/event_sync_unit.h"
+#include "dav/xml_helpers.h"
+#include "index/index_store.h"
+#include "outlook/namespace.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+#include "settings/addin_exception.h"
+#include "settings/log.h"
+#include "settings/messages.h"
+#include "ui/sync_exists_warning_dialog.h"
+
+namespace {
+
+constexpr const char* kHomeSetBody =
+    "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><x:calendar-home-set "
+    "xmlns:x=\"urn:ietf:params:xml:ns:caldav\"/></d:prop></d:propfind>";
+
+// The message with its "%s" replaced by `value`.
+std::string FormatMessageWith(unsigned id, const std::string& value) {
+    std::string text = LoadMessage(id);
+    const std::size_t place = text.find("%s");
+    if (place != std::string::npos)
+        text.replace(place, 2, value);
+    return text;
+}
+
+[[noreturn]] void ThrowCanceled() {
+    Log("CCalDavSynchronizer::Synchronize: Canceled by the user.");
+    throw CAddinException(kErrorCanceled, LoadMessage(IDS_CANCELED_BY_USER));
+}
+
+// Yes (the first button) deletes, No (the default) restores, Cancel and anything else cancel.
+int AskAboutLostCalendar(unsigned question_id, const std::string& name, unsigned restore_caption_id) {
+    CSyncExistsWarningDialog dialog(FormatMessageWith(question_id, name), IDS_BUTTON_DELETE,
+                                    restore_caption_id, IDS_BUTTON_CANCEL);
+    const int answer = dialog.DoModal();
+    if (answer != platform::IDYES && answer != platform::IDNO)
+        ThrowCanceled();
+    return answer;
+}
+
+void SaveIndex(const SyncIndex& index) {
+    if (!index.Save())
+        Log("CCalDavSynchronizer::Synchronize: Unable to save %s.", index.Path().c_str());
+}
+
+}  // namespace
+
+CCalDavSynchronizer::CCalDavSynchronizer(const std::string& server_url, const std::string& user,
+                                         const std::string& password,
+                                         outlook::ComPtr<outlook::Application> application,
+                                         ICalendarReadonlyGuards* guards)
+    : CCalDavSynchronizer(server_url, user, password, std::move(application), guards, HttpRequestFactory()) {}
+
+CCalDavSynchronizer::CCalDavSynchronizer(const std::string& server_url, const std::string& user,
+                                         const std::string& password,
+                                         outlook::ComPtr<outlook::Application> application,
+                                         ICalendarReadonlyGuards* guards, HttpRequestFactory factory)
+    : m_application(std::move(application)),
+      m_guards(guards),
+      m_server(server_url, user, password, std::move(factory)),
+      m_user(user) {
+    GetHomeSet();
+}
+
+void CCalDavSynchronizer::GetHomeSet() {
+    const std::string principal = m_server.GetCurrentUserPrincipal();
+    if (principal.empty()) {
+        Log("CCalDavSynchronizer::GetHomeSet: The server names no principal.");
+        throw CAddinException(kErrorNotDavServer);
+    }
+    const DavRequest request{"PROPFIND", principal, kHomeSetBody, {{"Depth", "0"}}};
+    const XmlNodePtr document = LoadXml(m_server.ProcessRequest(request));
+    const std::string home(platform::TrimWhitespace(
+        SelectText(document, "/d:multistatus/d:response/d:propstat/d:prop/cal:calendar-home-set/d:href")));
+    if (home.empty()) {
+        Log("CCalDavSynchronizer::GetHomeSet: The principal %s names no calendar home set.",
+            platform::SanitizeUtf8(principal).c_str());
+        throw CAddinException(kErrorNotDavServer);
+    }
+    m_home_set.clear();
+    for (const char c : home) {
+        if (c == '@')
+            m_home_set += "%40";
+        else
+            m_home_set += c;
+    }
+}
+
+std::vector<std::shared_ptr<CCalDavCalendar>> CCalDavSynchronizer::GetCalendars() {
+    std::vector<std::shared_ptr<CCalDavCalendar>> calendars;
+    CCalDavCalendar::GetCalendarsFromHomeSet(&m_server, m_home_set, &calendars);
+    return calendars;
+}
+
+void CCalDavSynchronizer::ValidateIndexes(const std::shared_ptr<COutlookCalendar>& root,
+                                          const std::vector<std::shared_ptr<CCalDavCalendar>>& calendars) {
+    const SyncIndex index = OpenCalendarsIndex();
+    const IndexRecord record = index.FindByOutlookId(root->GetEntryID());
+    if (!record.IsFound())
+        return;
+    // A server that lists nothing for a moment must not make the next run pair and copy everything anew.
+    if (calendars.empty()) {
+        Log("CCalDavSynchronizer::ValidateIndexes: The server lists no calendar; the indexes are kept.");
+        throw CAddinException(kErrorSubcalendars);
+    }
+    for (const auto& calendar : calendars) {
+        if (calendar->GetHref() == record.ServerId)
+            return;
+    }
+    Log("CCalDavSynchronizer::ValidateIndexes: %s is not on the server; every index is discarded.",
+        platform::SanitizeUtf8(record.ServerId).c_str());
+    DeleteAllIndexes();
+}
+
+std::shared_ptr<CCalDavCalendar> CCalDavSynchronizer::ChooseDefaultCalendar(
+    const std::vector<std::shared_ptr<CCalDavCalendar>>& calendars) {
+    for (const auto& calendar : calendars) {
+        if (!calendar->IsReadOnly() && !calendar->IsShared())
+            return calendar;
+    }
+    return calendars.empty() ? nullptr : calendars.front();
+}
+
+void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
+    outlook::ComPtr<outlook::NameSpace> session;
+    outlook::ComPtr<outlook::MAPIFolder> folder;
+    if (!m_application || FAILED(m_application->get_Session(&session)) || !session ||
+        FAILED(session->Logon("", "", false, false)) ||
+        FAILED(session->GetDefaultFolder(outlook::olFolderCalendar, &folder)) || !folder) {
+        Log("CCalDavSynchronizer::Synchronize: No default Calendar folder.");
+        return;
+    }
+    const std::shared_ptr<COutlookCalendar> root = COutlookCalendar::Create(folder);
+    const std::vector<std::shared_ptr<COutlookCalendar>> outlook_calendars = root->EnumerateCalendars();
+    const std::vector<std::shared_ptr<CCalDavCalendar>> dav_calendars = GetCalendars();
+    ValidateIndexes(root, dav_calendars);
+    SyncIndex index = OpenCalendarsIndex();
+
+    const std::string root_id = root->GetEntryID();
+    if (!index.FindByOutlookId(root_id).IsFound()) {
+        if (const auto chosen = ChooseDefaultCalendar(dav_calendars)) {
+            index.Add(chosen->GetHref(), root_id, platform::DateTime::NowLocal());
+            SaveIndex(index);
+        }
+    }
+
+    // Outlook pass: every folder forms a unit; unpaired folders of the user's own get a server calendar.
+    std::vector<CalendarSyncUnit> units;
+    std::map<std::string, std::size_t> by_server_id;
+    for (const auto& calendar : outlook_calendars) {
+        units.push_back(CalendarSyncUnit{calendar, nullptr});
+        const std::string id = calendar->GetEntryID();
+        const IndexRecord record = index.FindByOutlookId(id);
+        if (record.IsFound()) {
+            by_server_id.emplace(record.ServerId, units.size() - 1);
+        } else if (!calendar->IsShared()) {
+            units.back().davCalendar = CCalDavCalendar::CreateCalendar(
+                &m_server, m_home_set, id, calendar->GetName(), calendar->GetDescription());
+            index.RemoveByOutlookId(id);
+            index.Add(units.back().davCalendar->GetHref(), id, platform::DateTime::NowLocal());
+            SaveIndex(index);
+        }
+    }
+
+    // Server pass: calendars without a folder get one when they were never paired or are shared.
+    for (const auto& calendar : dav_calendars) {
+        std::size_t place = 0;
+        const auto found = by_server_id.find(calendar->GetHref());
+        if (found != by_server_id.end() && !units[found->second].davCalendar) {
+            place = found->second;
+        } else {
+            const IndexRecord record = index.FindByServerId(calendar->GetHref());
+            units.push_back(CalendarSyncUnit{});
+            place = units.size() - 1;
+            if (!record.IsFound() || calendar->IsShared())
+                units[place].outlookCalendar = root->CreateCalendar(
+                    calendar->GetDisplayName(), calendar->GetDescription(), calendar->IsShared());
+        }
+        CalendarSyncUnit& unit = units[place];
+        unit.davCalendar = calendar;
+        if (unit.outlookCalendar) {
+            index.RemoveByServerId(calendar->GetHref());
+            index.Add(calendar->GetHref(), unit.outlookCalendar->GetEntryID(),
+                      platform::DateTime::NowLocal());
+            SaveIndex(index);
+        }
+    }
+
+    for (CalendarSyncUnit& unit : units) {
+        if (!unit.davCalendar) {
+            const std::string id = unit.outlookCalendar->GetEntryID();
+            if (AskAboutLostCalendar(IDS_CALENDAR_REMOVED_ON_SERVER, unit.outlookCalendar->GetName(),
+                                     IDS_BUTTON_RESTORE_ON_SERVER) == platform::IDNO) {
+                unit.davCalendar = CCalDavCalendar::CreateCalendar(&m_server, m_home_set, id,
+                                                                   unit.outlookCalendar->GetName(),
+                                                                   unit.outlookCalendar->GetDescription());
+                index.RemoveByOutlookId(id);
+                index.Add(unit.davCalendar->GetHref(), id, platform::DateTime::NowLocal());
+                SaveIndex(index);
+            } else {
+                if (m_guards != nullptr)
+                    m_guards->SetFolderReadonly(id, false);
+                (void)unit.outlookCalendar->Delete();
+                index.RemoveByOutlookId(id);
+                SaveIndex(index);
+                continue;
+            }
+        } else if (!unit.outlookCalendar) {
+            const std::shared_ptr<CCalDavCalendar>& calendar = unit.davCalendar;
+            if (AskAboutLostCalendar(IDS_CALENDAR_REMOVED_IN_OUTLOOK, calendar->GetDisplayName(),
+                                     IDS_BUTTON_RESTORE_IN_OUTLOOK) == platform::IDNO) {
+                unit.outlookCalendar = root->CreateCalendar(calendar->GetDisplayName(),
+                                                            calendar->GetDescription(), calendar->IsShared());
+                index.RemoveByServerId(calendar->GetHref());
+                index.Add(calendar->GetHref(), unit.outlookCalendar->GetEntryID(),
+                          platform::DateTime::NowLocal());
+                SaveIndex(index);
+            } else {
+                calendar->Delete();
+                index.RemoveByServerId(calendar->GetHref());
+                SaveIndex(index);
+                continue;
+            }
+        }
+
+        const std::shared_ptr<COutlookCalendar>& outlook_calendar = unit.outlookCalendar;
+        const std::shared_ptr<CCalDavCalendar>& dav_calendar = unit.davCalendar;
+        const std::string id = outlook_calendar->GetEntryID();
+        if (outlook_calendar->GetEventCount() > 0 && dav_calendar->GetEventCount() == 0) {
+            const SyncIndex events = OpenCalendarIndex(id);
+            for (std::size_t i = 0; i < outlook_calendar->GetEventCount(); ++i) {
+                const std::string key = outlook_calendar->GetEvent(i)->GetGlobalAppointmentID();
+                if (key.empty() || !events.FindByOutlookId(key).IsFound())
+                    continue;
+                const int answer = platform::ShowMessageBox(
+                    FormatMessageWith(IDS_CALENDAR_EMPTY_ON_SERVER, outlook_calendar->GetName()),
+                    LoadMessage(IDS_WARNING),
+                    platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION | platform::MB_DEFBUTTON2);
+                if (answer == platform::IDNO) {
+                    DeleteCalendarIndex(id);
+                    index.Add(dav_calendar->GetHref(), id, platform::DateTime::NowLocal());
+                    SaveIndex(index);
+                } else if (answer != platform::IDYES) {
+                    ThrowCanceled();
+                }
+                break;
+            }
+        }
+        const std::string display_name = dav_calendar->GetDisplayName();
+        if (!display_name.empty() && outlook_calendar->GetName() != display_name)
+            outlook_calendar->SetName(display_name);
+        if (outlook_calendar->GetDescription() != dav_calendar->GetDescription())
+            outlook_calendar->SetDescription(dav_calendar->GetDescription());
+        if (m_guards != nullptr)
+            m_guards->SetFolderReadonly(id, dav_calendar->IsReadOnly());
+        SynchronizeCalendars(dav_calendar, outlook_calendar);
+        results->push_back(SyncResultEntry{id, dav_calendar->IsReadOnly()});
+    }
+}
+
+void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCalendar>& dav_calendar,
+                                               const std::shared_ptr<COutlookCalendar>& outlook_calendar) {
+    SyncIndex index = OpenCalendarIndex(outlook_calendar->GetEntryID());
+
+    std::vector<EventSyncUnit> units;
+    std::map<std::string, std::size_t> by_outlook_id;
+    for (std::size_t i = 0; i < dav_calendar->GetEventCount(); ++i) {
+        EventSyncUnit unit;
+        unit.davEvent = dav_calendar->GetEvent(i);
+        const IndexRecord record = index.FindByServerId(unit.davEvent->GetHref());
+        unit.ServerId = record.ServerId;
+        unit.OutlookId = record.OutlookId;
+        unit.synchDate = record.synchDate;
+        units.push_back(std::move(unit));
+        if (record.IsFound() && !record.OutlookId.empty())
+            by_outlook_id.emplace(record.OutlookId, units.size() - 1);
+    }
+    for (std::size_t i = 0; i < outlook_calendar->GetEventCount(); ++i) {
+        const std::shared_ptr<COutlookEvent> appointment = outlook_calendar->GetEvent(i);
+        const std::string key = appointment->GetGlobalAppointmentID();
+        if (key.empty()) {
+            Log("CCalDavSynchronizer::SynchronizeCalendars: An appointment without GlobalAppointmentID is "
+                "skipped.");
+            continue;
+        }
+        const auto found = by_outlook_id.find(key);
+        if (found != by_outlook_id.end() && !units[found->second].outlookEvent) {
+            units[found->second].outlookEvent = appointment;
+            continue;
+        }
+        EventSyncUnit unit;
+        unit.outlookEvent = appointment;
+        const IndexRecord record = index.FindByOutlookId(key);
+        unit.ServerId = record.ServerId;
+        unit.OutlookId = record.OutlookId;
+        unit.synchDate = record.synchDate;
+        units.push_back(std::move(unit));
+    }
+
+    std::unique_ptr<ICalendarsSyncStrategy> strategy;
+    if (dav_calendar->IsReadOnly())
+        strategy = std::make_unique<CCalendarMasterServerSyncStrategy>(m_user, m_guards);
+    else
+        strategy = std::make_unique<CCalendarBidirectionalSyncStrategy>(m_user, m_guards);
+    strategy->Initialize(outlook_calendar, dav_calendar);
+
+    for (EventSyncUnit& unit : units) {
+        const bool recorded = !unit.ServerId.empty() || !unit.OutlookId.empty();
+        if (!recorded) {
+            if (unit.davEvent)
+                strategy->OnNewOnServer(unit);
+            else if (unit.outlookEvent)
+                strategy->OnNewInOutlook(unit);
+        } else if (unit.davEvent && unit.outlookEvent) {
+            strategy->OnSynchronize(unit);
+        } else if (unit.davEvent) {
+            strategy->OnDeleteFromOutlook(unit);
+            if (unit.keepRecord)
+                continue;
+            index.RemoveByOutlookId(unit.OutlookId);
+            unit.ServerId.clear();
+            unit.OutlookId.clear();
+            SaveIndex(index);
+        } else if (unit.outlookEvent) {
+            // An event the server still has but that could not be read this run is not deleted here.
+            if (dav_calendar->IsUnreadable(unit.ServerId)) {
+                Log("CCalDavSynchronizer::SynchronizeCalendars: %s is unreadable; its appointment is kept.",
+                    platform::SanitizeUtf8(unit.ServerId).c_str());
+                continue;
+            }
+            strategy->OnDeleteFromServer(unit);
+            if (unit.keepRecord)
+                continue;
+            index.RemoveByServerId(unit.ServerId);
+            unit.ServerId.clear();
+            unit.OutlookId.clear();
+            SaveIndex(index);
+        }
+        if (unit.keepRecord || (unit.ServerId.empty() && unit.OutlookId.empty()))
+            continue;
+        index.RemoveByOutlookId(unit.OutlookId);
+        index.Add(unit.ServerId, unit.OutlookId, platform::DateTime::NowLocal());
+        SaveIndex(index);
+    }
+}

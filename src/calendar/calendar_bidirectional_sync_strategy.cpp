@@ -1,0 +1,80 @@
+#include "calendar/calendar_bidirectional_sync_strategy.h"
+
+#include "calendar/internal/href_check.h"
+#include "platform/text.h"
+#include "settings/log.h"
+
+namespace {
+
+constexpr const char* kDateFormat = "%m/%d/%Y %H:%M:%S";
+
+}  // namespace
+
+void CCalendarBidirectionalSyncStrategy::OnNewInOutlook(EventSyncUnit& unit) {
+    LogKeys(unit);
+    const std::string id = unit.outlookEvent->GetGlobalAppointmentID();
+    auto event = m_dav_calendar->CreateEvent(id);
+    if (id.empty() || !calendar::IsUsableHref(event->GetHref())) {
+        Log("CCalendarBidirectionalSyncStrategy::OnNewInOutlook: No usable key for '%s'; not uploaded.",
+            platform::SanitizeUtf8(unit.outlookEvent->GetSubject()).c_str());
+        unit.keepRecord = true;
+        return;
+    }
+    event->SetICal(unit.outlookEvent->ToICal(true, "", m_owner_address));
+    if (!event->Save()) {
+        // Unrecorded, the appointment counts as new again next run and is uploaded then.
+        unit.keepRecord = true;
+        return;
+    }
+    unit.davEvent = event;
+    unit.OutlookId = id;
+    unit.ServerId = event->GetHref();
+    unit.synchDate = platform::DateTime::NowLocal();
+}
+
+void CCalendarBidirectionalSyncStrategy::OnNewOnServer(EventSyncUnit& unit) {
+    LogKeys(unit);
+    CreateInOutlook(unit, false);
+}
+
+void CCalendarBidirectionalSyncStrategy::OnDeleteFromOutlook(EventSyncUnit& unit) {
+    LogKeys(unit);
+    if (!unit.davEvent->Delete())
+        unit.keepRecord = true;
+}
+
+void CCalendarBidirectionalSyncStrategy::OnDeleteFromServer(EventSyncUnit& unit) {
+    LogKeys(unit);
+    if (!DeleteAppointment(unit))
+        unit.keepRecord = true;
+}
+
+void CCalendarBidirectionalSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
+    LogKeys(unit);
+    const platform::DateTime synch_date = unit.synchDate;
+    const platform::DateTime dav_date = unit.davEvent->GetLastModified();
+    const platform::DateTime outlook_date = OutlookDateOf(unit);
+    const std::string name = platform::SanitizeUtf8(unit.outlookEvent->GetSubject());
+    Log("OnSynchronize name = %s synchDate = %s davDate = %s outlookDate = %s", name.c_str(),
+        synch_date.Format(kDateFormat).c_str(), dav_date.Format(kDateFormat).c_str(),
+        outlook_date.Format(kDateFormat).c_str());
+    if (!IsLater(dav_date, synch_date) && !IsLater(outlook_date, synch_date)) {
+        Log("OnSynchronize name = %s NO SYNC", name.c_str());
+        return;
+    }
+    bool copied = false;
+    if (IsLater(outlook_date, dav_date)) {
+        Log("OnSynchronize name = %s OL->S", name.c_str());
+        // The server's UID stays, whatever the appointment's own.
+        unit.davEvent->SetICal(
+            unit.outlookEvent->ToICal(true, unit.davEvent->GetPropertyValue("UID"), m_owner_address));
+        copied = unit.davEvent->Save();
+    } else {
+        Log("OnSynchronize name = %s S->OL", name.c_str());
+        copied = CopyServerToOutlook(unit);
+    }
+    if (copied)
+        unit.synchDate = platform::DateTime::NowLocal();
+    else
+        unit.keepRecord = true;
+}

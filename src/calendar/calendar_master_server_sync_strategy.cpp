@@ -1,0 +1,32 @@
+#include "calendar/calendar_master_server_sync_strategy.h"
+
+void CCalendarMasterServerSyncStrategy::OnNewInOutlook(EventSyncUnit& unit) {
+    LogKeys(unit);
+    DeleteAppointment(unit);
+}
+
+void CCalendarMasterServerSyncStrategy::OnNewOnServer(EventSyncUnit& unit) {
+    LogKeys(unit);
+    CreateInOutlook(unit, true);
+}
+
+void CCalendarMasterServerSyncStrategy::OnDeleteFromOutlook(EventSyncUnit& unit) {
+    LogKeys(unit);
+}
+
+void CCalendarMasterServerSyncStrategy::OnDeleteFromServer(EventSyncUnit& unit) {
+    LogKeys(unit);
+    if (!DeleteAppointment(unit))
+        unit.keepRecord = true;
+}
+
+void CCalendarMasterServerSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
+    LogKeys(unit);
+    if (!IsLater(unit.davEvent->GetLastModified(), unit.synchDate) &&
+        !IsLater(OutlookDateOf(unit), unit.synchDate))
+        return;
+    if (CopyServerToOutlook(unit))
+        unit.synchDate = platform::DateTime::NowLocal();
+    else
+        unit.keepRecord = true;
+}

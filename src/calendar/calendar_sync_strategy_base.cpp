@@ -1,0 +1,79 @@
+#include "calendar/calendar_sync_strategy_base.h"
+
+#include "calendar/internal/yes_no_property.h"
+#include "calendar/outlook_default_storage.h"
+#include "platform/text.h"
+#include "settings/log.h"
+
+void CCalendarSyncStrategyBase::Initialize(std::shared_ptr<COutlookCalendar> outlook_calendar,
+                                           std::shared_ptr<CCalDavCalendar> dav_calendar) {
+    m_outlook_calendar = std::move(outlook_calendar);
+    m_dav_calendar = std::move(dav_calendar);
+}
+
+bool CCalendarSyncStrategyBase::IsLater(const platform::DateTime& a, const platform::DateTime& b) {
+    const platform::DateTime zero = platform::DateTime::FromValue(0.0);
+    return platform::SecondsBetween(a.IsValid() ? a : zero, b.IsValid() ? b : zero) > 3;
+}
+
+void CCalendarSyncStrategyBase::LogKeys(const EventSyncUnit& unit) {
+    if (unit.outlookEvent)
+        Log("OutlookId: %s", platform::SanitizeUtf8(unit.outlookEvent->GetGlobalAppointmentID()).c_str());
+    if (unit.davEvent)
+        Log("ServerId: %s", platform::SanitizeUtf8(unit.davEvent->GetHref()).c_str());
+}
+
+platform::DateTime CCalendarSyncStrategyBase::OutlookDateOf(const EventSyncUnit& unit) {
+    return unit.outlookEvent ? unit.outlookEvent->GetLastModificationTime() : platform::DateTime::Invalid();
+}
+
+void CCalendarSyncStrategyBase::CreateInOutlook(EventSyncUnit& unit, bool allow_create) {
+    const std::shared_ptr<COutlookEvent> appointment = m_outlook_calendar->CreateEvent();
+    if (!appointment) {
+        unit.keepRecord = true;
+        return;
+    }
+    if (allow_create) {
+        COutlookDefaultStorage<outlook::AppointmentItem> storage(
+            outlook::ComPtr<outlook::AppointmentItem>(appointment->Item()));
+        calendar::WriteYesNo(&storage, "AllowCreate", true);
+    }
+    unit.davEvent->SetOwnerAddress(m_owner_address);
+    unit.davEvent->InitOutlookEvent(appointment);
+    const std::string id =
+        SUCCEEDED(appointment->Save()) ? appointment->GetGlobalAppointmentID() : std::string();
+    if (id.empty()) {
+        // Recording the server event without its appointment would delete it on the server next run.
+        Log("CCalendarSyncStrategy::OnNewOnServer: The appointment for %s was not saved; it is tried again "
+            "next run.",
+            platform::SanitizeUtf8(unit.davEvent->GetHref()).c_str());
+        unit.keepRecord = true;
+        return;
+    }
+    unit.outlookEvent = appointment;
+    unit.OutlookId = id;
+    unit.ServerId = unit.davEvent->GetHref();
+    unit.synchDate = platform::DateTime::NowLocal();
+}
+
+bool CCalendarSyncStrategyBase::CopyServerToOutlook(const EventSyncUnit& unit) {
+    const std::string id = unit.outlookEvent->GetGlobalAppointmentID();
+    if (m_guards != nullptr)
+        m_guards->RegisterOwnChange(id);
+    unit.davEvent->SetOwnerAddress(m_owner_address);
+    unit.davEvent->InitOutlookEvent(unit.outlookEvent);
+    const HRESULT hr = unit.outlookEvent->Save();
+    if (m_guards != nullptr)
+        m_guards->ClearOwnChanges();
+    return SUCCEEDED(hr);
+}
+
+bool CCalendarSyncStrategyBase::DeleteAppointment(const EventSyncUnit& unit) {
+    const std::string id = unit.outlookEvent->GetGlobalAppointmentID();
+    if (m_guards != nullptr)
+        m_guards->RegisterOwnChange(id);
+    const HRESULT hr = unit.outlookEvent->Delete();
+    if (m_guards != nullptr)
+        m_guards->ClearOwnChanges();
+    return SUCCEEDED(hr);
+}

@@ -1,0 +1,16 @@
+// Which server hrefs the synchronization may use as request targets and index keys.
+#pragma once
+
+#include <string_view>
+
+namespace calendar {
+
+// False for an empty href and one holding a control character (tab, CR, LF... would break the index
+// line format) or a "." / ".." path segment (a request to it could reach another resource).
+bool IsUsableHref(std::string_view href);
+
+// True when `href` lies below `collection` (which ends in "/") and is not the collection itself. An
+// absolute URL is compared by its path.
+bool IsBelowCollection(std::string_view href, std::string_view collection);
+
+}  // namespace calendar

@@ -1,0 +1,192 @@
+#include "calendar/outlook_calendar.h"
+
+#include "calendar/internal/yes_no_property.h"
+#include "outlook/folders.h"
+#include "outlook/items.h"
+#include "platform/text.h"
+#include "settings/addin_exception.h"
+#include "settings/log.h"
+
+namespace {
+
+constexpr const char* kIsShared = "IsShared";
+// Bounds the sibling walk of a name search (a folder tree is far smaller).
+constexpr int kMaxNameAttempts = 10000;
+
+}  // namespace
+
+std::shared_ptr<COutlookCalendar> COutlookCalendar::Create(outlook::ComPtr<outlook::MAPIFolder> folder) {
+    auto calendar = std::make_shared<COutlookCalendar>(std::move(folder));
+    calendar->LoadEvents();
+    calendar->LoadSubCalendars();
+    return calendar;
+}
+
+COutlookCalendar::COutlookCalendar(outlook::ComPtr<outlook::MAPIFolder> folder)
+    : m_folder(std::move(folder)), m_storage(m_folder.get()) {
+    m_shared = calendar::ReadYesNo(&m_storage, kIsShared, true);
+}
+
+void COutlookCalendar::LoadEvents() {
+    outlook::ComPtr<outlook::Items> items;
+    std::int32_t count = 0;
+    if (!m_folder || FAILED(m_folder->get_Items(&items)) || !items || FAILED(items->get_Count(&count))) {
+        Log("CCalDavCalendar::Synchronize: Failed to get appointments.");
+        return;
+    }
+    for (std::int32_t i = 1; i <= count; ++i) {
+        outlook::ComPtr<outlook::IDispatch> item;
+        std::shared_ptr<COutlookEvent> event;
+        if (SUCCEEDED(items->Item(i, &item)) && item) {
+            outlook::ComPtr<outlook::AppointmentItem> appointment;
+            if (SUCCEEDED(item.As(&appointment)) && appointment)
+                event = COutlookEvent::CreateFromOutlookObject(item.get());
+        }
+        if (!event) {
+            Log("CCalDavCalendar::Synchronize: Failed to get appointment.");
+            continue;
+        }
+        m_events.push_back(std::move(event));
+    }
+}
+
+void COutlookCalendar::LoadSubCalendars() {
+    outlook::ComPtr<outlook::Folders> folders;
+    std::int32_t count = 0;
+    if (!m_folder || FAILED(m_folder->get_Folders(&folders)) || !folders ||
+        FAILED(folders->get_Count(&count))) {
+        Log("CCalDavCalendar::CreateFromOutlookObject: Failed to get subcalendars.");
+        return;
+    }
+    for (std::int32_t i = 1; i <= count; ++i) {
+        outlook::ComPtr<outlook::MAPIFolder> folder;
+        if (FAILED(folders->Item(i, &folder)) || !folder) {
+            Log("CCalDavCalendar::CreateFromOutlookObject: Failed to get subcalendar.");
+            continue;
+        }
+        m_sub_calendars.push_back(Create(std::move(folder)));
+    }
+}
+
+std::vector<std::shared_ptr<COutlookCalendar>> COutlookCalendar::EnumerateCalendars() {
+    std::vector<std::shared_ptr<COutlookCalendar>> list{shared_from_this()};
+    for (const auto& sub : m_sub_calendars) {
+        auto below = sub->EnumerateCalendars();
+        list.insert(list.end(), below.begin(), below.end());
+    }
+    return list;
+}
+
+std::string COutlookCalendar::GetEntryID() const {
+    std::string id;
+    if (!m_folder || FAILED(m_folder->get_EntryID(&id)))
+        return std::string();
+    return id;
+}
+
+std::string COutlookCalendar::GetName() const {
+    std::string name;
+    if (!m_folder || FAILED(m_folder->get_Name(&name)))
+        return std::string();
+    return name;
+}
+
+std::string COutlookCalendar::GetDescription() const {
+    std::string description;
+    if (!m_folder || FAILED(m_folder->get_Description(&description)))
+        return std::string();
+    return description;
+}
+
+bool COutlookCalendar::SetName(const std::string& name) {
+    const HRESULT hr = m_folder ? m_folder->put_Name(name) : E_POINTER;
+    if (FAILED(hr)) {
+        Log("COutlookCalendar::SetName: Unable to rename the folder to '%s'. HRESULT: %d.",
+            platform::SanitizeUtf8(name).c_str(), hr);
+        return false;
+    }
+    return true;
+}
+
+bool COutlookCalendar::SetDescription(const std::string& description) {
+    const HRESULT hr = m_folder ? m_folder->put_Description(description) : E_POINTER;
+    if (FAILED(hr)) {
+        Log("COutlookCalendar::SetDescription: Unable to set the description. HRESULT: %d.", hr);
+        return false;
+    }
+    return true;
+}
+
+void COutlookCalendar::SetIsShared(bool shared) {
+    if (calendar::WriteYesNo(&m_storage, kIsShared, shared))
+        m_shared = shared;
+}
+
+std::string COutlookCalendar::UniqueName(outlook::Folders* folders, const std::string& name) {
+    std::string candidate = name;
+    for (int counter = 1; counter <= kMaxNameAttempts; ++counter) {
+        bool taken = false;
+        outlook::ComPtr<outlook::MAPIFolder> sibling;
+        HRESULT hr = folders->GetFirst(&sibling);
+        for (int walked = 0; SUCCEEDED(hr) && sibling && walked < kMaxNameAttempts; ++walked) {
+            std::string sibling_name;
+            if (SUCCEEDED(sibling->get_Name(&sibling_name)) &&
+                platform::EqualsIgnoreAsciiCase(sibling_name, candidate)) {
+                taken = true;
+                break;
+            }
+            hr = folders->GetNext(&sibling);
+        }
+        if (!taken)
+            return candidate;
+        candidate = name + "(" + std::to_string(counter) + ")";
+    }
+    return candidate;
+}
+
+std::shared_ptr<COutlookCalendar> COutlookCalendar::CreateCalendar(const std::string& name,
+                                                                   const std::string& description,
+                                                                   bool shared) {
+    outlook::ComPtr<outlook::Folders> folders;
+    if (!m_folder || FAILED(m_folder->get_Folders(&folders)) || !folders)
+        throw CAddinException(kErrorSubcalendars);
+    const std::string unique = UniqueName(folders.get(), name.empty() ? std::string("Unknown") : name);
+    outlook::ComPtr<outlook::MAPIFolder> folder;
+    const HRESULT hr = folders->Add(unique, &folder);
+    if (FAILED(hr) || !folder) {
+        Log("CCalDavCalendar::CreateNewInApplication: Failed to create new Calendar folder.");
+        Log("CCalDavCalendar::CreateNewInApplication: Changing Outlook's data file format to PST may help "
+            "fix "
+            "this.");
+        Log("CCalDavCalendar::CreateNewInApplication: Read more at "
+            "https://velsync.example.org/docs/known-issues.html#outlook-2013-folders (Issues in Outlook "
+            "2013).");
+        throw CAddinException(kErrorAddCalendar);
+    }
+    auto calendar = Create(std::move(folder));
+    m_sub_calendars.push_back(calendar);
+    calendar->SetIsShared(shared);
+    calendar->SetDescription(description);
+    return calendar;
+}
+
+std::shared_ptr<COutlookEvent> COutlookCalendar::CreateEvent() {
+    outlook::ComPtr<outlook::Items> items;
+    outlook::ComPtr<outlook::IDispatch> item;
+    std::shared_ptr<COutlookEvent> event;
+    if (m_folder && SUCCEEDED(m_folder->get_Items(&items)) && items && SUCCEEDED(items->Add(&item)) && item)
+        event = COutlookEvent::CreateFromOutlookObject(item.get());
+    if (!event) {
+        Log("COutlookCalendar::CreateEvent: Unable to add an appointment.");
+        return nullptr;
+    }
+    m_events.push_back(event);
+    return event;
+}
+
+HRESULT COutlookCalendar::Delete() {
+    const HRESULT hr = m_folder ? m_folder->Delete() : E_POINTER;
+    if (FAILED(hr))
+        Log("CSyncManager::SyncCalendars: Failed to delete Calendar folder.");
+    return hr;
+}

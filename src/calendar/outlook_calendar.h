@@ -1,0 +1,69 @@
+// One Outlook calendar folder: its appointments, its sub-folders (each a calendar of its own, loaded
+// recursively) and its "IsShared" flag in the folder's hidden storage item.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "calendar/outlook_folder_storage.h"
+#include "ical/outlook_event.h"
+#include "outlook/com_ptr.h"
+#include "outlook/folder.h"
+
+class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
+  public:
+    // Reads the folder with every appointment and every folder below it; creates "IsShared" (false)
+    // when the folder's storage lacks it. Items and folders that fail to load are skipped with a log line.
+    static std::shared_ptr<COutlookCalendar> Create(outlook::ComPtr<outlook::MAPIFolder> folder);
+
+    explicit COutlookCalendar(outlook::ComPtr<outlook::MAPIFolder> folder);
+    COutlookCalendar(const COutlookCalendar&) = delete;
+    COutlookCalendar& operator=(const COutlookCalendar&) = delete;
+
+    // This calendar and every calendar below it, depth first, each before its sub-calendars.
+    std::vector<std::shared_ptr<COutlookCalendar>> EnumerateCalendars();
+
+    std::string GetEntryID() const;
+    std::string GetName() const;
+    // "" when Outlook fails.
+    std::string GetDescription() const;
+    // False, with a log line, when Outlook refuses (an empty name, a sibling of that name).
+    bool SetName(const std::string& name);
+    bool SetDescription(const std::string& description);
+
+    bool IsShared() const { return m_shared; }
+    // Writes "IsShared" and saves the storage.
+    void SetIsShared(bool shared);
+
+    // A new sub-folder named `name` ("Unknown" when empty), made unique among the siblings as Work,
+    // Work(1), Work(2)...; it is appended to the sub-calendars and gets the flag and the description.
+    // Throws: CAddinException 202 (no Folders collection), 203 (Outlook refused the folder).
+    std::shared_ptr<COutlookCalendar> CreateCalendar(const std::string& name, const std::string& description,
+                                                     bool shared);
+
+    // A new, unsaved appointment of the folder, appended to the events; null with a log line when
+    // Outlook refuses. The caller fills and saves it.
+    std::shared_ptr<COutlookEvent> CreateEvent();
+
+    // Deletes the folder; a failure is logged and returned.
+    HRESULT Delete();
+
+    std::size_t GetEventCount() const { return m_events.size(); }
+    std::shared_ptr<COutlookEvent> GetEvent(std::size_t index) const { return m_events.at(index); }
+    const std::vector<std::shared_ptr<COutlookCalendar>>& SubCalendars() const { return m_sub_calendars; }
+    // Ownership: owned by this calendar.
+    outlook::MAPIFolder* Folder() const { return m_folder.get(); }
+
+  private:
+    void LoadEvents();
+    void LoadSubCalendars();
+    // `name` unique among the folders of `folders` (ASCII case ignored).
+    static std::string UniqueName(outlook::Folders* folders, const std::string& name);
+
+    outlook::ComPtr<outlook::MAPIFolder> m_folder;
+    std::vector<std::shared_ptr<COutlookEvent>> m_events;
+    std::vector<std::shared_ptr<COutlookCalendar>> m_sub_calendars;
+    COutlookFolderStorage m_storage;
+    bool m_shared = false;
+};
