@@ -5,8 +5,10 @@
 #include <regex>
 
 #include "fake_outlook.h"
+#include "ical/cal_dav_event_repeat.h"
 #include "ical/outlook_event.h"
 #include "ical/outlook_event_repeat.h"
+#include "settings/module_info.h"
 #include "test_appointments.h"
 
 namespace {
@@ -18,8 +20,11 @@ std::string MaskStamp(const std::string& text) {
     return std::regex_replace(text, std::regex("DTSTAMP:[0-9]{8}T[0-9]{6}Z\r\n"), "DTSTAMP:<now>\r\n");
 }
 
+// The golden files name the module's version "<version>".
 std::string Golden(const std::string& name) {
-    return testing_support::ReadFileOrEmpty(std::string(VELSYNC_ICAL_DATA) + "/" + name + ".ics");
+    const std::string text =
+        testing_support::ReadFileOrEmpty(std::string(VELSYNC_ICAL_DATA) + "/" + name + ".ics");
+    return std::regex_replace(text, std::regex("<version>"), ModuleVersion());
 }
 
 std::string VeventOf(const outlook::ComPtr<fake::Appointment>& item, const std::string& uid = "",
@@ -171,6 +176,18 @@ TEST_F(IcalWriter, NotAnAppointmentGivesNoEvent) {
     EXPECT_EQ(COutlookEvent::CreateFromOutlookObject(zone.get()), nullptr);
     EXPECT_NE(log.Text().find("CCalDavEvent::CreateFromOutlookObject: spAppointmentItem is NULL."),
               std::string::npos);
+}
+
+TEST_F(IcalWriter, RecurrenceOfSomethingElseIsNone) {
+    testdata::CapturedLog log;
+    EXPECT_EQ(CCalDavEventRepeat::CreateFromOutlookObject(nullptr), nullptr);
+    auto item = testdata::Timed();
+    EXPECT_EQ(CCalDavEventRepeat::CreateFromOutlookObject(item.get()), nullptr);
+    EXPECT_NE(log.Text().find("CCalDavEventRepeat::CreateFromOutlookObject: spRecPattern is NULL."),
+              std::string::npos);
+    // A changed occurrence without its original date has no RECURRENCE-ID.
+    item->state = outlook::olApptException;
+    EXPECT_EQ(VeventOf(item).find("RECURRENCE-ID"), std::string::npos);
 }
 
 TEST_F(IcalWriter, SeriesKeepsChangedOccurrencesWithUtcOriginalDates) {
