@@ -90,6 +90,8 @@ bool TransitionFromObservance(const TimeZoneObservance& observance, TransitionDa
     std::string byday = observance.byday;
     const bool from_end = byday.find('-') != std::string::npos;
     std::erase(byday, '-');
+    // "+1SU" is the same as "1SU".
+    std::erase(byday, '+');
     int month = 0;
     for (const char c : observance.bymonth) {
         if (c < '0' || c > '9' || month > 12)

@@ -130,6 +130,10 @@ TEST_F(TimeZoneTest, ChangeDatesFromYearlyRules) {
     observance.byday = "2SU";
     ASSERT_TRUE(TransitionFromObservance(observance, &date));
     EXPECT_EQ(date.week, 2);
+    observance.byday = "+1SA";
+    ASSERT_TRUE(TransitionFromObservance(observance, &date));
+    EXPECT_EQ(date.week, 1);
+    EXPECT_EQ(date.day_of_week, 6);
     struct Row {
         const char* name;
         TimeZoneObservance observance;
