@@ -19,6 +19,8 @@ DWORD GetCurrentThreadId() {
 }
 
 LONG Thread::Start(Procedure procedure, std::unique_ptr<Thread>* thread) {
+    if (!procedure)
+        return ERROR_INVALID_PARAMETER;
     try {
         auto state = std::make_shared<State>();
         state->procedure = std::move(procedure);

@@ -22,8 +22,9 @@ class Thread {
   public:
     using Procedure = std::function<unsigned()>;
 
-    // _beginthreadex with default security and stack, running at once. ERROR_NOT_ENOUGH_MEMORY when the
-    // system cannot make a thread; `thread` untouched then.
+    // _beginthreadex with default security and stack, running at once. ERROR_INVALID_PARAMETER for an
+    // empty procedure, ERROR_NOT_ENOUGH_MEMORY when the system cannot make a thread; `thread` untouched on
+    // failure.
     [[nodiscard]] static LONG Start(Procedure procedure, std::unique_ptr<Thread>* thread);
 
     ~Thread();

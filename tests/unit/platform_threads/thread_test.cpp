@@ -60,6 +60,12 @@ TEST(Thread, ProcedureMayCloseItsOwnHandle) {
     EXPECT_EQ(done.Wait(kLongEnoughMs), WAIT_OBJECT_0);
 }
 
+TEST(Thread, EmptyProcedureIsRefused) {
+    std::unique_ptr<Thread> thread;
+    EXPECT_EQ(Thread::Start(Thread::Procedure(), &thread), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(thread, nullptr);
+}
+
 TEST(GetCurrentThreadId, DiffersBetweenThreadsAndIsStableWithinOne) {
     const DWORD mine = GetCurrentThreadId();
     EXPECT_EQ(GetCurrentThreadId(), mine);
