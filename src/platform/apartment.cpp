@@ -5,8 +5,17 @@
 namespace platform {
 namespace {
 
-thread_local std::shared_ptr<Apartment> t_apartment;
-thread_local int t_initializations = 0;
+// The calling thread's apartment. A thread that ends without its last CoUninitialize still ends its
+// apartment, so callers waiting on it are told instead of waiting for ever.
+struct ThreadApartment {
+    std::shared_ptr<Apartment> apartment;
+    int initializations = 0;
+    ~ThreadApartment() {
+        if (apartment)
+            apartment->End();
+    }
+};
+thread_local ThreadApartment t_thread;
 
 HRESULT InvokeCall(const std::function<HRESULT()>& call) {
     try {
@@ -29,28 +38,28 @@ void RunTask(const std::function<void()>& task) {
 }  // namespace
 
 HRESULT CoInitialize() {
-    if (t_initializations > 0) {
-        ++t_initializations;
+    if (t_thread.initializations > 0) {
+        ++t_thread.initializations;
         return S_FALSE;
     }
     try {
-        t_apartment = std::make_shared<Apartment>();
+        t_thread.apartment = std::make_shared<Apartment>();
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    t_initializations = 1;
+    t_thread.initializations = 1;
     return S_OK;
 }
 
 void CoUninitialize() {
-    if (t_initializations == 0 || --t_initializations > 0)
+    if (t_thread.initializations == 0 || --t_thread.initializations > 0)
         return;
-    t_apartment->End();
-    t_apartment.reset();
+    t_thread.apartment->End();
+    t_thread.apartment.reset();
 }
 
 std::shared_ptr<Apartment> Apartment::Current() {
-    return t_apartment;
+    return t_thread.apartment;
 }
 
 bool Apartment::HasEnded() const {

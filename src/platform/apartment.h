@@ -23,7 +23,8 @@ namespace platform {
 // CoInitialize: makes the calling thread an apartment. S_OK the first time, S_FALSE when the thread
 // already is one (each call needs its CoUninitialize).
 [[nodiscard]] HRESULT CoInitialize();
-// CoUninitialize: the last one ends the thread's apartment (see Apartment::End).
+// CoUninitialize: the last one ends the thread's apartment (see Apartment::End). A thread that ends
+// without it ends its apartment all the same.
 void CoUninitialize();
 
 class Apartment {

@@ -169,6 +169,37 @@ TEST_F(InterfaceTableTest, EndedOwnerDisconnectsLaterGets) {
     EXPECT_TRUE(log_.destroyed);
 }
 
+TEST_F(InterfaceTableTest, OwnerThreadEndingWithoutCoUninitializeDisconnects) {
+    DWORD cookie = 0;
+    std::unique_ptr<Thread> owner;
+    ASSERT_EQ(Thread::Start(
+                  [&] {
+                      (void)CoInitialize();
+                      ComPtr<ICounter> counter = MakeComObject<Counter>(&log_);
+                      (void)table_.RegisterInterfaceInGlobal(counter.get(), ICounter::kIid, &cookie);
+                      return 0u;  // no CoUninitialize
+                  },
+                  &owner),
+              ERROR_SUCCESS);
+    ASSERT_EQ(owner->Wait(kLongEnoughMs), WAIT_OBJECT_0);
+    ASSERT_NE(cookie, 0u);
+    std::atomic<HRESULT> got{S_OK};
+    std::unique_ptr<Thread> caller;
+    ASSERT_EQ(Thread::Start(
+                  [&] {
+                      ScopedCoInitialize com;
+                      void* out = nullptr;
+                      got = table_.GetInterfaceFromGlobal(cookie, ICounter::kIid, &out);
+                      return 0u;
+                  },
+                  &caller),
+              ERROR_SUCCESS);
+    ASSERT_EQ(caller->Wait(kLongEnoughMs), WAIT_OBJECT_0);
+    EXPECT_EQ(got.load(), RPC_E_DISCONNECTED);
+    EXPECT_EQ(table_.RevokeInterfaceFromGlobal(cookie), S_OK);
+    EXPECT_TRUE(log_.destroyed);
+}
+
 TEST_F(InterfaceTableTest, RefusesBadArguments) {
     CounterLog log;
     ComPtr<ICounter> counter = MakeComObject<Counter>(&log);
