@@ -60,7 +60,8 @@ class ComponentStack {
 
 }  // namespace
 
-CCalDavEvent::CCalDavEvent(CDavServer* server, std::string href) : m_server(server), m_href(std::move(href)) {}
+CCalDavEvent::CCalDavEvent(CDavServer* server, std::string href)
+    : m_server(server), m_href(std::move(href)) {}
 
 void CCalDavEvent::SetICal(std::string_view text) {
     m_text = std::string(text);
