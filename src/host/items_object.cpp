@@ -8,6 +8,21 @@ namespace host {
 ItemsObject::ItemsObject(outlook::ComPtr<ApplicationObject> app, std::int64_t folder_id)
     : app_(std::move(app)), folder_id_(folder_id) {}
 
+HRESULT ItemsObject::Snapshot(const std::vector<ItemRecord>** out) {
+    const std::uint64_t mark = app_->store().ChangeMark();
+    if (!has_snapshot_ || mark != snapshot_mark_) {
+        HRESULT hr = app_->store().ListItems(folder_id_, false, &snapshot_);
+        if (FAILED(hr)) {
+            has_snapshot_ = false;
+            return hr;
+        }
+        snapshot_mark_ = mark;
+        has_snapshot_ = true;
+    }
+    *out = &snapshot_;
+    return S_OK;
+}
+
 HRESULT ItemsObject::get_Count(std::int32_t* out) {
     HRESULT hr = CheckFault("Items.get_Count");
     if (FAILED(hr)) {
@@ -24,15 +39,15 @@ HRESULT ItemsObject::Item(std::int32_t index, outlook::ComPtr<outlook::IDispatch
     if (out == nullptr) {
         return E_POINTER;
     }
-    std::vector<ItemRecord> records;
-    hr = app_->store().ListItems(folder_id_, false, &records);
+    const std::vector<ItemRecord>* records = nullptr;
+    hr = Snapshot(&records);
     if (FAILED(hr)) {
         return hr;
     }
-    if (index < 1 || static_cast<std::size_t>(index) > records.size()) {
+    if (index < 1 || static_cast<std::size_t>(index) > records->size()) {
         return outlook::DISP_E_BADINDEX;
     }
-    return app_->MakeItem(records[static_cast<std::size_t>(index - 1)], out);
+    return app_->MakeItem((*records)[static_cast<std::size_t>(index - 1)], out);
 }
 
 HRESULT ItemsObject::Add(outlook::ComPtr<outlook::IDispatch>* out) {

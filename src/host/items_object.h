@@ -27,8 +27,14 @@ class ItemsObject : public internal::ComObject<outlook::Items> {
     [[nodiscard]] HRESULT Unadvise(outlook::EventCookie cookie) override;
 
   private:
+    // The folder's saved items, re-read only when the store changed since the last read.
+    HRESULT Snapshot(const std::vector<ItemRecord>** out);
+
     outlook::ComPtr<ApplicationObject> app_;
     std::int64_t folder_id_;
+    std::vector<ItemRecord> snapshot_;
+    std::uint64_t snapshot_mark_ = 0;
+    bool has_snapshot_ = false;
     std::vector<ItemRecord> walk_;
     std::size_t next_ = 0;
 };

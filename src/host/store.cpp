@@ -130,6 +130,7 @@ class Store::Transaction {
             return store_->Fail(rc, "commit a change");
         }
         committed_ = true;
+        ++store_->commits_;
         return S_OK;
     }
 
@@ -545,6 +546,17 @@ HRESULT Store::MoveFolder(std::int64_t row_id, std::int64_t new_parent_id) {
         return Fail(update.rc(), "move a folder");
     }
     return transaction.Commit();
+}
+
+std::uint64_t Store::ChangeMark() {
+    std::lock_guard lock(mutex_);
+    if (db_ == nullptr) {
+        return 0;
+    }
+    // data_version moves when another connection commits; our own commits are counted here.
+    Statement s(db_, "PRAGMA data_version");
+    const std::uint64_t other = s.Step() == SQLITE_ROW ? static_cast<std::uint64_t>(s.Int(0)) : 0;
+    return (other << 32) ^ commits_;
 }
 
 HRESULT Store::ReadItems(const char* sql, std::int64_t key, const std::string* text,

@@ -56,6 +56,10 @@ class Store {
     // Fails: E_INVALIDARG for a move below itself or of a default folder; MAPI_E_COLLISION.
     [[nodiscard]] HRESULT MoveFolder(std::int64_t row_id, std::int64_t new_parent_id);
 
+    // Changes whenever the store's content may have changed, through this store or another process, so
+    // a collection can keep a list until the mark moves.
+    std::uint64_t ChangeMark();
+
     // Items. Lists are in the order items were first saved; hidden items are listed only on request.
     [[nodiscard]] HRESULT ListItems(std::int64_t folder_id, bool hidden, std::vector<ItemRecord>* out);
     [[nodiscard]] HRESULT CountItems(std::int64_t folder_id, std::int32_t* out);
@@ -89,6 +93,7 @@ class Store {
     std::string path_;
     std::string store_id_;
     std::string last_error_;
+    std::uint64_t commits_ = 0;
 };
 
 }  // namespace host

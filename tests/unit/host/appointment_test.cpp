@@ -142,6 +142,36 @@ TEST_F(AppointmentStore, ItemsKeepTheOrderTheyWereFirstSavedIn) {
     EXPECT_EQ(items->Item(4, &item), outlook::DISP_E_BADINDEX);
 }
 
+TEST_F(AppointmentStore, AnotherSessionsSaveShowsInAnOpenItemsCollection) {
+    ASSERT_EQ(NewAppointment("mine", DateTime::FromParts(2024, 5, 6, 9), DateTime::FromParts(2024, 5, 6, 10))
+                  ->Save(),
+              S_OK);
+    auto items = ItemsOf(Folder(outlook::olFolderCalendar).get());
+    ComPtr<outlook::IDispatch> item;
+    ASSERT_EQ(items->Item(1, &item), S_OK);
+    EXPECT_EQ(items->Item(2, &item), outlook::DISP_E_BADINDEX);
+
+    // A second process on the same store file.
+    ComPtr<host::ApplicationObject> other;
+    std::string error;
+    ASSERT_EQ(host::ApplicationObject::Create(StorePath(), 500, &other, &error), S_OK) << error;
+    ComPtr<outlook::NameSpace> other_ns;
+    ASSERT_EQ(other->get_Session(&other_ns), S_OK);
+    ComPtr<outlook::MAPIFolder> other_calendar;
+    ASSERT_EQ(other_ns->GetDefaultFolder(outlook::olFolderCalendar, &other_calendar), S_OK);
+    ASSERT_EQ(NewAppointment("theirs", DateTime::FromParts(2024, 5, 7, 9),
+                             DateTime::FromParts(2024, 5, 7, 10), other_calendar.get())
+                  ->Save(),
+              S_OK);
+
+    ASSERT_EQ(items->Item(2, &item), S_OK);
+    ComPtr<outlook::AppointmentItem> theirs;
+    ASSERT_EQ(item.As(&theirs), S_OK);
+    std::string subject;
+    ASSERT_EQ(theirs->get_Subject(&subject), S_OK);
+    EXPECT_EQ(subject, "theirs");
+}
+
 TEST_F(AppointmentStore, EndBeforeStartIsRefusedAtSave) {
     auto appointment =
         NewAppointment("Back", DateTime::FromParts(2024, 5, 6, 9), DateTime::FromParts(2024, 5, 6, 8));
