@@ -406,7 +406,22 @@ void COutlookContact::SaveOutlookContact() {
         Put(c, setter, line != nullptr ? contacts::DecodeValue(line->Value()) : std::string());
     };
 
-    const CICalLine* home_email = lookup.Lenient("EMAIL", "home");
+    // Addresses typed neither home, work nor other (Google writes only INTERNET, many clients nothing)
+    // fill the slots their typed lookups leave empty, in slot order, instead of being lost.
+    std::vector<const CICalLine*> untyped;
+    for (const CICalLine& line : m_lines) {
+        if (line.HasName("EMAIL") && !HasType(line, "home") && !HasType(line, "work") &&
+            !HasType(line, "OTHER"))
+            untyped.push_back(&line);
+    }
+    std::size_t next_untyped = 0;
+    auto or_untyped = [&untyped, &next_untyped](const CICalLine* typed) {
+        if (typed == nullptr && next_untyped < untyped.size())
+            return untyped[next_untyped++];
+        return typed;
+    };
+
+    const CICalLine* home_email = or_untyped(lookup.Lenient("EMAIL", "home"));
     text_or_clear(home_email, &ContactItem::put_Email1Address);
     if (home_email != nullptr && HasExactPref(*home_email))
         SetPreferredSlot(1);
@@ -430,7 +445,7 @@ void COutlookContact::SaveOutlookContact() {
     text_or_clear(lookup.Telephone({"cell"}), &ContactItem::put_MobileTelephoneNumber);
     text_or_clear(lookup.Strict("URL", "home"), &ContactItem::put_PersonalHomePage);
 
-    const CICalLine* work_email = lookup.Lenient("EMAIL", "work");
+    const CICalLine* work_email = or_untyped(lookup.Lenient("EMAIL", "work"));
     text_or_clear(work_email, &ContactItem::put_Email2Address);
     if (work_email != nullptr && HasExactPref(*work_email))
         SetPreferredSlot(2);
@@ -469,6 +484,11 @@ void COutlookContact::SaveOutlookContact() {
     } else if (const CICalLine* typed = lookup.Lenient("EMAIL", "OTHER")) {
         Put(c, &ContactItem::put_Email3Address, contacts::DecodeValue(typed->Value()));
         if (HasExactPref(*typed))
+            SetPreferredSlot(3);
+    } else if (next_untyped < untyped.size()) {
+        const CICalLine* plain = untyped[next_untyped++];
+        Put(c, &ContactItem::put_Email3Address, contacts::DecodeValue(plain->Value()));
+        if (HasExactPref(*plain))
             SetPreferredSlot(3);
     } else {
         // item2.EMAIL:x@example.org with item2.X-ABLABEL:_$!<Other>!$_ (Apple's labelled addresses).

@@ -57,13 +57,19 @@ TEST_F(VCardReader, LastPreferredAddressWins) {
     EXPECT_EQ(Field("Email2Address"), "b@x.example");
 }
 
-TEST_F(VCardReader, EmailWithoutTypeMatchesNoSlot) {
-    contact_->fields["Email2Address"] = "two@x.example";
+TEST_F(VCardReader, UntypedAddressesFillTheSlotsTypedOnesLeaveEmpty) {
     contact_->fields["Email3Address"] = "three@x.example";
     Apply(Card({"EMAIL:plain@x.example"}));
-    EXPECT_EQ(Field("Email1Address"), "");
+    EXPECT_EQ(Field("Email1Address"), "plain@x.example");
     EXPECT_EQ(Field("Email2Address"), "");
     EXPECT_EQ(Field("Email3Address"), "three@x.example");
+
+    Apply(Card({"EMAIL;TYPE=INTERNET:first@x.example", "EMAIL;TYPE=work:work@x.example",
+                "EMAIL;TYPE=INTERNET,PREF:second@x.example", "EMAIL:third@x.example"}));
+    EXPECT_EQ(Field("Email1Address"), "first@x.example");
+    EXPECT_EQ(Field("Email2Address"), "work@x.example");
+    EXPECT_EQ(Field("Email3Address"), "second@x.example");
+    EXPECT_EQ(Pref(), 3);
 }
 
 TEST_F(VCardReader, ThirdAddressFromOtherEmailTypedOtherOrLabel) {
