@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Checks the iCalendar writer's texts with a third-party parser (python3-icalendar).
+"""Checks the iCalendar writer's texts with third-party parsers (python3-icalendar, and python3-vobject,
+which Radicale reads with).
 
     check-ical.py <corpus writer program>
 
@@ -15,6 +16,7 @@ import sys
 import tempfile
 
 import icalendar
+import vobject
 
 
 def text_of(value):
@@ -67,6 +69,18 @@ def check_file(ics_path, expected):
         for line in ("SUMMARY", "UID", "DTSTAMP"):
             if line not in event:
                 problems.append(f"VEVENT {index + 1} has no {line}")
+    problems.extend(check_with_vobject(ics_path, expected))
+    return problems
+
+
+def check_with_vobject(ics_path, expected):
+    problems = []
+    calendar = vobject.readOne(ics_path.read_text(encoding="utf-8"))
+    events = [component for component in calendar.components() if component.name == "VEVENT"]
+    starts = [text_of(event.dtstart.value) for event in events]
+    wanted = [event["dtstart"] for event in expected["events"]]
+    if starts != wanted:
+        problems.append(f"vobject: DTSTART {starts}, expected {wanted}")
     return problems
 
 
@@ -85,7 +99,7 @@ def main():
             expected = json.loads(ics_path.with_suffix(".json").read_text())
             try:
                 problems = check_file(ics_path, expected)
-            except (ValueError, KeyError) as error:
+            except (ValueError, KeyError, vobject.base.ParseError) as error:
                 problems = [str(error)]
             status = "ok" if not problems else "FAILED"
             print(f"{ics_path.name}: {status}")
