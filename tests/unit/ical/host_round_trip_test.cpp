@@ -163,6 +163,20 @@ TEST_F(HostRoundTrip, SeriesWithDeletedAndChangedOccurrencesComesBack) {
     EXPECT_EQ(Local(end), "20240529T000000");
     EXPECT_EQ(ExceptionsOf(copy.get()), ExceptionsOf(series.get()));
     EXPECT_EQ(ExceptionsOf(copy.get()).size(), 3u);
+
+    // The next run applies the same server text to the appointment again: nothing changes.
+    CCalDavEvent again;
+    again.SetICal(text);
+    again.SetOwnerAddress(testdata::kOwner);
+    again.InitOutlookEvent(COutlookEvent::CreateFromOutlookObject(copy.get()));
+    ASSERT_EQ(copy->Save(), S_OK);
+    EXPECT_EQ(ExceptionsOf(copy.get()), ExceptionsOf(series.get()));
+    // Unfolded, and without the lines that differ between two appointments or two moments.
+    const auto comparable = [](const std::string& ics) {
+        const std::string unfolded = std::regex_replace(ics, std::regex("\r\n\t"), "");
+        return std::regex_replace(unfolded, std::regex("(DTSTAMP|LAST-MODIFIED|CREATED|UID):[^\r]*\r\n"), "");
+    };
+    EXPECT_EQ(comparable(Write(copy.get())), comparable(text));
 }
 
 TEST_F(HostRoundTrip, ZonesResolveThroughOutlookAndTzidsCsv) {
