@@ -1,0 +1,545 @@
+// Whole calendar runs against real servers: both sides are checked afterwards, the server through curl.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "calendar_world.h"
+#include "index/index_store.h"
+#include "outlook/exception.h"
+#include "outlook/exceptions.h"
+#include "outlook/recurrence_pattern.h"
+#include "outlook/user_properties.h"
+#include "outlook/user_property.h"
+#include "platform/message_box.h"
+#include "settings/addin_exception.h"
+
+namespace {
+
+using calendar_test::CalendarWorld;
+using calendar_test::EventText;
+using calendar_test::UtcStamp;
+using outlook::ComPtr;
+using platform::DateTime;
+using testing_support::DavServerKind;
+
+constexpr const char* kShared = "Bob shared calendar (read only)";
+
+std::string EntryIdOf(outlook::MAPIFolder* folder) {
+    std::string id;
+    EXPECT_EQ(folder->get_EntryID(&id), S_OK);
+    return id;
+}
+
+std::string GlobalIdOf(outlook::AppointmentItem* appointment) {
+    std::string id;
+    EXPECT_EQ(appointment->get_GlobalAppointmentID(&id), S_OK);
+    return id;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+// The store's LastModificationTime and the index dates have whole seconds; edits must come more than 3
+// seconds after the last run to count as changes.
+void WaitPastTheThreeSecondRule(int seconds = 4) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(seconds * 1000 + 300));
+}
+
+class CalendarRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        if (!world_.Start(&error)) {
+            if (testing_support::AreServersRequired())
+                FAIL() << error;
+            GTEST_SKIP() << "Radicale did not start: " << error;
+        }
+    }
+
+    std::string DefaultHref() { return world_.PairedHref(world_.DefaultCalendar().get()); }
+    std::string HrefOf(outlook::AppointmentItem* appointment) {
+        return DefaultHref() + GlobalIdOf(appointment) + ".ics";
+    }
+    int CountSent(const std::shared_ptr<calendar_test::RequestCounter>& counter, const std::string& method) {
+        const auto found = counter->by_method.find(method);
+        return found == counter->by_method.end() ? 0 : static_cast<int>(found->second);
+    }
+
+    CalendarWorld world_{DavServerKind::kRadicale};
+};
+
+TEST_F(CalendarRun, FirstRunPairsEveryCalendarAndSecondRunWritesNothing) {
+    ASSERT_EQ(world_.other()
+                  .Send("MKCALENDAR", "/alice/team/",
+                        "<?xml version=\"1.0\"?><C:mkcalendar xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+                        "<D:set><D:prop><D:displayname>Team</D:displayname></D:prop></D:set></C:mkcalendar>")
+                  .status,
+              201);
+    const auto projects = world_.AddSubFolder("Projects");
+    world_.AddAppointment(projects.get(), "Kick-off", DateTime::FromParts(2031, 3, 4, 10));
+    const auto dentist =
+        world_.AddAppointment(world_.DefaultCalendar().get(), "Dentist", DateTime::FromParts(2031, 3, 5, 9));
+
+    SyncResultList results;
+    world_.Run(nullptr, &results);
+
+    // The default calendar pairs with a writable calendar of alice's own, never with bob's share.
+    const std::string paired = DefaultHref();
+    ASSERT_TRUE(paired == "/alice/calendar/" || paired == "/alice/team/") << paired;
+    const std::string other_name = paired == "/alice/calendar/" ? "Team" : "Calendar";
+    const auto names = world_.SubFolderNames();
+    EXPECT_TRUE(Contains(names, "Projects"));
+    EXPECT_TRUE(Contains(names, other_name));
+    EXPECT_TRUE(Contains(names, kShared));
+    EXPECT_EQ(names.size(), 3u);
+    EXPECT_TRUE(world_.questions.asked.empty());
+
+    // The new appointment is at the calendar href + GlobalAppointmentID + ".ics".
+    const auto uploaded = world_.other().Send("GET", HrefOf(dentist.get()));
+    EXPECT_EQ(uploaded.status, 200);
+    EXPECT_NE(uploaded.body.find("SUMMARY:Dentist"), std::string::npos);
+    EXPECT_NE(uploaded.body.find("UID:" + GlobalIdOf(dentist.get())), std::string::npos);
+    // The Outlook sub-folder got a server calendar named after its EntryID, with its appointment.
+    const std::string projects_href = "/alice/" + EntryIdOf(projects.get()) + "/";
+    EXPECT_EQ(world_.other().List(projects_href).size(), 1u);
+    // Bob's shared event reached the read-only folder.
+    EXPECT_EQ(world_.Subjects(world_.SubFolder(kShared).get()), std::vector<std::string>{"Team meeting"});
+
+    ASSERT_EQ(results.size(), 4u);
+    int read_only = 0;
+    for (const auto& entry : results)
+        read_only += entry.flag ? 1 : 0;
+    EXPECT_EQ(read_only, 1);
+    EXPECT_EQ(world_.guards.readonly_folders, std::vector<std::string>{EntryIdOf(world_.SubFolder(kShared).get())});
+
+    // Nothing changed: the second run only reads.
+    auto counter = std::make_shared<calendar_test::RequestCounter>();
+    world_.Run(nullptr, nullptr, calendar_test::RefusingFactory("", 0, counter));
+    EXPECT_EQ(CountSent(counter, "PUT"), 0);
+    EXPECT_EQ(CountSent(counter, "DELETE"), 0);
+    EXPECT_EQ(CountSent(counter, "MKCALENDAR"), 0);
+    EXPECT_EQ(CountSent(counter, "REPORT"), 4);
+    EXPECT_EQ(world_.SubFolderNames().size(), 3u);
+    EXPECT_EQ(world_.Subjects(world_.DefaultCalendar().get()), std::vector<std::string>{"Dentist"});
+}
+
+TEST_F(CalendarRun, EventOfAnotherClientReachesOutlook) {
+    ASSERT_EQ(world_.other().PutEvent("/alice/calendar/lunch-1.ics",
+                                      EventText("lunch-1", "Lunch with Ana", "20310310T110000Z", "20310310T120000Z",
+                                                UtcStamp(-60), "LOCATION:Harbour\r\n")),
+              201);
+    world_.Run();
+    ASSERT_EQ(DefaultHref(), "/alice/calendar/");
+    const auto lunch = world_.FindAppointment(world_.DefaultCalendar().get(), "Lunch with Ana");
+    ASSERT_NE(lunch, nullptr);
+    DateTime start;
+    ASSERT_EQ(lunch->get_StartUTC(&start), S_OK);
+    EXPECT_EQ(start.Format("%Y%m%dT%H%M%S"), "20310310T110000");
+    std::string location;
+    ASSERT_EQ(lunch->get_Location(&location), S_OK);
+    EXPECT_EQ(location, "Harbour");
+    const SyncIndex events = OpenCalendarIndex(EntryIdOf(world_.DefaultCalendar().get()));
+    EXPECT_EQ(events.FindByServerId("/alice/calendar/lunch-1.ics").OutlookId, GlobalIdOf(lunch.get()));
+    // Its own UID stays on the server (the appointment is not uploaded back).
+    EXPECT_NE(world_.other().Send("GET", "/alice/calendar/lunch-1.ics").body.find("PRODID:-//velsync tests"),
+              std::string::npos);
+}
+
+TEST_F(CalendarRun, EditsTravelEachWayByTheThreeSecondRule) {
+    const auto calendar = world_.DefaultCalendar();
+    const auto mine = world_.AddAppointment(calendar.get(), "Mine", DateTime::FromParts(2031, 4, 1, 9));
+    const auto both_later_outlook =
+        world_.AddAppointment(calendar.get(), "Outlook wins", DateTime::FromParts(2031, 4, 2, 9));
+    const auto both_close = world_.AddAppointment(calendar.get(), "Server wins", DateTime::FromParts(2031, 4, 3, 9));
+    ASSERT_EQ(world_.other().PutEvent("/alice/calendar/theirs.ics",
+                                      EventText("theirs", "Theirs", "20310405T090000Z", "20310405T100000Z",
+                                                UtcStamp(-600))),
+              201);
+    world_.Run();
+    ASSERT_EQ(DefaultHref(), "/alice/calendar/");
+    WaitPastTheThreeSecondRule(8);
+
+    // Outlook only: goes to the server.
+    ASSERT_EQ(mine->put_Subject("Mine, moved"), S_OK);
+    ASSERT_EQ(mine->Save(), S_OK);
+    // Server only: comes to Outlook.
+    ASSERT_EQ(world_.other().PutEvent("/alice/calendar/theirs.ics",
+                                      EventText("theirs", "Theirs, moved", "20310405T100000Z", "20310405T110000Z",
+                                                UtcStamp(0))),
+              201);
+    // Both: the server's change 4 seconds before Outlook's loses; one at the same second wins.
+    const std::string later_href = HrefOf(both_later_outlook.get());
+    const std::string close_href = HrefOf(both_close.get());
+    ASSERT_EQ(world_.other().PutEvent(later_href, EventText(GlobalIdOf(both_later_outlook.get()), "Outlook wins (server)",
+                                                            "20310402T090000Z", "20310402T100000Z", UtcStamp(-4))),
+              201);
+    ASSERT_EQ(world_.other().PutEvent(close_href, EventText(GlobalIdOf(both_close.get()), "Server wins (server)",
+                                                            "20310403T090000Z", "20310403T100000Z", UtcStamp(0))),
+              201);
+    ASSERT_EQ(both_later_outlook->put_Subject("Outlook wins (outlook)"), S_OK);
+    ASSERT_EQ(both_later_outlook->Save(), S_OK);
+    ASSERT_EQ(both_close->put_Subject("Server wins (outlook)"), S_OK);
+    ASSERT_EQ(both_close->Save(), S_OK);
+
+    world_.Run();
+    EXPECT_NE(world_.other().Send("GET", HrefOf(mine.get())).body.find("SUMMARY:Mine, moved"), std::string::npos);
+    EXPECT_NE(world_.other().Send("GET", later_href).body.find("SUMMARY:Outlook wins (outlook)"), std::string::npos);
+    // The upload keeps the server's UID.
+    EXPECT_NE(world_.other().Send("GET", later_href).body.find("UID:" + GlobalIdOf(both_later_outlook.get())),
+              std::string::npos);
+    EXPECT_EQ(world_.Subjects(calendar.get()),
+              (std::vector<std::string>{"Mine, moved", "Outlook wins (outlook)", "Server wins (server)",
+                                        "Theirs, moved"}));
+    EXPECT_NE(world_.other().Send("GET", close_href).body.find("SUMMARY:Server wins (server)"), std::string::npos);
+
+    // Right after a run nothing counts as changed.
+    auto counter = std::make_shared<calendar_test::RequestCounter>();
+    world_.Run(nullptr, nullptr, calendar_test::RefusingFactory("", 0, counter));
+    EXPECT_EQ(CountSent(counter, "PUT"), 0);
+}
+
+TEST_F(CalendarRun, DeletionsTravelEachWay) {
+    const auto calendar = world_.DefaultCalendar();
+    const auto mine = world_.AddAppointment(calendar.get(), "Mine", DateTime::FromParts(2031, 5, 1, 9));
+    ASSERT_EQ(world_.other().PutEvent("/alice/calendar/theirs.ics",
+                                      EventText("theirs", "Theirs", "20310502T090000Z", "20310502T100000Z",
+                                                UtcStamp(-600))),
+              201);
+    world_.Run();
+    const std::string mine_href = HrefOf(mine.get());
+    ASSERT_EQ(world_.other().Send("GET", mine_href).status, 200);
+    ASSERT_EQ(world_.Subjects(calendar.get()).size(), 2u);
+
+    ASSERT_EQ(mine->Delete(), S_OK);
+    ASSERT_EQ(world_.other().Send("DELETE", "/alice/calendar/theirs.ics").status, 200);
+    world_.Run();
+    EXPECT_EQ(world_.other().Send("GET", mine_href).status, 404);
+    EXPECT_TRUE(world_.Subjects(calendar.get()).empty());
+    EXPECT_TRUE(OpenCalendarIndex(EntryIdOf(calendar.get())).Records().empty());
+    EXPECT_TRUE(world_.other().List("/alice/calendar/").empty());
+}
+
+TEST_F(CalendarRun, RecurringSeriesWithDeletedAndChangedOccurrencesTravelEachWay) {
+    const auto calendar = world_.DefaultCalendar();
+    const auto series =
+        world_.AddAppointment(calendar.get(), "Standup", DateTime::FromParts(2031, 6, 2, 9), 5);
+    ComPtr<outlook::RecurrencePattern> pattern;
+    ASSERT_EQ(series->GetRecurrencePattern(&pattern), S_OK);
+    ComPtr<outlook::AppointmentItem> second;
+    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2031, 6, 3, 9), &second), S_OK);
+    ASSERT_EQ(second->Delete(), S_OK);
+    ComPtr<outlook::AppointmentItem> fourth;
+    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2031, 6, 5, 9), &fourth), S_OK);
+    ASSERT_EQ(fourth->put_Subject("Standup (moved)"), S_OK);
+    ASSERT_EQ(fourth->put_Start(DateTime::FromParts(2031, 6, 5, 11)), S_OK);
+    ASSERT_EQ(fourth->put_End(DateTime::FromParts(2031, 6, 5, 12)), S_OK);
+    ASSERT_EQ(fourth->Save(), S_OK);
+
+    const std::string series_rrule =
+        "RRULE:FREQ=DAILY;COUNT=4\r\nEXDATE:20310611T090000Z\r\n";
+    const std::string server_series =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//velsync tests//other client//EN\r\nBEGIN:VEVENT\r\nUID:retro\r\n"
+        "DTSTAMP:20310101T000000Z\r\nDTSTART:20310610T090000Z\r\nDTEND:20310610T100000Z\r\nSUMMARY:Retro\r\n" +
+        series_rrule +
+        "LAST-MODIFIED:20310101T000000Z\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:retro\r\nDTSTAMP:20310101T000000Z\r\n"
+        "RECURRENCE-ID:20310612T090000Z\r\nDTSTART:20310612T140000Z\r\nDTEND:20310612T150000Z\r\n"
+        "SUMMARY:Retro (afternoon)\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ASSERT_EQ(world_.other().PutEvent("/alice/calendar/retro.ics", server_series), 201);
+
+    world_.Run();
+
+    const std::string text = world_.other().Send("GET", HrefOf(series.get())).body;
+    EXPECT_NE(text.find("RRULE:FREQ=DAILY"), std::string::npos) << text;
+    EXPECT_NE(text.find("EXDATE"), std::string::npos) << text;
+    EXPECT_NE(text.find("RECURRENCE-ID"), std::string::npos) << text;
+    EXPECT_NE(text.find("SUMMARY:Standup (moved)"), std::string::npos) << text;
+
+    const auto retro = world_.FindAppointment(calendar.get(), "Retro");
+    ASSERT_NE(retro, nullptr);
+    bool recurring = false;
+    ASSERT_EQ(retro->get_IsRecurring(&recurring), S_OK);
+    EXPECT_TRUE(recurring);
+    ComPtr<outlook::RecurrencePattern> retro_pattern;
+    ComPtr<outlook::Exceptions> exceptions;
+    ASSERT_EQ(retro->GetRecurrencePattern(&retro_pattern), S_OK);
+    ASSERT_EQ(retro_pattern->get_Exceptions(&exceptions), S_OK);
+    std::int32_t count = 0;
+    ASSERT_EQ(exceptions->get_Count(&count), S_OK);
+    ASSERT_EQ(count, 2);
+    int deleted = 0;
+    std::string changed_subject;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        ComPtr<outlook::Exception> exception;
+        ASSERT_EQ(exceptions->Item(i, &exception), S_OK);
+        bool is_deleted = false;
+        ASSERT_EQ(exception->get_Deleted(&is_deleted), S_OK);
+        if (is_deleted) {
+            ++deleted;
+            continue;
+        }
+        ComPtr<outlook::AppointmentItem> occurrence;
+        ASSERT_EQ(exception->get_AppointmentItem(&occurrence), S_OK);
+        ASSERT_EQ(occurrence->get_Subject(&changed_subject), S_OK);
+    }
+    EXPECT_EQ(deleted, 1);
+    EXPECT_EQ(changed_subject, "Retro (afternoon)");
+}
+
+TEST_F(CalendarRun, ReadOnlyCalendarFollowsTheServer) {
+    world_.Run();
+    auto shared = world_.SubFolder(kShared);
+    ASSERT_NE(shared, nullptr);
+    ASSERT_EQ(world_.Subjects(shared.get()), std::vector<std::string>{"Team meeting"});
+    // The appointment the server made is marked for the read-only guards.
+    const auto meeting = world_.FindAppointment(shared.get(), "Team meeting");
+    ComPtr<outlook::UserProperties> properties;
+    ComPtr<outlook::UserProperty> allow;
+    ASSERT_EQ(meeting->get_UserProperties(&properties), S_OK);
+    ASSERT_EQ(properties->Find("AllowCreate", true, &allow), S_OK);
+    ASSERT_NE(allow, nullptr);
+
+    // What the user added is removed; the server never sees it.
+    world_.AddAppointment(shared.get(), "Mine", DateTime::FromParts(2031, 7, 1, 9));
+    world_.Run();
+    EXPECT_EQ(world_.Subjects(shared.get()), std::vector<std::string>{"Team meeting"});
+    EXPECT_EQ(world_.other().List("/alice/shared-bob-calendar/").size(), 1u);
+
+    // What the user deleted comes back at the run after the next.
+    ASSERT_EQ(world_.FindAppointment(shared.get(), "Team meeting")->Delete(), S_OK);
+    world_.Run();
+    EXPECT_TRUE(world_.Subjects(shared.get()).empty());
+    world_.Run();
+    EXPECT_EQ(world_.Subjects(shared.get()), std::vector<std::string>{"Team meeting"});
+    EXPECT_EQ(world_.other().List("/alice/shared-bob-calendar/").size(), 1u);
+}
+
+TEST_F(CalendarRun, CalendarGoneOnTheServerAsksAndEachAnswerHolds) {
+    const auto projects = world_.AddSubFolder("Projects");
+    world_.AddAppointment(projects.get(), "Plan", DateTime::FromParts(2031, 8, 1, 9));
+    world_.Run();
+    const std::string href = "/alice/" + EntryIdOf(projects.get()) + "/";
+    ASSERT_EQ(world_.other().List(href).size(), 1u);
+
+    ASSERT_EQ(world_.other().Send("DELETE", href).status, 200);
+    std::uint32_t code = 0;
+    world_.questions.answers = {platform::IDCANCEL};
+    world_.Run(&code);
+    EXPECT_EQ(code, kErrorCanceled);
+    ASSERT_EQ(world_.questions.asked.size(), 1u);
+    EXPECT_EQ(world_.questions.asked[0], "Projects calendar no longer exists on the server. Delete it from Outlook?");
+    EXPECT_NE(world_.SubFolder("Projects"), nullptr);
+
+    // Restore on server: the calendar and its appointment are back.
+    world_.questions.answers = {platform::IDNO};
+    world_.Run(&code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(world_.other().List(href).size(), 1u);
+
+    // Delete: the folder goes.
+    ASSERT_EQ(world_.other().Send("DELETE", href).status, 200);
+    world_.questions.answers = {platform::IDYES};
+    world_.Run(&code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(world_.SubFolder("Projects"), nullptr);
+    EXPECT_FALSE(OpenCalendarsIndex().FindByOutlookId(EntryIdOf(projects.get())).IsFound());
+    EXPECT_EQ(world_.questions.asked.size(), 3u);
+}
+
+TEST_F(CalendarRun, CalendarGoneInOutlookAsksAndEachAnswerHolds) {
+    ASSERT_EQ(world_.other()
+                  .Send("MKCALENDAR", "/alice/team/",
+                        "<?xml version=\"1.0\"?><C:mkcalendar xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+                        "<D:set><D:prop><D:displayname>Team</D:displayname></D:prop></D:set></C:mkcalendar>")
+                  .status,
+              201);
+    ASSERT_EQ(world_.other().PutEvent("/alice/team/review.ics", EventText("review", "Review", "20310901T090000Z",
+                                                                         "20310901T100000Z", UtcStamp(-600))),
+              201);
+    ASSERT_EQ(world_.other().Send("DELETE", "/alice/calendar/").status, 200);
+    world_.Run();
+    ASSERT_EQ(DefaultHref(), "/alice/team/");
+    // A second server calendar gets a folder of its own, which the user then deletes.
+    ASSERT_EQ(world_.other()
+                  .Send("MKCALENDAR", "/alice/calendar/",
+                        "<?xml version=\"1.0\"?><C:mkcalendar xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+                        "<D:set><D:prop><D:displayname>Calendar</D:displayname></D:prop></D:set></C:mkcalendar>")
+                  .status,
+              201);
+    world_.Run();
+    auto folder = world_.SubFolder("Calendar");
+    ASSERT_NE(folder, nullptr);
+    ASSERT_EQ(world_.other().PutEvent("/alice/calendar/one.ics", EventText("one", "One", "20310902T090000Z",
+                                                                          "20310902T100000Z", UtcStamp(-600))),
+              201);
+    ASSERT_EQ(folder->Delete(), S_OK);
+
+    std::uint32_t code = 0;
+    world_.questions.answers = {platform::IDCANCEL};
+    world_.Run(&code);
+    EXPECT_EQ(code, kErrorCanceled);
+    ASSERT_FALSE(world_.questions.asked.empty());
+    EXPECT_EQ(world_.questions.asked.back(), "Calendar calendar no longer exists in Outlook. Delete it from the server?");
+
+    // Restore in Outlook: a folder with the server's event.
+    world_.questions.answers = {platform::IDNO};
+    world_.Run(&code);
+    EXPECT_EQ(code, 0u);
+    folder = world_.SubFolder("Calendar");
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(world_.Subjects(folder.get()), std::vector<std::string>{"One"});
+
+    // Delete: the server calendar goes.
+    ASSERT_EQ(folder->Delete(), S_OK);
+    world_.questions.answers = {platform::IDYES};
+    world_.Run(&code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(Contains(world_.other().Calendars("/alice/"), "/alice/calendar/"));
+    EXPECT_EQ(world_.SubFolder("Calendar"), nullptr);
+}
+
+TEST_F(CalendarRun, CalendarEmptiedOnTheServerAsksOnceAndEachAnswerHolds) {
+    const auto calendar = world_.DefaultCalendar();
+    world_.AddAppointment(calendar.get(), "First", DateTime::FromParts(2031, 10, 1, 9));
+    world_.AddAppointment(calendar.get(), "Second", DateTime::FromParts(2031, 10, 2, 9));
+    world_.Run();
+    auto empty_server = [this] {
+        for (const std::string& href : world_.other().List("/alice/calendar/"))
+            ASSERT_EQ(world_.other().Send("DELETE", href).status, 200);
+    };
+    empty_server();
+
+    std::uint32_t code = 0;
+    world_.questions.answers = {platform::IDCANCEL};
+    world_.Run(&code);
+    EXPECT_EQ(code, kErrorCanceled);
+    ASSERT_EQ(world_.questions.asked.size(), 1u);
+    EXPECT_EQ(world_.questions.asked[0].rfind("Calendar calendar is empty on the server. Clear it in Outlook?", 0), 0u);
+    EXPECT_EQ(world_.Subjects(calendar.get()).size(), 2u);
+
+    // No: everything is copied to the server again.
+    world_.questions.answers = {platform::IDNO};
+    world_.Run(&code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(world_.questions.asked.size(), 2u);
+    EXPECT_EQ(world_.other().List("/alice/calendar/").size(), 2u);
+    EXPECT_EQ(world_.Subjects(calendar.get()).size(), 2u);
+
+    // Yes: the Outlook calendar is cleared.
+    empty_server();
+    world_.questions.answers = {platform::IDYES};
+    world_.Run(&code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(world_.questions.asked.size(), 3u);
+    EXPECT_TRUE(world_.Subjects(calendar.get()).empty());
+}
+
+TEST_F(CalendarRun, RefusedUploadsAndDeletionsLoseNothing) {
+    const auto calendar = world_.DefaultCalendar();
+    const auto edited = world_.AddAppointment(calendar.get(), "Edited", DateTime::FromParts(2031, 11, 1, 9));
+    const auto removed = world_.AddAppointment(calendar.get(), "Removed", DateTime::FromParts(2031, 11, 2, 9));
+    world_.Run();
+    const std::string edited_href = HrefOf(edited.get());
+    const std::string removed_href = HrefOf(removed.get());
+    const std::string folder_id = EntryIdOf(calendar.get());
+    const IndexRecord before = OpenCalendarIndex(folder_id).FindByServerId(edited_href);
+    ASSERT_TRUE(before.IsFound());
+
+    WaitPastTheThreeSecondRule();
+    const auto fresh = world_.AddAppointment(calendar.get(), "Fresh", DateTime::FromParts(2031, 11, 3, 9));
+    ASSERT_EQ(edited->put_Subject("Edited again"), S_OK);
+    ASSERT_EQ(edited->Save(), S_OK);
+    ASSERT_EQ(removed->Delete(), S_OK);
+
+    // The server refuses every PUT and DELETE: the run goes on, and the pairs stay as they were.
+    auto counter = std::make_shared<calendar_test::RequestCounter>();
+    world_.Run(nullptr, nullptr, calendar_test::RefusingFactory("PUT", 503, counter));
+    EXPECT_EQ(counter->refused, 2);
+    auto delete_counter = std::make_shared<calendar_test::RequestCounter>();
+    world_.Run(nullptr, nullptr, calendar_test::RefusingFactory("DELETE", 500, delete_counter));
+    EXPECT_GE(delete_counter->refused, 1);
+    const SyncIndex index = OpenCalendarIndex(folder_id);
+    EXPECT_FALSE(index.FindByOutlookId(GlobalIdOf(fresh.get())).IsFound());
+    EXPECT_EQ(index.FindByServerId(edited_href).synchDate.value(), before.synchDate.value());
+    EXPECT_TRUE(index.FindByServerId(removed_href).IsFound());
+    EXPECT_EQ(world_.other().Send("GET", removed_href).status, 200);
+    EXPECT_EQ(world_.Subjects(calendar.get()), (std::vector<std::string>{"Edited again", "Fresh"}));
+
+    // The next ordinary run does it all.
+    world_.Run();
+    EXPECT_NE(world_.other().Send("GET", edited_href).body.find("SUMMARY:Edited again"), std::string::npos);
+    EXPECT_EQ(world_.other().Send("GET", HrefOf(fresh.get())).status, 200);
+    EXPECT_EQ(world_.other().Send("GET", removed_href).status, 404);
+    EXPECT_EQ(world_.Subjects(calendar.get()), (std::vector<std::string>{"Edited again", "Fresh"}));
+}
+
+TEST_F(CalendarRun, NewEventIsNeverWrittenOverAnExistingResource) {
+    const auto calendar = world_.DefaultCalendar();
+    world_.Run();
+    const auto appointment = world_.AddAppointment(calendar.get(), "Mine", DateTime::FromParts(2031, 12, 1, 9));
+    const std::string href = HrefOf(appointment.get());
+    // Another client already has a resource at that name: If-None-Match "*" makes the server refuse.
+    ASSERT_EQ(world_.other().PutEvent(href, EventText("someone-else", "Theirs", "20311201T090000Z", "20311201T100000Z",
+                                                      UtcStamp(-600))),
+              201);
+    world_.questions.answers = {};
+    world_.Run();
+    EXPECT_NE(world_.other().Send("GET", href).body.find("SUMMARY:Theirs"), std::string::npos);
+    EXPECT_NE(world_.FindAppointment(calendar.get(), "Mine"), nullptr);
+}
+
+// The same round trip on every server kind: Basic, Digest through Apache, and Xandikos (DAV:all only,
+// Depth-sensitive listings).
+class CalendarServers : public ::testing::TestWithParam<DavServerKind> {
+  protected:
+    void SetUp() override {
+        world_ = std::make_unique<CalendarWorld>(GetParam());
+        std::string error;
+        if (!world_->Start(&error)) {
+            if (testing_support::AreServersRequired())
+                FAIL() << error;
+            GTEST_SKIP() << "the server did not start: " << error;
+        }
+    }
+    std::unique_ptr<CalendarWorld> world_;
+};
+
+TEST_P(CalendarServers, RoundTripThenQuietRun) {
+    const std::string calendar_href = world_->Home() + "calendar/";
+    ASSERT_EQ(world_->other().PutEvent(calendar_href + "theirs.ics",
+                                       EventText("theirs", "Theirs", "20320105T090000Z", "20320105T100000Z",
+                                                 UtcStamp(-600))),
+              GetParam() == DavServerKind::kXandikos ? 201 : 201);
+    const auto calendar = world_->DefaultCalendar();
+    const auto mine = world_->AddAppointment(calendar.get(), "Mine", DateTime::FromParts(2032, 1, 6, 9));
+    SyncResultList results;
+    world_->Run(nullptr, &results);
+    EXPECT_EQ(world_->PairedHref(calendar.get()), calendar_href);
+    EXPECT_EQ(world_->Subjects(calendar.get()), (std::vector<std::string>{"Mine", "Theirs"}));
+    std::string id;
+    ASSERT_EQ(mine->get_GlobalAppointmentID(&id), S_OK);
+    EXPECT_EQ(world_->other().Send("GET", calendar_href + id + ".ics").status, 200);
+    // Writable (Xandikos reports only DAV:all).
+    bool default_read_only = true;
+    std::string folder_id;
+    ASSERT_EQ(calendar->get_EntryID(&folder_id), S_OK);
+    for (const auto& entry : results) {
+        if (entry.folder_key == folder_id)
+            default_read_only = entry.flag;
+    }
+    EXPECT_FALSE(default_read_only);
+
+    auto counter = std::make_shared<calendar_test::RequestCounter>();
+    world_->Run(nullptr, nullptr, calendar_test::RefusingFactory("", 0, counter));
+    EXPECT_EQ(counter->by_method["PUT"], 0);
+    EXPECT_EQ(counter->by_method["DELETE"], 0);
+    EXPECT_EQ(world_->Subjects(calendar.get()), (std::vector<std::string>{"Mine", "Theirs"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, CalendarServers,
+                         ::testing::Values(DavServerKind::kRadicale, DavServerKind::kApacheDigest,
+                                           DavServerKind::kXandikos),
+                         testing_support::NameOfDavServerKind);
+
+}  // namespace
