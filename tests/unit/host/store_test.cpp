@@ -47,12 +47,19 @@ TEST(StoreFile, LockedByAnotherProcessFailsAfterTheWaitWithAClearMessage) {
     EXPECT_NE(second.LastError().find("in use by another velsync process"), std::string::npos)
         << second.LastError();
 
+    // Reading goes on while the other process writes; writing waits, then fails with the same message.
     host::FolderRecord calendar;
-    EXPECT_EQ(first.GetDefaultFolder(outlook::olFolderCalendar, &calendar), outlook::MAPI_E_TIMEOUT);
+    ASSERT_EQ(first.GetDefaultFolder(outlook::olFolderCalendar, &calendar), S_OK);
+    host::ItemRecord record;
+    record.entry_id = first.NewEntryId();
+    record.folder_id = calendar.row_id;
+    EXPECT_EQ(first.SaveItem(&record), outlook::MAPI_E_TIMEOUT);
+    EXPECT_EQ(record.row_id, 0);
 
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_EQ(second.Open(path, 100), S_OK);
+    EXPECT_EQ(first.SaveItem(&record), S_OK);
 }
 
 TEST(StoreFile, DamagedFileIsReportedAndLeftAsItIs) {
