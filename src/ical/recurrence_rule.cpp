@@ -294,8 +294,16 @@ RecurrenceRule ParseRRule(std::string_view value, const platform::DateTime& seri
     }
     if (!rule.occurrences && parts.until) {
         const platform::DateTime until = ParseICalDate(*parts.until, kTimedUtc);
-        if (until.IsValid())
+        platform::DateParts end;
+        if (until.ToParts(&end)) {
             rule.pattern_end_date = DateOnly(until);
+            // Outlook ends on a date. An UNTIL earlier in its day than the series' start time (Google
+            // writes the last start minus one second) leaves that day's occurrence out.
+            const int until_seconds = end.hour * 3600 + end.minute * 60 + end.second;
+            const int start_seconds = start.hour * 3600 + start.minute * 60 + start.second;
+            if (has_start && ParseDateTimeParts(*parts.until).has_time && until_seconds < start_seconds)
+                rule.pattern_end_date = rule.pattern_end_date->AddSeconds(-86400);
+        }
     }
     if (!rule.occurrences && !rule.pattern_end_date)
         rule.no_end_date = true;

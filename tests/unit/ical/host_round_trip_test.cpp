@@ -15,6 +15,7 @@
 #include "outlook/recipient.h"
 #include "outlook/recipients.h"
 #include "outlook/recurrence_pattern.h"
+#include "outlook/status.h"
 #include "support/temp_home.h"
 #include "test_appointments.h"
 
@@ -177,6 +178,47 @@ TEST_F(HostRoundTrip, SeriesWithDeletedAndChangedOccurrencesComesBack) {
         return std::regex_replace(unfolded, std::regex("(DTSTAMP|LAST-MODIFIED|CREATED|UID):[^\r]*\r\n"), "");
     };
     EXPECT_EQ(comparable(Write(copy.get())), comparable(text));
+}
+
+// As a Google or Thunderbird calendar sends a series: VTIMEZONE, zoned times, an UNTIL one second
+// before the last start, an EXDATE in the zone, a changed occurrence named in the zone.
+TEST_F(HostRoundTrip, ServerSeriesInAZoneLandsOnTheRightOccurrences) {
+    const auto copy = Read(
+        "BEGIN:VCALENDAR\r\nPRODID:-//Example//Server//EN\r\nVERSION:2.0\r\n"
+        "BEGIN:VTIMEZONE\r\nTZID:Europe/"
+        "Berlin\r\nBEGIN:DAYLIGHT\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\n"
+        "DTSTART:19700329T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nEND:DAYLIGHT\r\nBEGIN:"
+        "STANDARD\r\n"
+        "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nDTSTART:19701025T030000\r\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+        "BEGIN:VEVENT\r\nDTSTART;TZID=Europe/Berlin:20240304T100000\r\nDTEND;TZID=Europe/"
+        "Berlin:20240304T110000\r\n"
+        "RRULE:FREQ=WEEKLY;WKST=MO;UNTIL=20240429T075959Z;BYDAY=MO\r\n"
+        "EXDATE;TZID=Europe/Berlin:20240401T100000\r\nUID:abc@example.org\r\nSUMMARY:Weekly\r\n"
+        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-P0DT0H30M0S\r\nEND:VALARM\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nDTSTART;TZID=Europe/Berlin:20240318T140000\r\nDTEND;TZID=Europe/"
+        "Berlin:20240318T150000\r\n"
+        "RECURRENCE-ID;TZID=Europe/Berlin:20240318T100000\r\nUID:abc@example.org\r\nSUMMARY:Weekly "
+        "(afternoon)\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n");
+    bool reminder = false;
+    std::int32_t minutes = 0;
+    ASSERT_EQ(copy->get_ReminderSet(&reminder), S_OK);
+    ASSERT_EQ(copy->get_ReminderMinutesBeforeStart(&minutes), S_OK);
+    EXPECT_TRUE(reminder);
+    EXPECT_EQ(minutes, 30);
+    auto pattern = PatternOf(copy.get());
+    DateTime end;
+    ASSERT_EQ(pattern->get_PatternEndDate(&end), S_OK);
+    // The day before the 29th: the 29th's occurrence at 10:00 is after UNTIL.
+    EXPECT_EQ(Local(end), "20240428T000000");
+    EXPECT_EQ(ExceptionsOf(copy.get()),
+              (std::vector<std::string>{"20240318T100000=Weekly (afternoon)@20240318T140000",
+                                        "20240401T100000=deleted"}));
+    ComPtr<outlook::AppointmentItem> last;
+    EXPECT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 4, 22, 10, 0, 0), &last), S_OK);
+    EXPECT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 4, 29, 10, 0, 0), &last),
+              outlook::MAPI_E_NOT_FOUND);
 }
 
 TEST_F(HostRoundTrip, ZonesResolveThroughOutlookAndTzidsCsv) {

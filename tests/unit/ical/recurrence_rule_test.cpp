@@ -144,6 +144,9 @@ TEST_F(RecurrenceRuleTest, ReadsUntilInLocalTime) {
     EXPECT_FALSE(rule.no_end_date.has_value());
     rule = ical::ParseRRule("FREQ=DAILY;UNTIL=20240731", start);
     EXPECT_EQ(rule.pattern_end_date->Format("%Y%m%d"), "20240731");
+    // One second before the last start on the 31st (as Google writes it): the 31st is not included.
+    rule = ical::ParseRRule("FREQ=DAILY;UNTIL=20240730T222959Z", start);
+    EXPECT_EQ(rule.pattern_end_date->Format("%Y%m%d"), "20240730");
     // COUNT wins over UNTIL (a rule may not have both; Outlook keeps one end).
     rule = ical::ParseRRule("FREQ=DAILY;COUNT=3;UNTIL=20240731", start);
     EXPECT_EQ(rule.occurrences, 3);
