@@ -205,6 +205,9 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
                 index.RemoveByOutlookId(id);
                 index.Add(unit.davCalendar->GetHref(), id, platform::DateTime::NowLocal());
                 SaveIndex(index);
+                // Restoring means uploading every appointment again: with the old event records the
+                // empty new calendar would read as emptied on the server.
+                DeleteCalendarIndex(id);
             } else {
                 if (m_guards != nullptr)
                     m_guards->SetFolderReadonly(id, false);

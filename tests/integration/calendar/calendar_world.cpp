@@ -97,7 +97,8 @@ std::vector<std::string> ResponsesWith(const std::string& body, const std::strin
     std::vector<std::string> hrefs;
     const std::regex response("<(?:[A-Za-z0-9]+:)?response[ >][\\s\\S]*?</(?:[A-Za-z0-9]+:)?response>");
     const std::regex href("<(?:[A-Za-z0-9]+:)?href>([^<]*)</");
-    for (auto it = std::sregex_iterator(body.begin(), body.end(), response); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(body.begin(), body.end(), response); it != std::sregex_iterator();
+         ++it) {
         const std::string text = it->str();
         if (!marker.empty() && text.find(marker) == std::string::npos)
             continue;
@@ -110,14 +111,17 @@ std::vector<std::string> ResponsesWith(const std::string& body, const std::strin
 
 class RefusingRequest : public platform::HttpRequest {
   public:
-    RefusingRequest(std::unique_ptr<platform::HttpRequest> inner, std::string method, int status,
-                    std::shared_ptr<RequestCounter> counter)
-        : m_inner(std::move(inner)), m_method(std::move(method)), m_status(status), m_counter(std::move(counter)) {}
+    RefusingRequest(std::unique_ptr<platform::HttpRequest> inner, std::vector<std::string> methods,
+                    int status, std::shared_ptr<RequestCounter> counter)
+        : m_inner(std::move(inner)),
+          m_methods(std::move(methods)),
+          m_status(status),
+          m_counter(std::move(counter)) {}
 
     HRESULT Open(std::string_view method, std::string_view url, std::string_view user,
                  std::string_view password) override {
         m_open_method = std::string(method);
-        m_refuse = !m_method.empty() && method == m_method;
+        m_refuse = std::find(m_methods.begin(), m_methods.end(), method) != m_methods.end();
         return m_inner->Open(method, url, user, password);
     }
     HRESULT SetRequestHeader(std::string_view name, std::string_view value) override {
@@ -147,7 +151,7 @@ class RefusingRequest : public platform::HttpRequest {
 
   private:
     std::unique_ptr<platform::HttpRequest> m_inner;
-    std::string m_method;
+    std::vector<std::string> m_methods;
     int m_status;
     std::shared_ptr<RequestCounter> m_counter;
     std::string m_open_method;
@@ -156,13 +160,26 @@ class RefusingRequest : public platform::HttpRequest {
 
 }  // namespace
 
-HttpRequestFactory RefusingFactory(const std::string& method, int status, std::shared_ptr<RequestCounter> counter) {
-    return [method, status, counter](std::unique_ptr<platform::HttpRequest>* request) -> HRESULT {
+std::string Unfold(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 3, "\r\n ") == 0 || text.compare(i, 3, "\r\n\t") == 0) {
+            i += 2;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+HttpRequestFactory RefusingFactory(std::vector<std::string> methods, int status,
+                                   std::shared_ptr<RequestCounter> counter) {
+    return [methods, status, counter](std::unique_ptr<platform::HttpRequest>* request) -> HRESULT {
         std::unique_ptr<platform::HttpRequest> inner;
         const HRESULT hr = platform::CreateHttpRequest(&inner);
         if (FAILED(hr))
             return hr;
-        *request = std::make_unique<RefusingRequest>(std::move(inner), method, status, counter);
+        *request = std::make_unique<RefusingRequest>(std::move(inner), methods, status, counter);
         return S_OK;
     };
 }
@@ -205,10 +222,11 @@ std::vector<std::string> OtherClient::List(const std::string& collection) const 
 }
 
 std::vector<std::string> OtherClient::Calendars(const std::string& home) const {
-    const HttpAnswer answer = Send("PROPFIND", home,
-                                   "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><d:resourcetype/>"
-                                   "</d:prop></d:propfind>",
-                                   {"Depth: 1", "Content-Type: application/xml"});
+    const HttpAnswer answer =
+        Send("PROPFIND", home,
+             "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><d:resourcetype/>"
+             "</d:prop></d:propfind>",
+             {"Depth: 1", "Content-Type: application/xml"});
     return ResponsesWith(answer.body, "calendar");
 }
 
@@ -217,10 +235,13 @@ int OtherClient::PutEvent(const std::string& href, const std::string& ics) const
 }
 
 std::string EventText(const std::string& uid, const std::string& summary, const std::string& start_utc,
-                      const std::string& end_utc, const std::string& modified_utc, const std::string& extra_lines) {
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//velsync tests//other client//EN\r\nBEGIN:VEVENT\r\nUID:" + uid +
-           "\r\nDTSTAMP:" + modified_utc + "\r\nDTSTART:" + start_utc + "\r\nDTEND:" + end_utc + "\r\nSUMMARY:" + summary +
-           "\r\nLAST-MODIFIED:" + modified_utc + "\r\n" + extra_lines + "END:VEVENT\r\nEND:VCALENDAR\r\n";
+                      const std::string& end_utc, const std::string& modified_utc,
+                      const std::string& extra_lines) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//velsync tests//other "
+           "client//EN\r\nBEGIN:VEVENT\r\nUID:" +
+           uid + "\r\nDTSTAMP:" + modified_utc + "\r\nDTSTART:" + start_utc + "\r\nDTEND:" + end_utc +
+           "\r\nSUMMARY:" + summary + "\r\nLAST-MODIFIED:" + modified_utc + "\r\n" + extra_lines +
+           "END:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
 std::string UtcStamp(int seconds_from_now) {
@@ -241,7 +262,8 @@ CalendarWorld::~CalendarWorld() {
 
 bool CalendarWorld::Start(std::string* error) {
     std::string store_error;
-    if (FAILED(host::ApplicationObject::Create(m_home.root() + "/outlook.db", 2000, &m_application, &store_error))) {
+    if (FAILED(host::ApplicationObject::Create(m_home.root() + "/outlook.db", 2000, &m_application,
+                                               &store_error))) {
         *error = store_error;
         return false;
     }
@@ -257,9 +279,9 @@ void CalendarWorld::Run(std::uint32_t* error_code, SyncResultList* results, Http
     if (error_code != nullptr)
         *error_code = 0;
     try {
-        CCalDavSynchronizer synchronizer(m_server.url(), testing_support::kDavUser, testing_support::kDavPassword,
-                                         ComPtr<outlook::Application>(m_application.get()), &guards,
-                                         std::move(factory));
+        CCalDavSynchronizer synchronizer(
+            m_server.url(), testing_support::kDavUser, testing_support::kDavPassword,
+            ComPtr<outlook::Application>(m_application.get()), &guards, std::move(factory));
         synchronizer.Synchronize(results != nullptr ? results : &local);
     } catch (CAddinException& error) {
         if (error_code == nullptr)
@@ -300,7 +322,8 @@ ComPtr<outlook::MAPIFolder> CalendarWorld::SubFolder(const std::string& name) co
     for (std::int32_t i = 1; i <= count; ++i) {
         ComPtr<outlook::MAPIFolder> folder;
         std::string folder_name;
-        if (SUCCEEDED(folders->Item(i, &folder)) && SUCCEEDED(folder->get_Name(&folder_name)) && folder_name == name)
+        if (SUCCEEDED(folders->Item(i, &folder)) && SUCCEEDED(folder->get_Name(&folder_name)) &&
+            folder_name == name)
             return folder;
     }
     return nullptr;
@@ -314,7 +337,8 @@ ComPtr<outlook::MAPIFolder> CalendarWorld::AddSubFolder(const std::string& name)
     return folder;
 }
 
-ComPtr<outlook::AppointmentItem> CalendarWorld::AddAppointment(outlook::MAPIFolder* folder, const std::string& subject,
+ComPtr<outlook::AppointmentItem> CalendarWorld::AddAppointment(outlook::MAPIFolder* folder,
+                                                               const std::string& subject,
                                                                const platform::DateTime& start,
                                                                int daily_count) const {
     ComPtr<outlook::Items> items;

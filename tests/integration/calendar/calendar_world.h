@@ -95,8 +95,10 @@ class CalendarWorld {
     std::vector<std::string> SubFolderNames() const;
     outlook::ComPtr<outlook::MAPIFolder> AddSubFolder(const std::string& name) const;
     // A saved appointment; recurring daily for `daily_count` occurrences when it is not 0.
-    outlook::ComPtr<outlook::AppointmentItem> AddAppointment(outlook::MAPIFolder* folder, const std::string& subject,
-                                                             const platform::DateTime& start, int daily_count = 0) const;
+    outlook::ComPtr<outlook::AppointmentItem> AddAppointment(outlook::MAPIFolder* folder,
+                                                             const std::string& subject,
+                                                             const platform::DateTime& start,
+                                                             int daily_count = 0) const;
     std::vector<outlook::ComPtr<outlook::AppointmentItem>> Appointments(outlook::MAPIFolder* folder) const;
     std::vector<std::string> Subjects(outlook::MAPIFolder* folder) const;
     outlook::ComPtr<outlook::AppointmentItem> FindAppointment(outlook::MAPIFolder* folder,
@@ -119,13 +121,17 @@ class CalendarWorld {
     outlook::ComPtr<host::ApplicationObject> m_application;
 };
 
-// Turns the platform request objects into ones that refuse every request of `method` with `status`
+// Turns the platform request objects into ones that refuse every request of the `methods` with `status`
 // (the server answering so), and counts the requests sent.
 struct RequestCounter {
     long sent = 0;
     long refused = 0;
     std::map<std::string, long> by_method;
 };
-HttpRequestFactory RefusingFactory(const std::string& method, int status, std::shared_ptr<RequestCounter> counter);
+HttpRequestFactory RefusingFactory(std::vector<std::string> methods, int status,
+                                   std::shared_ptr<RequestCounter> counter);
+
+// The text with folded lines joined again.
+std::string Unfold(const std::string& text);
 
 }  // namespace calendar_test
