@@ -53,6 +53,7 @@ class CCalDavCalendar {
     std::shared_ptr<CCalDavEvent> GetEvent(std::size_t index) const { return m_events.at(index); }
     // Hrefs of calendar objects that are on the server but could not be read this run.
     bool IsUnreadable(const std::string& href) const;
+    std::size_t GetUnreadableCount() const { return m_unreadable.size(); }
 
     void SetDisplayName(std::string name) { m_display_name = std::move(name); }
     void SetDescription(std::string description) { m_description = std::move(description); }

@@ -28,10 +28,8 @@ std::string FormatForLog(const platform::DateTime& value) {
     return value.IsValid() ? value.Format("%m/%d/%Y %H:%M:%S") : std::string();
 }
 
-// 404 and 403 share a code; 410 comes as a bad status with its number in the text.
-bool IsGoneError(CAddinException& error) {
-    if (error.GetCode() == kErrorForbiddenOrNotFound)
-        return true;
+// 410 comes as a bad status with its number in the text.
+bool IsGoneStatus(CAddinException& error) {
     const std::string text = error.GetMessage();
     return error.GetCode() == kErrorBadStatus && text.size() >= 3 &&
            text.compare(text.size() - 3, 3, "410") == 0;
@@ -111,7 +109,9 @@ bool CCalDavEvent::Delete() {
         return true;
     } catch (CAddinException& error) {
         Log("Unable to delete event '%s'.", platform::SanitizeUtf8(m_href).c_str());
-        if (!IsGoneError(error))
+        if (IsGoneStatus(error))
+            return true;
+        if (error.GetCode() != kErrorForbiddenOrNotFound)
             return false;
     }
     // 403 and 404 share a code: only an event the server no longer has counts as deleted. Xandikos
@@ -122,6 +122,6 @@ bool CCalDavEvent::Delete() {
         return HasNode(answer, "/d:multistatus") &&
                !HasNode(answer, "/d:multistatus/d:response/d:propstat[contains(d:status, ' 200')]");
     } catch (CAddinException& error) {
-        return IsGoneError(error);
+        return error.GetCode() == kErrorForbiddenOrNotFound || IsGoneStatus(error);
     }
 }

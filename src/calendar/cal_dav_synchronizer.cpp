@@ -237,7 +237,9 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
         const std::shared_ptr<COutlookCalendar>& outlook_calendar = unit.outlookCalendar;
         const std::shared_ptr<CCalDavCalendar>& dav_calendar = unit.davCalendar;
         const std::string id = outlook_calendar->GetEntryID();
-        if (outlook_calendar->GetEventCount() > 0 && dav_calendar->GetEventCount() == 0) {
+        // A calendar whose events could not be read is not empty.
+        if (outlook_calendar->GetEventCount() > 0 && dav_calendar->GetEventCount() == 0 &&
+            dav_calendar->GetUnreadableCount() == 0) {
             const SyncIndex events = OpenCalendarIndex(id);
             for (std::size_t i = 0; i < outlook_calendar->GetEventCount(); ++i) {
                 const std::string key = outlook_calendar->GetEvent(i)->GetGlobalAppointmentID();

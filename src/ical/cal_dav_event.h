@@ -26,9 +26,9 @@ class CCalDavEvent {
 
     // One event per calendar object of a calendar-query REPORT (Depth: 1) on `calendar_href`, in the
     // server's order. Skipped with a log line: a response without href, hrefs that are not below the
-    // calendar or hold control characters or dot segments, a second response for an href, and
-    // calendar data without a VEVENT; the hrefs of the last two kinds go to `unreadable` (may be null),
-    // so that their pairs are left alone. Defined with the server side of calendar synchronization.
+    // calendar or hold control characters or dot segments, a second response for an href (the first
+    // is kept), and calendar data without a VEVENT, whose href goes to `unreadable` (may be null) so
+    // that its pair is left alone. Defined with the server side of calendar synchronization.
     // Throws: the CAddinExceptions of CDavServer; 600 when the answer is not a multistatus document.
     static void LoadFromServer(CDavServer* server, const std::string& calendar_href,
                                std::vector<std::shared_ptr<CCalDavEvent>>* events,

@@ -1,0 +1,262 @@
+// Server calendars and events over the scripted request object: what is sent, and how listings, rights
+// and hostile answers are read.
+#include <gtest/gtest.h>
+
+#include "calendar/cal_dav_calendar.h"
+#include "calendar_fakes.h"
+#include "dav/dav_server.h"
+#include "settings/addin_exception.h"
+
+namespace {
+
+using calendar_unit::Collection;
+using calendar_unit::Event;
+using calendar_unit::HeaderOf;
+using calendar_unit::Ics;
+using calendar_unit::Multistatus;
+using calendar_unit::Privilege;
+
+class CalDav : public ::testing::Test {
+  protected:
+    // The listing, then an empty event list for each calendar.
+    std::vector<std::shared_ptr<CCalDavCalendar>> List(const std::string& listing) {
+        fake_.server->answers.clear();
+        fake_.Answer(207, Multistatus(listing));
+        for (int i = 0; i < 10; ++i)
+            fake_.Answer(207, Multistatus(""));
+        std::vector<std::shared_ptr<CCalDavCalendar>> calendars;
+        CCalDavCalendar::GetCalendarsFromHomeSet(&server_, "/alice/", &calendars);
+        return calendars;
+    }
+    std::vector<std::shared_ptr<CCalDavEvent>> Query(const std::string& responses,
+                                                     std::vector<std::string>* unreadable = nullptr) {
+        fake_.Answer(207, Multistatus(responses));
+        std::vector<std::shared_ptr<CCalDavEvent>> events;
+        CCalDavEvent::LoadFromServer(&server_, "/alice/work/", &events, unreadable);
+        return events;
+    }
+    std::uint32_t ErrorOf(const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const CAddinException& error) {
+            return error.GetCode();
+        }
+        return 0;
+    }
+
+    calendar_unit::FakeDav fake_;
+    CDavServer server_{"http://127.0.0.1:1/", "alice", "secret", dav_test::FactoryFor(fake_.server)};
+};
+
+TEST_F(CalDav, ListingKeepsCalendarsInResponseOrderWithDepthOne) {
+    const std::string rw = Privilege("read") + Privilege("write");
+    const auto calendars =
+        List(Collection("/alice/", "<d:principal/>", "alice", rw) +
+             Collection("/alice/work/", "<cal:calendar/>", "Work", rw) +
+             Collection("/alice/inbox/", "<cal:schedule-inbox/>", "", rw) +
+             Collection("/alice/outbox/", "<cal:schedule-outbox/>", "", rw) +
+             Collection("/alice/contacts/",
+                        "<card:addressbook xmlns:card=\"urn:ietf:params:xml:ns:carddav\"/>", "", rw) +
+             Collection("/alice/home/", "<cal:calendar/>", "Home", rw));
+    ASSERT_EQ(calendars.size(), 2u);
+    EXPECT_EQ(calendars[0]->GetHref(), "/alice/work/");
+    EXPECT_EQ(calendars[1]->GetHref(), "/alice/home/");
+    EXPECT_EQ(calendars[0]->GetDisplayName(), "Work");
+    // One PROPFIND, then one REPORT per calendar.
+    ASSERT_EQ(fake_.server->sent.size(), 3u);
+    EXPECT_EQ(fake_.server->sent[0].method, "PROPFIND");
+    EXPECT_EQ(HeaderOf(fake_.server->sent[0], "Depth"), "1");
+    EXPECT_NE(fake_.server->sent[0].body.find("<d:current-user-privilege-set/>"), std::string::npos);
+    EXPECT_EQ(fake_.server->sent[1].method, "REPORT");
+    EXPECT_EQ(fake_.server->sent[1].url, "http://127.0.0.1:1/alice/work/");
+    EXPECT_EQ(HeaderOf(fake_.server->sent[1], "Depth"), "1");
+}
+
+TEST_F(CalDav, RightsAndSharingGiveTheDisplayName) {
+    struct Row {
+        const char* name;
+        std::string types;
+        std::string privileges;
+        std::string owner;
+        bool read_only;
+        bool shared;
+        std::string display;
+    };
+    const Row rows[] = {
+        {"write", "", Privilege("read") + Privilege("write"), "", false, false, "Team"},
+        {"read only", "", Privilege("read"), "", true, false, "Team (read only)"},
+        {"all alone (Xandikos)", "", Privilege("all"), "", false, false, "Team"},
+        {"no privilege set", "", "", "", false, false, "Team"},
+        {"shared with owner", "<cs:shared/>", Privilege("read"), "/principals/anna/", true, true,
+         "Team - anna (read only)"},
+        {"shared, writable, mail owner", "<cs:shared/>", Privilege("write"),
+         "/principals/anna%40example.org/", false, true, "Team - anna@example.org"},
+        {"shared without owner", "<cs:shared/>", Privilege("write"), "", false, true, "Team"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fake_.server->sent.clear();
+        const auto calendars = List(
+            Collection("/alice/team/", "<cal:calendar/>" + row.types, "Team", row.privileges, row.owner));
+        ASSERT_EQ(calendars.size(), 1u);
+        EXPECT_EQ(calendars[0]->IsReadOnly(), row.read_only);
+        EXPECT_EQ(calendars[0]->IsShared(), row.shared);
+        EXPECT_EQ(calendars[0]->GetDisplayName(), row.display);
+    }
+}
+
+TEST_F(CalDav, OwnerIsTheLastPathSegment) {
+    EXPECT_EQ(CCalDavCalendar::OwnerOf("/principals/users/bob/"), "bob");
+    EXPECT_EQ(CCalDavCalendar::OwnerOf("/principals/users/bob"), "bob");
+    EXPECT_EQ(CCalDavCalendar::OwnerOf("/p/anna%40example.org/"), "anna@example.org");
+    EXPECT_EQ(CCalDavCalendar::OwnerOf(""), "");
+    EXPECT_EQ(CCalDavCalendar::OwnerOf("bob"), "bob");
+}
+
+TEST_F(CalDav, HostileListingEntriesAreSkipped) {
+    const std::string rw = Privilege("write");
+    const auto calendars = List(Collection("", "<cal:calendar/>", "No href", rw) +
+                                Collection("/alice/a\tb/", "<cal:calendar/>", "Tab", rw) +
+                                Collection("/alice/../bob/", "<cal:calendar/>", "Dots", rw) +
+                                Collection("/alice/ok/", "<cal:calendar/>", "Ok", rw));
+    ASSERT_EQ(calendars.size(), 1u);
+    EXPECT_EQ(calendars[0]->GetHref(), "/alice/ok/");
+}
+
+TEST_F(CalDav, ListingThatIsNotMultistatusFails) {
+    fake_.Answer(207, "<html>proxy error</html>");
+    std::vector<std::shared_ptr<CCalDavCalendar>> calendars;
+    EXPECT_EQ(ErrorOf([&] { CCalDavCalendar::GetCalendarsFromHomeSet(&server_, "/alice/", &calendars); }),
+              600u);
+    EXPECT_TRUE(calendars.empty());
+}
+
+TEST_F(CalDav, MkcalendarSendsEscapedNamesAndIfNoneMatch) {
+    fake_.Answer(201);
+    fake_.Answer(207, Multistatus(""));
+    const auto calendar = CCalDavCalendar::CreateCalendar(&server_, "/alice/", "00AB", "R&D <team>", "Plans");
+    ASSERT_EQ(fake_.server->sent.size(), 2u);
+    const auto& request = fake_.server->sent[0];
+    EXPECT_EQ(request.method, "MKCALENDAR");
+    EXPECT_EQ(request.url, "http://127.0.0.1:1/alice/00AB/");
+    EXPECT_EQ(HeaderOf(request, "If-None-Match"), "*");
+    EXPECT_NE(
+        request.body.find("<D:displayname>R&amp;D &lt;team&gt;</D:displayname><C:calendar-description>Plans"
+                          "</C:calendar-description><ic:calendar-order>0</ic:calendar-order>"
+                          "<ic:calendar-color>#ff0000</ic:calendar-color>"),
+        std::string::npos);
+    EXPECT_EQ(calendar->GetHref(), "/alice/00AB/");
+    EXPECT_FALSE(calendar->IsReadOnly());
+    EXPECT_EQ(calendar->GetDisplayName(), "R&D <team>");
+    EXPECT_EQ(calendar->CreateEvent("040000008200E0")->GetHref(), "/alice/00AB/040000008200E0.ics");
+}
+
+TEST_F(CalDav, DeletingASharedCalendarSendsNothing) {
+    auto calendars = List(Collection("/alice/s/", "<cal:calendar/><cs:shared/>", "S", Privilege("write")) +
+                          Collection("/alice/own/", "<cal:calendar/>", "Own", Privilege("write")));
+    fake_.server->sent.clear();
+    fake_.server->answers.clear();
+    calendars[0]->Delete();
+    EXPECT_TRUE(fake_.server->sent.empty());
+    fake_.Answer(200);
+    calendars[1]->Delete();
+    ASSERT_EQ(fake_.server->sent.size(), 1u);
+    EXPECT_EQ(fake_.server->sent[0].method, "DELETE");
+}
+
+TEST_F(CalDav, QueryReadsEventsAndSkipsWhatCannotBeUsed) {
+    std::vector<std::string> unreadable;
+    const auto events =
+        Query(Event("/alice/work/a.ics", "\"e-a\"", Ics("a", "Alpha", "20300101T120000Z")) +
+                  "<d:response><d:propstat><d:prop/></d:propstat></d:response>" +
+                  Event("/alice/work/b\r\nc.ics", "\"x\"", Ics("b", "Tab")) +
+                  Event("/alice/other/d.ics", "\"x\"", Ics("d", "Elsewhere")) +
+                  Event("/alice/work/../../bob/e.ics", "\"x\"", Ics("e", "Dots")) +
+                  Event("/alice/work/a.ics", "\"e-a2\"", Ics("a", "Again")) +
+                  Event("/alice/work/junk.ics", "\"j\"", "this is not iCalendar") +
+                  Event("/alice/work/", "\"c\"", "") + Event("/alice/work/f.ics", "", Ics("f", "No etag")),
+              &unreadable);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0]->GetHref(), "/alice/work/a.ics");
+    EXPECT_EQ(events[0]->GetETag(), "\"e-a\"");
+    EXPECT_EQ(events[0]->GetPropertyValue("SUMMARY"), "Alpha");
+    EXPECT_EQ(events[1]->GetHref(), "/alice/work/f.ics");
+    EXPECT_EQ(events[1]->GetETag(), "");
+    EXPECT_EQ(unreadable, std::vector<std::string>{"/alice/work/junk.ics"});
+    const auto& report = fake_.server->sent.at(0);
+    EXPECT_EQ(report.method, "REPORT");
+    EXPECT_EQ(HeaderOf(report, "Depth"), "1");
+    EXPECT_NE(report.body.find("<C:comp-filter name=\"VEVENT\"></C:comp-filter>"), std::string::npos);
+}
+
+TEST_F(CalDav, CutQueryAnswerFailsInsteadOfReadingAsEmpty) {
+    fake_.Answer(207, Multistatus(Event("/alice/work/a.ics", "\"1\"", Ics("a", "A"))).substr(0, 120));
+    std::vector<std::shared_ptr<CCalDavEvent>> events;
+    EXPECT_EQ(ErrorOf([&] { CCalDavEvent::LoadFromServer(&server_, "/alice/work/", &events, nullptr); }),
+              600u);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(CalDav, SaveSendsTheRightPrecondition) {
+    const auto events = Query(Event("/alice/work/a.ics", "\"abc\"", Ics("a", "A")));
+    fake_.Answer(204);
+    EXPECT_TRUE(events[0]->Save());
+    const auto& update = fake_.server->sent.back();
+    EXPECT_EQ(update.method, "PUT");
+    EXPECT_EQ(HeaderOf(update, "If-Match"), "\"abc\"");
+    EXPECT_EQ(HeaderOf(update, "If-None-Match"), "<none>");
+    EXPECT_NE(update.body.find("SUMMARY:A"), std::string::npos);
+
+    CCalDavEvent fresh(&server_, "/alice/work/G1.ics");
+    fresh.SetICal(Ics("G1", "New"));
+    fake_.Answer(201);
+    EXPECT_TRUE(fresh.Save());
+    EXPECT_EQ(HeaderOf(fake_.server->sent.back(), "If-None-Match"), "*");
+    EXPECT_EQ(HeaderOf(fake_.server->sent.back(), "If-Match"), "<none>");
+}
+
+TEST_F(CalDav, RefusedSaveReportsFailure) {
+    CCalDavEvent event(&server_, "/alice/work/a.ics");
+    event.SetETag("\"old\"");
+    for (int status : {412, 403, 500, 507}) {
+        SCOPED_TRACE(status);
+        fake_.Answer(status);
+        EXPECT_FALSE(event.Save());
+        EXPECT_EQ(event.GetETag(), "\"old\"");
+    }
+    EXPECT_FALSE(event.Save());  // no answer at all
+}
+
+TEST_F(CalDav, DeleteCountsOnlyAGoneResourceAsDeleted) {
+    CCalDavEvent event(&server_, "/alice/work/a.ics");
+    fake_.Answer(200);  // Radicale
+    EXPECT_TRUE(event.Delete());
+    fake_.Answer(204);
+    EXPECT_TRUE(event.Delete());
+    fake_.Answer(410);
+    EXPECT_TRUE(event.Delete());
+    // 404 and 403 look alike; the follow-up PROPFIND tells them apart.
+    fake_.Answer(404);
+    fake_.Answer(404);
+    EXPECT_TRUE(event.Delete());
+    EXPECT_EQ(fake_.server->sent.back().method, "PROPFIND");
+    EXPECT_EQ(HeaderOf(fake_.server->sent.back(), "Depth"), "0");
+    fake_.Answer(403);
+    fake_.Answer(207,
+                 Multistatus("<d:response><d:href>/alice/work/a.ics</d:href><d:propstat><d:prop><d:getetag>1"
+                             "</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+                             "</d:response>"));
+    EXPECT_FALSE(event.Delete());
+    // Xandikos: 207 with a 404 inside.
+    fake_.Answer(404);
+    fake_.Answer(
+        207, Multistatus("<d:response><d:href>/alice/work/a.ics</d:href><d:propstat><d:prop><d:getetag/>"
+                         "</d:prop><d:status>HTTP/1.1 404 Not Found</d:status></d:propstat></d:response>"));
+    EXPECT_TRUE(event.Delete());
+    fake_.Answer(500);
+    EXPECT_FALSE(event.Delete());
+    fake_.Answer(412);
+    EXPECT_FALSE(event.Delete());
+}
+
+}  // namespace

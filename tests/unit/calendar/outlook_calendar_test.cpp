@@ -1,0 +1,116 @@
+// Outlook calendar folders over the host's store: names, the "IsShared" flag, the folder tree.
+#include <gtest/gtest.h>
+
+#include "calendar/internal/yes_no_property.h"
+#include "calendar/outlook_calendar.h"
+#include "host/application_object.h"
+#include "outlook/folders.h"
+#include "outlook/items.h"
+#include "outlook/namespace.h"
+#include "outlook/status.h"
+#include "outlook/user_property.h"
+#include "settings/addin_exception.h"
+#include "support/temp_home.h"
+
+namespace {
+
+using outlook::ComPtr;
+
+class OutlookCalendar : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_EQ(host::ApplicationObject::Create(home_.root() + "/outlook.db", 500, &app_, &error), S_OK)
+            << error;
+        ComPtr<outlook::NameSpace> session;
+        ASSERT_EQ(app_->get_Session(&session), S_OK);
+        ASSERT_EQ(session->GetDefaultFolder(outlook::olFolderCalendar, &folder_), S_OK);
+    }
+    ComPtr<outlook::MAPIFolder> AddFolder(outlook::MAPIFolder* parent, const std::string& name) {
+        ComPtr<outlook::Folders> folders;
+        ComPtr<outlook::MAPIFolder> folder;
+        EXPECT_EQ(parent->get_Folders(&folders), S_OK);
+        EXPECT_EQ(folders->Add(name, &folder), S_OK);
+        return folder;
+    }
+
+    testing_support::TempHome home_;
+    ComPtr<host::ApplicationObject> app_;
+    ComPtr<outlook::MAPIFolder> folder_;
+};
+
+TEST_F(OutlookCalendar, NewNamesAreMadeUniqueAmongSiblings) {
+    AddFolder(folder_.get(), "work");
+    AddFolder(folder_.get(), "Work(1)");
+    const auto root = COutlookCalendar::Create(folder_);
+    EXPECT_EQ(root->CreateCalendar("Work", "", false)->GetName(), "Work(2)");
+    EXPECT_EQ(root->CreateCalendar("Home", "", false)->GetName(), "Home");
+    EXPECT_EQ(root->CreateCalendar("", "", false)->GetName(), "Unknown");
+    EXPECT_EQ(root->CreateCalendar("", "", false)->GetName(), "Unknown(1)");
+    EXPECT_EQ(root->SubCalendars().size(), 6u);
+}
+
+TEST_F(OutlookCalendar, SharedFlagAndDescriptionOfANewCalendarPersist) {
+    const auto root = COutlookCalendar::Create(folder_);
+    EXPECT_FALSE(root->IsShared());
+    const auto created = root->CreateCalendar("Team - anna (read only)", "Anna's plans", true);
+    EXPECT_TRUE(created->IsShared());
+    EXPECT_EQ(created->GetDescription(), "Anna's plans");
+    // Read again from the store.
+    const auto again = COutlookCalendar::Create(folder_);
+    ASSERT_EQ(again->SubCalendars().size(), 1u);
+    EXPECT_TRUE(again->SubCalendars()[0]->IsShared());
+    EXPECT_FALSE(again->IsShared());
+    again->SubCalendars()[0]->SetIsShared(false);
+    EXPECT_FALSE(COutlookCalendar::Create(folder_)->SubCalendars()[0]->IsShared());
+}
+
+TEST_F(OutlookCalendar, MissingFlagIsCreatedFalseOnFirstOpen) {
+    COutlookFolderStorage before(folder_.get());
+    ComPtr<outlook::UserProperty> property;
+    ASSERT_EQ(before.GetUserProperties()->Find("IsShared", true, &property), S_OK);
+    EXPECT_EQ(property, nullptr);
+    COutlookCalendar::Create(folder_);
+    COutlookFolderStorage after(folder_.get());
+    ASSERT_EQ(after.GetUserProperties()->Find("IsShared", true, &property), S_OK);
+    ASSERT_NE(property, nullptr);
+    EXPECT_FALSE(calendar::ReadYesNo(&after, "IsShared", false));
+}
+
+TEST_F(OutlookCalendar, EnumerationIsDepthFirstAndLoadsAppointments) {
+    const auto a = AddFolder(folder_.get(), "A");
+    AddFolder(a.get(), "A1");
+    AddFolder(folder_.get(), "B");
+    const auto root = COutlookCalendar::Create(folder_);
+    const auto event = root->CreateEvent();
+    ASSERT_NE(event, nullptr);
+    ASSERT_EQ(event->Item()->put_Subject("One"), S_OK);
+    ASSERT_EQ(event->Save(), S_OK);
+    std::vector<std::string> names;
+    for (const auto& calendar : COutlookCalendar::Create(folder_)->EnumerateCalendars())
+        names.push_back(calendar->GetName());
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names[1], "A");
+    EXPECT_EQ(names[2], "A1");
+    EXPECT_EQ(names[3], "B");
+    const auto reread = COutlookCalendar::Create(folder_);
+    ASSERT_EQ(reread->GetEventCount(), 1u);
+    EXPECT_EQ(reread->GetEvent(0)->GetSubject(), "One");
+    EXPECT_FALSE(reread->GetEvent(0)->GetGlobalAppointmentID().empty());
+    EXPECT_TRUE(reread->GetEvent(0)->GetLastModificationTime().IsValid());
+}
+
+TEST_F(OutlookCalendar, RenameToASiblingNameIsRefusedAndDefaultFolderIsNotDeleted) {
+    AddFolder(folder_.get(), "Taken");
+    const auto root = COutlookCalendar::Create(folder_);
+    const auto other = root->CreateCalendar("Other", "", false);
+    EXPECT_FALSE(other->SetName("taken"));
+    EXPECT_EQ(other->GetName(), "Other");
+    EXPECT_FALSE(other->SetName(""));
+    EXPECT_TRUE(other->SetName("Renamed"));
+    EXPECT_EQ(root->Delete(), outlook::MAPI_E_NO_SUPPORT);
+    EXPECT_EQ(other->Delete(), S_OK);
+    EXPECT_EQ(COutlookCalendar::Create(folder_)->SubCalendars().size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// The synchronizer over the scripted request object and the host's store: discovery requests, index
+// validation, default pairing, and events the server could not hand over.
+#include <gtest/gtest.h>
+
+#include "calendar/cal_dav_synchronizer.h"
+#include "calendar/calendar_sync_strategy_base.h"
+#include "calendar_fakes.h"
+#include "host/application_object.h"
+#include "index/index_store.h"
+#include "outlook/items.h"
+#include "outlook/namespace.h"
+#include "settings/addin_exception.h"
+#include "support/temp_home.h"
+
+namespace {
+
+using calendar_unit::Collection;
+using calendar_unit::Event;
+using calendar_unit::HeaderOf;
+using calendar_unit::Ics;
+using calendar_unit::Multistatus;
+using calendar_unit::Privilege;
+using outlook::ComPtr;
+using platform::DateTime;
+
+class CalendarSynchronizer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_EQ(host::ApplicationObject::Create(home_.root() + "/outlook.db", 500, &app_, &error), S_OK)
+            << error;
+        ComPtr<outlook::NameSpace> session;
+        ASSERT_EQ(app_->get_Session(&session), S_OK);
+        ASSERT_EQ(session->GetDefaultFolder(outlook::olFolderCalendar, &calendar_), S_OK);
+        ASSERT_EQ(calendar_->get_EntryID(&calendar_id_), S_OK);
+    }
+    // Principal, then home set.
+    void Discovery() {
+        fake_.Answer(
+            207, Multistatus("<d:response><d:href>/</d:href><d:propstat><d:prop><d:current-user-principal>"
+                             "<d:href>/alice/</d:href></d:current-user-principal></d:prop></d:propstat>"
+                             "</d:response>"));
+        fake_.Answer(
+            207, Multistatus("<d:response><d:href>/alice/</d:href><d:propstat><d:prop><cal:calendar-home-set>"
+                             "<d:href>/cal/alice@example.org/</d:href></cal:calendar-home-set></d:prop>"
+                             "</d:propstat></d:response>"));
+    }
+    std::uint32_t Run() {
+        try {
+            CCalDavSynchronizer synchronizer("http://127.0.0.1:1/", "alice@example.org", "secret",
+                                             ComPtr<outlook::Application>(app_.get()), nullptr,
+                                             dav_test::FactoryFor(fake_.server));
+            home_set_ = synchronizer.GetHomeSetUrl();
+            synchronizer.Synchronize(&results_);
+        } catch (CAddinException& error) {
+            return error.GetCode();
+        }
+        return 0;
+    }
+    ComPtr<outlook::AppointmentItem> AddAppointment(const std::string& subject) {
+        ComPtr<outlook::Items> items;
+        ComPtr<outlook::IDispatch> item;
+        ComPtr<outlook::AppointmentItem> appointment;
+        EXPECT_EQ(calendar_->get_Items(&items), S_OK);
+        EXPECT_EQ(items->Add(&item), S_OK);
+        EXPECT_EQ(item.As(&appointment), S_OK);
+        EXPECT_EQ(appointment->put_Subject(subject), S_OK);
+        EXPECT_EQ(appointment->put_Start(DateTime::FromParts(2030, 1, 1, 9)), S_OK);
+        EXPECT_EQ(appointment->put_End(DateTime::FromParts(2030, 1, 1, 10)), S_OK);
+        EXPECT_EQ(appointment->Save(), S_OK);
+        return appointment;
+    }
+    std::int32_t AppointmentCount() {
+        ComPtr<outlook::Items> items;
+        std::int32_t count = -1;
+        EXPECT_EQ(calendar_->get_Items(&items), S_OK);
+        EXPECT_EQ(items->get_Count(&count), S_OK);
+        return count;
+    }
+    void WriteIndex(const std::string& server_id, const std::string& outlook_id, SyncIndex index) {
+        ASSERT_TRUE(index.Add(server_id, outlook_id, DateTime::NowLocal().AddSeconds(-3600)));
+        ASSERT_TRUE(index.Save());
+    }
+
+    testing_support::TempHome home_;
+    ComPtr<host::ApplicationObject> app_;
+    ComPtr<outlook::MAPIFolder> calendar_;
+    std::string calendar_id_;
+    calendar_unit::FakeDav fake_;
+    SyncResultList results_;
+    std::string home_set_;
+};
+
+TEST_F(CalendarSynchronizer, DiscoveryAsksWithDepthZeroAndEscapesTheAtSign) {
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/alice%40example.org/own/", "<cal:calendar/>", "Own",
+                                             Privilege("write"))));
+    fake_.Answer(207, Multistatus(""));
+    EXPECT_EQ(Run(), 0u);
+    EXPECT_EQ(home_set_, "/cal/alice%40example.org/");
+    const auto& sent = fake_.server->sent;
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(HeaderOf(sent[1], "Depth"), "0");
+    EXPECT_NE(sent[1].body.find("calendar-home-set"), std::string::npos);
+    EXPECT_EQ(sent[2].url, "http://127.0.0.1:1/cal/alice%40example.org/");
+    EXPECT_EQ(HeaderOf(sent[2], "Depth"), "1");
+    ASSERT_EQ(results_.size(), 1u);
+    EXPECT_EQ(results_[0].folder_key, calendar_id_);
+    EXPECT_FALSE(results_[0].flag);
+}
+
+TEST_F(CalendarSynchronizer, MissingHomeSetIsNotADavServer) {
+    fake_.Answer(207,
+                 Multistatus("<d:response><d:href>/</d:href><d:propstat><d:prop><d:current-user-principal>"
+                             "<d:href>/alice/</d:href></d:current-user-principal></d:prop></d:propstat>"
+                             "</d:response>"));
+    fake_.Answer(207, Multistatus(""));
+    EXPECT_EQ(Run(), kErrorNotDavServer);
+}
+
+TEST_F(CalendarSynchronizer, DefaultCalendarPairsWithTheFirstOwnWritableCalendar) {
+    const std::vector<std::shared_ptr<CCalDavCalendar>> none;
+    EXPECT_EQ(CCalDavSynchronizer::ChooseDefaultCalendar(none), nullptr);
+    Discovery();
+    fake_.Answer(
+        207, Multistatus(Collection("/cal/shared/", "<cal:calendar/>", "Shared", Privilege("read")) +
+                         Collection("/cal/team/", "<cal:calendar/><cs:shared/>", "Team", Privilege("write")) +
+                         Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    for (int i = 0; i < 3; ++i)
+        fake_.Answer(207, Multistatus(""));
+    // Folders for the two others: MKCALENDAR is not needed, only Outlook folders.
+    EXPECT_EQ(Run(), 0u);
+    EXPECT_EQ(OpenCalendarsIndex().FindByOutlookId(calendar_id_).ServerId, "/cal/own/");
+    EXPECT_EQ(results_.size(), 3u);
+}
+
+TEST_F(CalendarSynchronizer, ServerListingNoCalendarKeepsTheIndexesAndFails) {
+    WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
+    WriteIndex("/cal/own/e.ics", "G1", OpenCalendarIndex(calendar_id_));
+    AddAppointment("Kept");
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/alice%40example.org/", "", "home", Privilege("write"))));
+    EXPECT_EQ(Run(), kErrorSubcalendars);
+    EXPECT_EQ(OpenCalendarsIndex().Records().size(), 1u);
+    EXPECT_EQ(OpenCalendarIndex(calendar_id_).Records().size(), 1u);
+    EXPECT_EQ(AppointmentCount(), 1);
+}
+
+TEST_F(CalendarSynchronizer, PairingWithACalendarTheServerLacksDropsEveryIndex) {
+    WriteIndex("/cal/elsewhere/", calendar_id_, OpenCalendarsIndex());
+    WriteIndex("/cal/elsewhere/e.ics", "G1", OpenCalendarIndex(calendar_id_));
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    fake_.Answer(207, Multistatus(""));
+    EXPECT_EQ(Run(), 0u);
+    EXPECT_EQ(OpenCalendarsIndex().FindByOutlookId(calendar_id_).ServerId, "/cal/own/");
+    EXPECT_TRUE(OpenCalendarIndex(calendar_id_).Records().empty());
+}
+
+TEST_F(CalendarSynchronizer, UnreadableServerEventKeepsItsAppointment) {
+    const auto kept = AddAppointment("Kept");
+    std::string key;
+    ASSERT_EQ(kept->get_GlobalAppointmentID(&key), S_OK);
+    WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
+    WriteIndex("/cal/own/kept.ics", key, OpenCalendarIndex(calendar_id_));
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"1\"", "BEGIN:VCALENDAR garbage")));
+    EXPECT_EQ(Run(), 0u);
+    EXPECT_EQ(AppointmentCount(), 1);
+    EXPECT_TRUE(OpenCalendarIndex(calendar_id_).FindByServerId("/cal/own/kept.ics").IsFound());
+    // Nothing was written to the server either.
+    for (const auto& request : fake_.server->sent)
+        EXPECT_TRUE(request.method == "PROPFIND" || request.method == "REPORT") << request.method;
+}
+
+TEST_F(CalendarSynchronizer, FailedQueryEndsTheRunWithoutTouchingOutlook) {
+    const auto kept = AddAppointment("Kept");
+    std::string key;
+    ASSERT_EQ(kept->get_GlobalAppointmentID(&key), S_OK);
+    WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
+    WriteIndex("/cal/own/kept.ics", key, OpenCalendarIndex(calendar_id_));
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    fake_.server->answers.push_back(dav_test::FakeAnswer{S_OK, 207, {}, "", E_FAIL});
+    EXPECT_EQ(Run(), kErrorNoResponse);
+    EXPECT_EQ(AppointmentCount(), 1);
+    EXPECT_TRUE(results_.empty());
+}
+
+TEST(CalendarDateRule, LaterMeansMoreThanThreeSeconds) {
+    const DateTime base = DateTime::FromParts(2030, 5, 6, 7, 8, 9);
+    struct Row {
+        int seconds;
+        bool later;
+    };
+    for (const Row row :
+         {Row{0, false}, Row{2, false}, Row{3, false}, Row{4, true}, Row{10, true}, Row{-10, false}}) {
+        SCOPED_TRACE(row.seconds);
+        EXPECT_EQ(CCalendarSyncStrategyBase::IsLater(base.AddSeconds(row.seconds), base), row.later);
+    }
+    // 3.6 seconds rounds to 4.
+    EXPECT_TRUE(CCalendarSyncStrategyBase::IsLater(DateTime::FromValue(base.value() + 3.6 / 86400.0), base));
+    EXPECT_FALSE(CCalendarSyncStrategyBase::IsLater(DateTime::FromValue(base.value() + 3.4 / 86400.0), base));
+    // A missing date is the zero date: older than anything.
+    EXPECT_FALSE(CCalendarSyncStrategyBase::IsLater(DateTime::Invalid(), base));
+    EXPECT_TRUE(CCalendarSyncStrategyBase::IsLater(base, DateTime::Invalid()));
+}
+
+}  // namespace
