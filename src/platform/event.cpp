@@ -9,14 +9,15 @@ namespace platform {
 namespace {
 
 // One lock and one condition for every event: waiting on several events at once then needs no
-// bookkeeping, and the process has only a handful of events.
+// bookkeeping, and the process has only a handful of events. Never destroyed: detached callback threads
+// may still set an event while the process exits.
 std::mutex& EventLock() {
-    static std::mutex lock;
-    return lock;
+    static auto* lock = new std::mutex;
+    return *lock;
 }
 std::condition_variable& EventChanged() {
-    static std::condition_variable changed;
-    return changed;
+    static auto* changed = new std::condition_variable;
+    return *changed;
 }
 
 }  // namespace
