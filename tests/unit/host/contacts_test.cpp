@@ -3,6 +3,8 @@
 #include "outlook/application.h"
 #include "outlook/dist_list_item.h"
 #include "outlook/recipient.h"
+#include "outlook/storage_item.h"
+#include "outlook/user_properties.h"
 
 namespace host_test {
 namespace {
@@ -145,6 +147,61 @@ TEST_F(ContactStore, SubFoldersTakeTheParentsKindAndUniqueNames) {
     ASSERT_EQ(folders->get_Count(&count), S_OK);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(contact->Save(), outlook::MAPI_E_OBJECT_DELETED);
+}
+
+TEST_F(ContactStore, FolderMovesKeepNamesUniqueAndTheTreeAcyclic) {
+    auto contacts = Folder(outlook::olFolderContacts);
+    outlook::ComPtr<outlook::Folders> top;
+    ASSERT_EQ(contacts->get_Folders(&top), S_OK);
+    outlook::ComPtr<outlook::MAPIFolder> a;
+    outlook::ComPtr<outlook::MAPIFolder> b;
+    ASSERT_EQ(top->Add("A", &a), S_OK);
+    ASSERT_EQ(top->Add("B", &b), S_OK);
+    outlook::ComPtr<outlook::Folders> below_b;
+    ASSERT_EQ(b->get_Folders(&below_b), S_OK);
+    outlook::ComPtr<outlook::MAPIFolder> clash;
+    ASSERT_EQ(below_b->Add("a", &clash), S_OK);
+
+    EXPECT_EQ(a->MoveTo(b.get()), outlook::MAPI_E_COLLISION);
+    EXPECT_EQ(b->MoveTo(clash.get()), E_INVALIDARG);
+    EXPECT_EQ(a->MoveTo(Folder(outlook::olFolderCalendar).get()), E_INVALIDARG);
+    EXPECT_EQ(contacts->MoveTo(a.get()), E_INVALIDARG);
+    ASSERT_EQ(clash->put_Name("C"), S_OK);
+    ASSERT_EQ(a->MoveTo(b.get()), S_OK);
+    EXPECT_EQ(b->put_Name(""), E_INVALIDARG);
+
+    // The walk sees B with C and A below it, in creation order.
+    std::vector<std::string> names;
+    outlook::ComPtr<outlook::MAPIFolder> walk;
+    ASSERT_EQ(below_b->GetFirst(&walk), S_OK);
+    while (walk) {
+        std::string name;
+        ASSERT_EQ(walk->get_Name(&name), S_OK);
+        names.push_back(name);
+        ASSERT_EQ(below_b->GetNext(&walk), S_OK);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "C"}));
+    std::int32_t count = 0;
+    ASSERT_EQ(top->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(top->Item(2, &walk), outlook::DISP_E_BADINDEX);
+}
+
+TEST_F(ContactStore, StorageItemCanBeDeletedAndIsMadeAgain) {
+    auto contacts = Folder(outlook::olFolderContacts);
+    outlook::ComPtr<outlook::StorageItem> storage;
+    ASSERT_EQ(contacts->GetStorage("VelmarquinSyncStorage", outlook::olIdentifyBySubject, &storage), S_OK);
+    ASSERT_EQ(storage->Save(), S_OK);
+    ASSERT_EQ(storage->Delete(), S_OK);
+    ASSERT_EQ(contacts->GetStorage("VelmarquinSyncStorage", outlook::olIdentifyBySubject, &storage), S_OK);
+    outlook::ComPtr<outlook::UserProperties> properties;
+    ASSERT_EQ(storage->get_UserProperties(&properties), S_OK);
+    std::int32_t count = -1;
+    ASSERT_EQ(properties->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 0);
+    std::string subject;
+    ASSERT_EQ(storage->get_Subject(&subject), S_OK);
+    EXPECT_EQ(subject, "VelmarquinSyncStorage");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "outlook/exception.h"
 #include "outlook/exceptions.h"
 #include "outlook/recurrence_pattern.h"
+#include "outlook/time_zone.h"
+#include "outlook/time_zones.h"
 
 namespace host_test {
 namespace {
@@ -253,6 +255,90 @@ TEST_F(RecurringAppointment, ClearingThePatternLeavesOneAppointment) {
     outlook::OlRecurrenceState state = outlook::olApptMaster;
     ASSERT_EQ(series->get_RecurrenceState(&state), S_OK);
     EXPECT_EQ(state, outlook::olApptNotRecurring);
+}
+
+}  // namespace
+}  // namespace host_test
+
+namespace host_test {
+namespace {
+
+TEST_F(RecurringAppointment, SeriesInAnotherZoneKeepsThatZonesTimeAcrossBothChanges) {
+    // 09:00 in Los Angeles every Monday. America changes to summer time on 10 March 2024, Europe on
+    // 31 March: in between the meeting is an hour earlier in Berlin.
+    ComPtr<outlook::TimeZones> zones;
+    ASSERT_EQ(app_->get_TimeZones(&zones), S_OK);
+    ComPtr<outlook::TimeZone> pacific;
+    ASSERT_EQ(zones->Item(std::string("Pacific Standard Time"), &pacific), S_OK);
+    auto appointment =
+        NewAppointment("Call", DateTime::FromParts(2024, 3, 4, 18), DateTime::FromParts(2024, 3, 4, 19));
+    ASSERT_EQ(appointment->put_StartTimeZone(pacific.get()), S_OK);
+    ASSERT_EQ(appointment->put_StartInStartTimeZone(DateTime::FromParts(2024, 3, 4, 9)), S_OK);
+    ComPtr<outlook::RecurrencePattern> pattern;
+    ASSERT_EQ(appointment->GetRecurrencePattern(&pattern), S_OK);
+    ASSERT_EQ(pattern->put_Occurrences(6), S_OK);
+    ASSERT_EQ(appointment->Save(), S_OK);
+
+    const struct {
+        DateTime local;
+        const char* utc;
+    } rows[] = {
+        {DateTime::FromParts(2024, 3, 4, 18), "2024-03-04 17:00:00"},
+        {DateTime::FromParts(2024, 3, 11, 17), "2024-03-11 16:00:00"},
+        {DateTime::FromParts(2024, 4, 1, 18), "2024-04-01 16:00:00"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Text(row.local));
+        ComPtr<outlook::AppointmentItem> occurrence;
+        ASSERT_EQ(pattern->GetOccurrence(row.local, &occurrence), S_OK);
+        DateTime utc;
+        ASSERT_EQ(occurrence->get_StartUTC(&utc), S_OK);
+        EXPECT_EQ(Text(utc), row.utc);
+        DateTime in_zone;
+        ASSERT_EQ(occurrence->get_StartInStartTimeZone(&in_zone), S_OK);
+        EXPECT_EQ(in_zone.Format("%H:%M"), "09:00");
+    }
+}
+
+TEST_F(RecurringAppointment, ChangingThePatternDropsExceptionsItNoLongerHas) {
+    auto series = MakeSeries(DateTime::FromParts(2024, 5, 6, 9), [](outlook::RecurrencePattern* pattern) {
+        EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursDaily), S_OK);
+        EXPECT_EQ(pattern->put_Occurrences(10), S_OK);
+    });
+    auto pattern = PatternOf(series.get());
+    ComPtr<outlook::AppointmentItem> occurrence;
+    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 5, 7, 9), &occurrence), S_OK);
+    ASSERT_EQ(occurrence->Delete(), S_OK);
+    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 5, 8, 9), &occurrence), S_OK);
+    ASSERT_EQ(occurrence->Delete(), S_OK);
+
+    // Every second day from the 6th: the 8th is still an occurrence, the 7th is not.
+    ASSERT_EQ(pattern->put_Interval(2), S_OK);
+    ASSERT_EQ(series->Save(), S_OK);
+    ComPtr<outlook::Exceptions> exceptions;
+    ASSERT_EQ(pattern->get_Exceptions(&exceptions), S_OK);
+    std::int32_t count = 0;
+    ASSERT_EQ(exceptions->get_Count(&count), S_OK);
+    ASSERT_EQ(count, 1);
+    ComPtr<outlook::Exception> kept;
+    ASSERT_EQ(exceptions->Item(1, &kept), S_OK);
+    DateTime original;
+    ASSERT_EQ(kept->get_OriginalDate(&original), S_OK);
+    EXPECT_EQ(Text(original), "2024-05-08 09:00:00");
+    EXPECT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 5, 8, 9), &occurrence),
+              outlook::MAPI_E_NOT_FOUND);
+}
+
+TEST_F(RecurringAppointment, OccurrenceOfADeletedSeriesCannotBeSaved) {
+    auto series = MakeSeries(DateTime::FromParts(2024, 5, 6, 9), [](outlook::RecurrencePattern* pattern) {
+        EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursDaily), S_OK);
+    });
+    ComPtr<outlook::AppointmentItem> occurrence;
+    ASSERT_EQ(PatternOf(series.get())->GetOccurrence(DateTime::FromParts(2024, 5, 9, 9), &occurrence), S_OK);
+    ASSERT_EQ(series->Delete(), S_OK);
+    ASSERT_EQ(occurrence->put_Subject("Orphan"), S_OK);
+    EXPECT_EQ(occurrence->Save(), outlook::MAPI_E_OBJECT_DELETED);
+    EXPECT_EQ(occurrence->ClearRecurrencePattern(), outlook::MAPI_E_NO_SUPPORT);
 }
 
 }  // namespace
