@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "contacts/card_dav_synchronizer.h"
+#include "contacts/contact_readonly_guards.h"
 #include "host/application_object.h"
 #include "outlook/contact_item.h"
 #include "outlook/dist_list_item.h"
@@ -15,6 +16,8 @@
 #include "outlook/folders.h"
 #include "outlook/items.h"
 #include "outlook/namespace.h"
+#include "outlook/status.h"
+#include "readonly/readonly_guards.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 #include "support/dav_servers.h"
@@ -65,10 +68,10 @@ class ContactsOnHost : public testing_support::DavServerTest {
         return output;
     }
 
-    std::string Sync() {
+    std::string Sync(IReadonlyGuards* guards = nullptr) {
         try {
             SyncResultList results;
-            CCardDavSynchronizer synchronizer(server().url(), kDavUser, kDavPassword, app_);
+            CCardDavSynchronizer synchronizer(server().url(), kDavUser, kDavPassword, app_, guards);
             synchronizer.Synchronize(&results);
         } catch (CAddinException& error) {
             return error.GetMessage();
@@ -214,6 +217,35 @@ TEST_P(ContactsOnHost, ReadOnlyShareGetsItsOwnFolder) {
     // Carol's card has an EMAIL line without TYPE; it still reaches the first slot.
     EXPECT_EQ(Contacts(shared.get()),
               (std::map<std::string, std::string>{{"Carol Example", "carol@example.org"}}));
+}
+
+TEST_P(ContactsOnHost, ReadOnlyShareUnderTheGuards) {
+    if (IsXandikos())
+        GTEST_SKIP() << "Xandikos has no accounts and shares no books";
+    CReadonlyGuards guards;
+    guards.SetUp(app_.get());
+    CContactReadonlyGuards link(&guards);
+    ASSERT_EQ(Sync(&link), "");
+    ComPtr<outlook::Folders> folders;
+    ComPtr<outlook::MAPIFolder> shared;
+    ASSERT_EQ(contacts_->get_Folders(&folders), S_OK);
+    ASSERT_EQ(folders->Item(1, &shared), S_OK);
+    std::string shared_id;
+    ASSERT_EQ(shared->get_EntryID(&shared_id), S_OK);
+    EXPECT_TRUE(guards.IsReadonlyFolder(shared_id));
+    // The synchronization's own contact got in; the user cannot delete it.
+    ComPtr<outlook::Items> items;
+    ComPtr<outlook::IDispatch> item;
+    ComPtr<outlook::ContactItem> carol;
+    ASSERT_EQ(shared->get_Items(&items), S_OK);
+    ASSERT_EQ(items->Item(1, &item), S_OK);
+    ASSERT_EQ(item.As(&carol), S_OK);
+    EXPECT_EQ(carol->Delete(), outlook::MAPI_E_USER_CANCEL);
+    // The next run finds nothing to do and no guard stands in its way.
+    ASSERT_EQ(Sync(&link), "");
+    EXPECT_EQ(Contacts(shared.get()),
+              (std::map<std::string, std::string>{{"Carol Example", "carol@example.org"}}));
+    guards.Shutdown();
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, ContactsOnHost,
