@@ -218,6 +218,13 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
             }
         } else if (!unit.outlookCalendar) {
             const std::shared_ptr<CCalDavCalendar>& calendar = unit.davCalendar;
+            // A folder that could not be read is not one the user deleted.
+            if (root->HasUnreadFolders()) {
+                Log("CCalDavSynchronizer::Synchronize: Outlook folders could not be read; %s waits for the "
+                    "next run.",
+                    platform::SanitizeUtf8(calendar->GetHref()).c_str());
+                continue;
+            }
             if (AskAboutLostCalendar(IDS_CALENDAR_REMOVED_IN_OUTLOOK, calendar->GetDisplayName(),
                                      IDS_BUTTON_RESTORE_IN_OUTLOOK) == platform::IDNO) {
                 unit.outlookCalendar = root->CreateCalendar(calendar->GetDisplayName(),
@@ -327,6 +334,11 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         } else if (unit.davEvent && unit.outlookEvent) {
             strategy->OnSynchronize(unit);
         } else if (unit.davEvent) {
+            if (outlook_calendar->HasUnreadItems()) {
+                Log("CCalDavSynchronizer::SynchronizeCalendars: Appointments could not be read; %s is kept.",
+                    platform::SanitizeUtf8(unit.ServerId).c_str());
+                continue;
+            }
             strategy->OnDeleteFromOutlook(unit);
             if (unit.keepRecord)
                 continue;

@@ -32,16 +32,22 @@ void COutlookCalendar::LoadEvents() {
     std::int32_t count = 0;
     if (!m_folder || FAILED(m_folder->get_Items(&items)) || !items || FAILED(items->get_Count(&count))) {
         Log("CCalDavCalendar::Synchronize: Failed to get appointments.");
+        m_unread_items = true;
         return;
     }
     for (std::int32_t i = 1; i <= count; ++i) {
         outlook::ComPtr<outlook::IDispatch> item;
-        std::shared_ptr<COutlookEvent> event;
-        if (SUCCEEDED(items->Item(i, &item)) && item) {
-            outlook::ComPtr<outlook::AppointmentItem> appointment;
-            if (SUCCEEDED(item.As(&appointment)) && appointment)
-                event = COutlookEvent::CreateFromOutlookObject(item.get());
+        if (FAILED(items->Item(i, &item)) || !item) {
+            Log("CCalDavCalendar::Synchronize: Failed to get appointment.");
+            // A missing appointment must not read as one the user deleted.
+            m_unread_items = true;
+            continue;
         }
+        // Other kinds of item (a meeting request) are not synchronized.
+        outlook::ComPtr<outlook::AppointmentItem> appointment;
+        std::shared_ptr<COutlookEvent> event;
+        if (SUCCEEDED(item.As(&appointment)) && appointment)
+            event = COutlookEvent::CreateFromOutlookObject(item.get());
         if (!event) {
             Log("CCalDavCalendar::Synchronize: Failed to get appointment.");
             continue;
@@ -56,16 +62,28 @@ void COutlookCalendar::LoadSubCalendars() {
     if (!m_folder || FAILED(m_folder->get_Folders(&folders)) || !folders ||
         FAILED(folders->get_Count(&count))) {
         Log("CCalDavCalendar::CreateFromOutlookObject: Failed to get subcalendars.");
+        m_unread_folders = true;
         return;
     }
     for (std::int32_t i = 1; i <= count; ++i) {
         outlook::ComPtr<outlook::MAPIFolder> folder;
         if (FAILED(folders->Item(i, &folder)) || !folder) {
             Log("CCalDavCalendar::CreateFromOutlookObject: Failed to get subcalendar.");
+            m_unread_folders = true;
             continue;
         }
         m_sub_calendars.push_back(Create(std::move(folder)));
     }
+}
+
+bool COutlookCalendar::HasUnreadFolders() const {
+    if (m_unread_folders)
+        return true;
+    for (const auto& sub : m_sub_calendars) {
+        if (sub->HasUnreadFolders())
+            return true;
+    }
+    return false;
 }
 
 std::vector<std::shared_ptr<COutlookCalendar>> COutlookCalendar::EnumerateCalendars() {

@@ -52,6 +52,11 @@ class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
     std::size_t GetEventCount() const { return m_events.size(); }
     std::shared_ptr<COutlookEvent> GetEvent(std::size_t index) const { return m_events.at(index); }
     const std::vector<std::shared_ptr<COutlookCalendar>>& SubCalendars() const { return m_sub_calendars; }
+    // True when an appointment of this folder (or the whole list) could not be read: a missing
+    // appointment then does not mean the user deleted it.
+    bool HasUnreadItems() const { return m_unread_items; }
+    // True when a sub-folder of this folder or below could not be read.
+    bool HasUnreadFolders() const;
     // Ownership: owned by this calendar.
     outlook::MAPIFolder* Folder() const { return m_folder.get(); }
 
@@ -66,4 +71,6 @@ class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
     std::vector<std::shared_ptr<COutlookCalendar>> m_sub_calendars;
     COutlookFolderStorage m_storage;
     bool m_shared = false;
+    bool m_unread_items = false;
+    bool m_unread_folders = false;
 };

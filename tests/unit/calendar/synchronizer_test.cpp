@@ -6,6 +6,7 @@
 #include "calendar/calendar_sync_strategy_base.h"
 #include "calendar_fakes.h"
 #include "host/application_object.h"
+#include "host/fault_hook.h"
 #include "index/index_store.h"
 #include "outlook/items.h"
 #include "outlook/namespace.h"
@@ -186,6 +187,25 @@ TEST_F(CalendarSynchronizer, FailedQueryEndsTheRunWithoutTouchingOutlook) {
     EXPECT_EQ(Run(), kErrorNoResponse);
     EXPECT_EQ(AppointmentCount(), 1);
     EXPECT_TRUE(results_.empty());
+}
+
+TEST_F(CalendarSynchronizer, AppointmentThatFailsToLoadKeepsItsServerEvent) {
+    const auto kept = AddAppointment("Kept");
+    std::string key;
+    ASSERT_EQ(kept->get_GlobalAppointmentID(&key), S_OK);
+    WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
+    WriteIndex("/cal/own/kept.ics", key, OpenCalendarIndex(calendar_id_));
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"1\"", Ics(key, "Kept", "20300101T000000Z"))));
+    host::SetFault("Items.Item", E_FAIL, 1);
+    const std::uint32_t code = Run();
+    host::ClearFaults();
+    EXPECT_EQ(code, 0u);
+    for (const auto& request : fake_.server->sent)
+        EXPECT_NE(request.method, "DELETE");
+    EXPECT_TRUE(OpenCalendarIndex(calendar_id_).FindByServerId("/cal/own/kept.ics").IsFound());
+    EXPECT_EQ(AppointmentCount(), 1);
 }
 
 TEST(CalendarDateRule, LaterMeansMoreThanThreeSeconds) {
