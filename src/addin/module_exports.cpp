@@ -23,12 +23,7 @@ std::string ModulePath() {
 // unload. Without it (no memory at load) cross-apartment calls to the add-in fail with
 // REGDB_E_IIDNOTREG, which their callers treat as a skipped tick.
 struct ModuleProxies {
-    ModuleProxies() {
-        try {
-            RegisterModuleProxies();
-        } catch (const std::bad_alloc&) {
-        }
-    }
+    ModuleProxies() { (void)RegisterModuleProxies(); }
     ~ModuleProxies() { RevokeModuleProxies(); }
 } g_moduleProxies;
 

@@ -41,8 +41,8 @@ HRESULT CSyncManagerProxy::OnTimer() {
     return m_target.Invoke([](ISyncManager* target) { return target->OnTimer(); });
 }
 
-void RegisterModuleProxies() {
-    platform::InterfaceTable::Global().RegisterProxy(IID_ISyncManager, &CSyncManagerProxy::Create);
+HRESULT RegisterModuleProxies() {
+    return platform::InterfaceTable::Global().RegisterProxy(IID_ISyncManager, &CSyncManagerProxy::Create);
 }
 
 void RevokeModuleProxies() {

@@ -31,7 +31,7 @@ class CSyncManagerProxy : public platform::ComObject<ISyncManager> {
     platform::ApartmentBound<ISyncManager> m_target;
 };
 
-// Makes CSyncManagerProxy the process's proxy for ISyncManager (while the module is loaded), and forgets
-// it again.
-void RegisterModuleProxies();
+// Makes CSyncManagerProxy the process's proxy for ISyncManager (while the module is loaded): S_OK or
+// E_OUTOFMEMORY. RevokeModuleProxies forgets it again.
+[[nodiscard]] HRESULT RegisterModuleProxies();
 void RevokeModuleProxies();

@@ -1,5 +1,7 @@
 #include "platform/interface_table.h"
 
+#include <new>
+
 namespace platform {
 
 std::string InterfaceTable::GuidKey(Iid iid) {
@@ -30,15 +32,19 @@ HRESULT InterfaceTable::RegisterInterfaceInGlobal(IUnknown* object, Iid iid, DWO
         return hr;
     ComPtr<IUnknown> agile;
     entry.agile = SUCCEEDED(object->QueryInterface(IAgileObject::kIid, agile.ReleaseAndGetVoidAddress()));
-    entry.iid = std::string(iid);
     entry.owner = std::move(owner);
-    std::lock_guard<std::mutex> guard(m_lock);
-    // Cookies are never reused, so a stale cookie cannot reach a newer entry (0 is never given).
-    if (m_nextCookie == 0)
+    try {
+        entry.iid = std::string(iid);
+        std::lock_guard<std::mutex> guard(m_lock);
+        // Cookies are never reused, so a stale cookie cannot reach a newer entry (0 is never given).
+        if (m_nextCookie == 0)
+            return E_OUTOFMEMORY;
+        const DWORD issued = m_nextCookie++;
+        m_entries.emplace(issued, std::move(entry));
+        *cookie = issued;
+    } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
-    const DWORD issued = m_nextCookie++;
-    m_entries.emplace(issued, std::move(entry));
-    *cookie = issued;
+    }
     return S_OK;
 }
 
@@ -65,7 +71,8 @@ HRESULT InterfaceTable::GetInterfaceFromGlobal(DWORD cookie, Iid iid, void** obj
         return CO_E_NOTINITIALIZED;
     Entry entry;
     ProxyFactory factory = nullptr;
-    {
+    try {
+        const std::string key = GuidKey(iid);
         std::lock_guard<std::mutex> guard(m_lock);
         const auto found = m_entries.find(cookie);
         if (found == m_entries.end())
@@ -74,9 +81,11 @@ HRESULT InterfaceTable::GetInterfaceFromGlobal(DWORD cookie, Iid iid, void** obj
         entry.iid = found->second.iid;
         entry.agile = found->second.agile;
         entry.owner = found->second.owner;
-        const auto proxy = m_proxies.find(GuidKey(iid));
+        const auto proxy = m_proxies.find(key);
         if (proxy != m_proxies.end())
             factory = proxy->second;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
     const std::shared_ptr<Apartment>& owner = entry.owner;
     // Every reference taken here is dropped in the owning apartment, as the registered one is.
@@ -106,14 +115,30 @@ HRESULT InterfaceTable::GetInterfaceFromGlobal(DWORD cookie, Iid iid, void** obj
     return hr;
 }
 
-void InterfaceTable::RegisterProxy(Iid iid, ProxyFactory factory) {
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_proxies[GuidKey(iid)] = factory;
+HRESULT InterfaceTable::RegisterProxy(Iid iid, ProxyFactory factory) {
+    if (factory == nullptr)
+        return E_INVALIDARG;
+    try {
+        std::string key = GuidKey(iid);
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_proxies[std::move(key)] = factory;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
 }
 
 void InterfaceTable::RevokeProxy(Iid iid) {
+    char key[64] = {};
+    if (iid.size() >= sizeof key)
+        return;
+    // Without allocating: this runs while a module unloads.
+    for (std::size_t i = 0; i < iid.size(); ++i)
+        key[i] = (iid[i] >= 'a' && iid[i] <= 'z') ? static_cast<char>(iid[i] - 'a' + 'A') : iid[i];
     std::lock_guard<std::mutex> guard(m_lock);
-    m_proxies.erase(GuidKey(iid));
+    const auto found = m_proxies.find(std::string_view(key, iid.size()));
+    if (found != m_proxies.end())
+        m_proxies.erase(found);
 }
 
 }  // namespace platform

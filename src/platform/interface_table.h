@@ -3,6 +3,7 @@
 // as the object itself in the owning apartment and as a proxy elsewhere.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -45,8 +46,9 @@ class InterfaceTable {
 
     // CoRegisterPSClsid for this process: proxies for `iid` come from `factory` (the module that carries
     // an interface's marshalling code registers it). A later registration replaces an earlier one.
-    void RegisterProxy(Iid iid, ProxyFactory factory);
-    // Forgets the proxy factory for `iid` (before the module holding it is unloaded).
+    // E_INVALIDARG for a null factory, E_OUTOFMEMORY.
+    [[nodiscard]] HRESULT RegisterProxy(Iid iid, ProxyFactory factory);
+    // Forgets the proxy factory for `iid` (before the module holding it is unloaded). Never fails.
     void RevokeProxy(Iid iid);
 
   private:
@@ -61,7 +63,7 @@ class InterfaceTable {
 
     std::mutex m_lock;
     std::map<DWORD, Entry> m_entries;
-    std::map<std::string, ProxyFactory> m_proxies;
+    std::map<std::string, ProxyFactory, std::less<>> m_proxies;
     DWORD m_nextCookie = 0x100;
 };
 

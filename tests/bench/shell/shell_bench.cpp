@@ -33,7 +33,10 @@ double MicrosecondsEach(Clock::time_point start, int count) {
 }  // namespace
 
 int main() {
-    RegisterModuleProxies();
+    if (FAILED(RegisterModuleProxies())) {
+        std::fprintf(stderr, "shell_bench: no proxy for ISyncManager\n");
+        return 1;
+    }
     std::shared_ptr<platform::Apartment> ui;
     platform::Event ready(true, false);
     std::unique_ptr<platform::Thread> ui_thread;

@@ -11,7 +11,7 @@ namespace {
 // The table of these tests; the proxy for ICounter is registered as a module registers its own.
 class InterfaceTableTest : public ::testing::Test {
   protected:
-    void SetUp() override { table_.RegisterProxy(ICounter::kIid, &CounterProxy::Create); }
+    void SetUp() override { ASSERT_EQ(table_.RegisterProxy(ICounter::kIid, &CounterProxy::Create), S_OK); }
 
     // Makes a Counter in `owner`'s apartment and registers it there.
     DWORD RegisterCounterIn(ApartmentThread& owner) {
@@ -214,6 +214,20 @@ TEST_F(InterfaceTableTest, RefusesBadArguments) {
     EXPECT_EQ(cookie, 99u);
     EXPECT_EQ(table_.GetInterfaceFromGlobal(1, ICounter::kIid, nullptr), E_POINTER);
     EXPECT_EQ(table_.RevokeInterfaceFromGlobal(0), E_INVALIDARG);
+}
+
+TEST_F(InterfaceTableTest, ProxyFactoriesAreKeyedByGuidNotByText) {
+    EXPECT_EQ(table_.RegisterProxy(INamed::kIid, nullptr), E_INVALIDARG);
+    ApartmentThread owner;
+    const DWORD cookie = RegisterCounterIn(owner);
+    ScopedCoInitialize com;
+    void* out = nullptr;
+    table_.RevokeProxy("{1111111a-2222-3333-4444-55555555555b}");
+    EXPECT_EQ(table_.GetInterfaceFromGlobal(cookie, ICounter::kIid, &out), REGDB_E_IIDNOTREG);
+    ASSERT_EQ(table_.RegisterProxy("{1111111a-2222-3333-4444-55555555555b}", &CounterProxy::Create), S_OK);
+    ASSERT_EQ(table_.GetInterfaceFromGlobal(cookie, ICounter::kIid, &out), S_OK);
+    static_cast<ICounter*>(out)->Release();
+    EXPECT_EQ(table_.RevokeInterfaceFromGlobal(cookie), S_OK);
 }
 
 TEST_F(InterfaceTableTest, CookiesAreNotReused) {

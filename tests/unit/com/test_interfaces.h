@@ -12,7 +12,7 @@ namespace platform {
 
 class ICounter : public IUnknown {
   public:
-    static constexpr Iid kIid = "{11111111-2222-3333-4444-555555555555}";
+    static constexpr Iid kIid = "{1111111A-2222-3333-4444-55555555555B}";
     [[nodiscard]] virtual HRESULT Increment(DWORD* thread_id) = 0;
 };
 

@@ -41,7 +41,7 @@ class RecordingSyncManager : public platform::ComObject<ISyncManager> {
 class SyncManagerProxyTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        RegisterModuleProxies();
+        ASSERT_EQ(RegisterModuleProxies(), S_OK);
         ASSERT_EQ(ui_.apartment()->Call([&] {
             ui_thread_ = platform::GetCurrentThreadId();
             manager_ = platform::MakeComObject<RecordingSyncManager>();
