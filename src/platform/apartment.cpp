@@ -1,6 +1,7 @@
 #include "platform/apartment.h"
 
 #include <chrono>
+#include <new>
 
 namespace platform {
 namespace {
@@ -99,15 +100,20 @@ HRESULT Apartment::Call(const std::function<HRESULT()>& call) {
         Event done{true, false};
         HRESULT result = RPC_E_DISCONNECTED;
     };
-    auto pending = std::make_shared<Pending>();
-    // `call` outlives the task: this thread waits below until the task ran or was cancelled.
-    Task task{[pending, &call] {
-                  pending->result = InvokeCall(call);
-                  pending->done.Set();
-              },
-              [pending] { pending->done.Set(); }};
-    if (!Enqueue(std::move(task)))
-        return RPC_E_DISCONNECTED;
+    std::shared_ptr<Pending> pending;
+    try {
+        pending = std::make_shared<Pending>();
+        // `call` outlives the task: this thread waits below until the task ran or was cancelled.
+        Task task{[pending, &call] {
+                      pending->result = InvokeCall(call);
+                      pending->done.Set();
+                  },
+                  [pending] { pending->done.Set(); }};
+        if (!Enqueue(std::move(task)))
+            return RPC_E_DISCONNECTED;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
     (void)pending->done.Wait(INFINITE);
     return pending->result;
 }

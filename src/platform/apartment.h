@@ -50,7 +50,7 @@ class Apartment {
     void Release(IUnknown* object);
     // Runs `call` on the apartment's thread and waits for its status: at once on its own thread, else
     // queued behind earlier tasks while the caller blocks. RPC_E_DISCONNECTED when the apartment ends
-    // before running it, RPC_E_SERVERFAULT when `call` throws.
+    // before running it, RPC_E_SERVERFAULT when `call` throws, E_OUTOFMEMORY.
     [[nodiscard]] HRESULT Call(const std::function<HRESULT()>& call);
 
     // The task loop: runs tasks until Quit. RPC_E_WRONG_THREAD from another thread.
