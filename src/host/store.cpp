@@ -635,7 +635,7 @@ HRESULT Store::LoadItem(std::int64_t row_id, ItemRecord* out) {
 
 HRESULT Store::FindItem(const std::string& entry_id, ItemRecord* out) {
     std::vector<ItemRecord> found;
-    HRESULT hr = ReadItems("WHERE ?1 = ?1 AND entry_id = ?2", 0, &entry_id, &found);
+    HRESULT hr = ReadItems("WHERE entry_id = ?2", 0, &entry_id, &found);
     if (FAILED(hr)) {
         return hr;
     }

@@ -82,6 +82,7 @@ class Store {
     HRESULT EnsureDefaultFolder(std::int32_t default_folder, outlook::OlItemType type, const char* name);
     HRESULT ReadFolders(const char* sql, std::int64_t key, const std::string* text,
                         std::vector<FolderRecord>* out);
+    // `sql` follows the column list; ?1 is bound to `key`, ?2 to `text` when given.
     HRESULT ReadItems(const char* sql, std::int64_t key, const std::string* text,
                       std::vector<ItemRecord>* out);
     HRESULT HasSiblingNamed(std::int64_t parent_id, const std::string& name, std::int64_t except_id,
