@@ -2,6 +2,8 @@
 // validation, default pairing, and events the server could not hand over.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "calendar/cal_dav_synchronizer.h"
 #include "calendar/calendar_sync_strategy_base.h"
 #include "calendar_fakes.h"
@@ -11,6 +13,7 @@
 #include "outlook/items.h"
 #include "outlook/namespace.h"
 #include "settings/addin_exception.h"
+#include "settings/log.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -206,6 +209,54 @@ TEST_F(CalendarSynchronizer, AppointmentThatFailsToLoadKeepsItsServerEvent) {
         EXPECT_NE(request.method, "DELETE");
     EXPECT_TRUE(OpenCalendarIndex(calendar_id_).FindByServerId("/cal/own/kept.ics").IsFound());
     EXPECT_EQ(AppointmentCount(), 1);
+}
+
+TEST_F(CalendarSynchronizer, PairDecisionIsLoggedAndUploadKeepsTheServerUid) {
+    std::filesystem::create_directories(LogFolder());
+    SetLogEnabled(true);
+    const auto appointment = AddAppointment("Weekly");
+    std::string key;
+    ASSERT_EQ(appointment->get_GlobalAppointmentID(&key), S_OK);
+    WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
+    SyncIndex events = OpenCalendarIndex(calendar_id_);
+    // Recorded after both changes: nothing to do.
+    ASSERT_TRUE(events.Add("/cal/own/w.ics", key, DateTime::NowLocal().AddSeconds(60)));
+    ASSERT_TRUE(events.Save());
+    const std::string server_event =
+        Event("/cal/own/w.ics", "\"etag-1\"", Ics("server-uid", "Weekly", "20000101T000000Z"));
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    fake_.Answer(207, Multistatus(server_event));
+    EXPECT_EQ(Run(), 0u);
+    for (const auto& request : fake_.server->sent)
+        EXPECT_NE(request.method, "PUT");
+    std::string log = testing_support::ReadFileOrEmpty(LogFolder() + "/addin.log");
+    EXPECT_NE(log.find("OnSynchronize name = Weekly NO SYNC"), std::string::npos) << log;
+
+    // Recorded an hour ago, the server's copy older still: Outlook's version goes up with If-Match.
+    events = OpenCalendarIndex(calendar_id_);
+    events.RemoveByOutlookId(key);
+    ASSERT_TRUE(events.Add("/cal/own/w.ics", key, DateTime::NowLocal().AddSeconds(-3600)));
+    ASSERT_TRUE(events.Save());
+    fake_.server->sent.clear();
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    fake_.Answer(207, Multistatus(server_event));
+    fake_.Answer(204);
+    EXPECT_EQ(Run(), 0u);
+    SetLogEnabled(false);
+    const auto& put = fake_.server->sent.back();
+    ASSERT_EQ(put.method, "PUT");
+    EXPECT_EQ(put.url, "http://127.0.0.1:1/cal/own/w.ics");
+    EXPECT_EQ(HeaderOf(put, "If-Match"), "\"etag-1\"");
+    EXPECT_NE(put.body.find("UID:server-uid"), std::string::npos);
+    EXPECT_NE(put.body.find("SUMMARY:Weekly"), std::string::npos);
+    log = testing_support::ReadFileOrEmpty(LogFolder() + "/addin.log");
+    EXPECT_NE(log.find("OnSynchronize name = Weekly OL->S"), std::string::npos);
+    EXPECT_NE(log.find("summary = Weekly dtstart = 01/01/2030"), std::string::npos);
+    // The pair was rewritten with the time of this run.
+    EXPECT_GT(OpenCalendarIndex(calendar_id_).FindByOutlookId(key).synchDate.value(),
+              DateTime::NowLocal().AddSeconds(-60).value());
 }
 
 TEST(CalendarDateRule, LaterMeansMoreThanThreeSeconds) {
