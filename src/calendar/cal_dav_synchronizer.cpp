@@ -324,6 +324,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         strategy = std::make_unique<CCalendarBidirectionalSyncStrategy>(m_user, m_guards);
     strategy->Initialize(outlook_calendar, dav_calendar);
 
+    bool compared_unsaved = false;
     for (EventSyncUnit& unit : units) {
         const bool recorded = !unit.ServerId.empty() || !unit.OutlookId.empty();
         if (!recorded) {
@@ -365,6 +366,14 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             continue;
         index.RemoveByOutlookId(unit.OutlookId);
         index.Add(unit.ServerId, unit.OutlookId, platform::DateTime::NowLocal());
+        // A new pair is written at once: lost, it would upload or copy the event a second time. A pair
+        // that was only compared waits for the end of the calendar; lost, it is just compared again.
+        if (recorded && unit.davEvent && unit.outlookEvent) {
+            compared_unsaved = true;
+            continue;
+        }
         SaveIndex(index);
     }
+    if (compared_unsaved)
+        SaveIndex(index);
 }
