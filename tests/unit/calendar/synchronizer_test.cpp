@@ -259,6 +259,29 @@ TEST_F(CalendarSynchronizer, PairDecisionIsLoggedAndUploadKeepsTheServerUid) {
               DateTime::NowLocal().AddSeconds(-60).value());
 }
 
+TEST_F(CalendarSynchronizer, EventsMissingUidStartOrEndStillPairWithoutCrash) {
+    const std::string head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n";
+    const std::string tail = "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    Discovery();
+    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    fake_.Answer(
+        207,
+        Multistatus(
+            Event("/cal/own/no-uid.ics", "\"1\"",
+                  head + "DTSTART:20300101T090000Z\r\nDTEND:20300101T100000Z\r\nSUMMARY:No uid\r\n" + tail) +
+            Event("/cal/own/no-start.ics", "\"2\"", head + "UID:s\r\nSUMMARY:No start\r\n" + tail) +
+            Event("/cal/own/no-end.ics", "\"3\"",
+                  head + "UID:e\r\nDTSTART:20300102T090000Z\r\nSUMMARY:No end\r\n" + tail)));
+    EXPECT_EQ(Run(), 0u);
+    const SyncIndex events = OpenCalendarIndex(calendar_id_);
+    EXPECT_EQ(events.Records().size(), static_cast<std::size_t>(AppointmentCount()));
+    EXPECT_TRUE(events.FindByServerId("/cal/own/no-uid.ics").IsFound());
+    EXPECT_TRUE(events.FindByServerId("/cal/own/no-end.ics").IsFound());
+    // Only reads went out: nothing came back from Outlook to overwrite the events.
+    for (const auto& request : fake_.server->sent)
+        EXPECT_NE(request.method, "PUT");
+}
+
 TEST(CalendarDateRule, LaterMeansMoreThanThreeSeconds) {
     const DateTime base = DateTime::FromParts(2030, 5, 6, 7, 8, 9);
     struct Row {
