@@ -313,7 +313,11 @@ TEST_F(CalendarRun, ReadOnlyCalendarFollowsTheServer) {
     ASSERT_EQ(properties->Find("AllowCreate", true, &allow), S_OK);
     ASSERT_NE(allow, nullptr);
 
-    // What the user added is removed; the server never sees it.
+    // What the user edited (more than 3 seconds after the run) is overwritten from the server, and what
+    // the user added is removed; the server sees neither.
+    WaitPastTheThreeSecondRule();
+    ASSERT_EQ(meeting->put_Subject("Edited"), S_OK);
+    ASSERT_EQ(meeting->Save(), S_OK);
     world_.AddAppointment(shared.get(), "Mine", DateTime::FromParts(2031, 7, 1, 9));
     world_.Run();
     EXPECT_EQ(world_.Subjects(shared.get()), std::vector<std::string>{"Team meeting"});
