@@ -14,6 +14,22 @@ struct Thread::State {
     Event finished{true, false};
 };
 
+namespace {
+
+// The last thing a thread does, after its other thread_local objects are gone (an apartment the
+// procedure left behind has ended by then), as a Windows thread handle is signalled only once the thread
+// has fully ended. Constructed first in the thread, so destroyed last.
+struct ExitSignal {
+    std::function<void()> finish;
+    ~ExitSignal() {
+        if (finish)
+            finish();
+    }
+};
+thread_local ExitSignal t_exitSignal;
+
+}  // namespace
+
 DWORD GetCurrentThreadId() {
     return static_cast<DWORD>(syscall(SYS_gettid));
 }
@@ -27,10 +43,13 @@ LONG Thread::Start(Procedure procedure, std::unique_ptr<Thread>* thread) {
         std::unique_ptr<Thread> started(new Thread(state));
         // The thread keeps its own reference: the handle may be closed while it runs.
         started->m_thread = std::thread([state] {
-            const unsigned code = state->procedure();
+            auto code = std::make_shared<unsigned>(0);
+            t_exitSignal.finish = [state, code] {
+                state->exit_code = *code;
+                state->finished.Set();
+            };
+            *code = state->procedure();
             state->procedure = nullptr;
-            state->exit_code = code;
-            state->finished.Set();
         });
         *thread = std::move(started);
     } catch (const std::bad_alloc&) {

@@ -31,9 +31,10 @@ class Thread {
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
-    // GetExitCodeThread: STILL_ACTIVE until the procedure has returned, then its result.
+    // GetExitCodeThread: STILL_ACTIVE until the thread has ended (the procedure returned and the thread's
+    // thread_local objects, such as its apartment, are gone), then the procedure's result.
     DWORD GetExitCode() const;
-    // WaitForSingleObject on the thread: WAIT_OBJECT_0 once the procedure has returned, or WAIT_TIMEOUT.
+    // WaitForSingleObject on the thread: WAIT_OBJECT_0 once the thread has ended, or WAIT_TIMEOUT.
     [[nodiscard]] DWORD Wait(DWORD timeout_ms);
 
   private:
