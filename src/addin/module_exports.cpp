@@ -5,7 +5,9 @@
 #include "addin/guids.h"
 #include "addin/module_lock.h"
 #include "addin/registrar.h"
+#include "addin/sync_manager.h"
 #include "addin/sync_manager_proxy.h"
+#include "addin/zel_prop_page_control.h"
 #include "platform/paths.h"
 
 #define VELSYNC_EXPORT extern "C" __attribute__((visibility("default")))
@@ -53,14 +55,20 @@ VELSYNC_EXPORT HRESULT DllInstall(bool install, const char* command_line) {
         [&] { return CRegistrar(ModulePath(), ScopeFromCommandLine(command_line)).Install(install); });
 }
 
-VELSYNC_EXPORT HRESULT DllGetClassObject(platform::Iid /*clsid*/, platform::Iid /*iid*/, void** object) {
+VELSYNC_EXPORT HRESULT DllGetClassObject(platform::Iid clsid, platform::Iid iid, void** object) {
     return Guarded([&] {
         if (object == nullptr)
             return E_POINTER;
         *object = nullptr;
-        // The add-in object, the options page and the marshalling code are served here once their
-        // classes are part of the module; until then every class is unavailable, as for an unknown one.
-        return CLASS_E_CLASSNOTAVAILABLE;
+        platform::ClassFactory::Creator creator = nullptr;
+        if (platform::IsEqualGuid(clsid, CLSID_SyncManager))
+            creator = CSyncManager::CreateInstance;
+        else if (platform::IsEqualGuid(clsid, CLSID_ZelPropPage))
+            creator = CZelPropPageControl::CreateInstance;
+        if (creator == nullptr)
+            return CLASS_E_CLASSNOTAVAILABLE;
+        auto factory = platform::MakeComObject<platform::ClassFactory>(creator, &ModuleLocks());
+        return factory->QueryInterface(iid, object);
     });
 }
 

@@ -235,4 +235,11 @@ std::string ApplicationObject::AddressEntryId(const std::string& address) {
     return "00000000812B1FA4BEA310199D6E00DD010F5402" + hex;
 }
 
+void* ApplicationObject::QueryExtra(outlook::Iid iid) {
+    if (platform::IsEqualGuid(iid, platform::IAgileObject::kIid)) {
+        return static_cast<outlook::IUnknown*>(this);
+    }
+    return nullptr;
+}
+
 }  // namespace host

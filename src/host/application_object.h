@@ -48,6 +48,11 @@ class ApplicationObject : public internal::ComObject<outlook::Application> {
     // The stable EntryID of an address.
     std::string AddressEntryId(const std::string& address);
 
+  protected:
+    // The store serializes access and events are delivered inside the calls, so any thread may call the
+    // application itself: it is agile, and the interface table hands it out without a proxy.
+    void* QueryExtra(outlook::Iid iid) override;
+
   private:
     Store store_;
     EventHub events_;

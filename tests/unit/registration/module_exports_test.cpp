@@ -87,22 +87,36 @@ TEST_F(ModuleExportsTest, InstallWithUserInAnyCaseGoesToTheUserClasses) {
     EXPECT_FALSE(KeyExists(RootKey::ClassesRoot, kInproc));
 }
 
-TEST_F(ModuleExportsTest, ClassObjectsAreNotAvailableYet) {
+TEST_F(ModuleExportsTest, ClassObjectsForTheTwoClassesOnly) {
     auto get_class_object = Export<platform::DllGetClassObjectFunction>("DllGetClassObject");
+    auto can_unload = Export<platform::DllCanUnloadNowFunction>("DllCanUnloadNow");
     ASSERT_NE(get_class_object, nullptr);
+    ASSERT_NE(can_unload, nullptr);
+    for (const char* clsid :
+         {"{9531985D-5D9D-49F8-9818-E811892F902B}", "{6513270e-269e-4d37-b2a7-4de452e6b438}"}) {
+        platform::ComPtr<platform::IClassFactory> factory;
+        ASSERT_EQ(get_class_object(clsid, platform::IClassFactory::kIid, factory.ReleaseAndGetVoidAddress()),
+                  S_OK)
+            << clsid;
+        // The class object keeps the module loaded, and so does the object it makes.
+        EXPECT_EQ(can_unload(), S_FALSE);
+        platform::ComPtr<platform::IUnknown> object;
+        EXPECT_EQ(factory->CreateInstance(factory.get(), platform::IUnknown::kIid,
+                                          object.ReleaseAndGetVoidAddress()),
+                  CLASS_E_NOAGGREGATION);
+        ASSERT_EQ(
+            factory->CreateInstance(nullptr, platform::IUnknown::kIid, object.ReleaseAndGetVoidAddress()),
+            S_OK);
+        factory.Reset();
+        EXPECT_EQ(can_unload(), S_FALSE);
+        object.Reset();
+        EXPECT_EQ(can_unload(), S_OK);
+    }
     void* object = &object;
-    EXPECT_EQ(
-        get_class_object("{9531985D-5D9D-49F8-9818-E811892F902B}", platform::IClassFactory::kIid, &object),
-        CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(object, nullptr);
-    object = &object;
-    EXPECT_EQ(
-        get_class_object("{6513270E-269E-4D37-B2A7-4DE452E6B438}", platform::IClassFactory::kIid, &object),
-        CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(object, nullptr);
     EXPECT_EQ(
         get_class_object("{00000000-0000-0000-0000-000000000000}", platform::IClassFactory::kIid, &object),
         CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
     EXPECT_EQ(
         get_class_object("{9531985D-5D9D-49F8-9818-E811892F902B}", platform::IClassFactory::kIid, nullptr),
         E_POINTER);
