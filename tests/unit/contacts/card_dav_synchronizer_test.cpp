@@ -6,6 +6,7 @@
 #include "index/index_store.h"
 #include "outlook/status.h"
 #include "platform/file_system.h"
+#include "platform/http_request.h"
 #include "settings/addin_exception.h"
 #include "support/temp_home.h"
 #include "unit/contacts/fake_outlook.h"
@@ -183,6 +184,35 @@ TEST_F(ContactSynchronizer, RecordedPairingOutranksTheDefaultName) {
     ASSERT_EQ(results_.size(), 2u);
     EXPECT_EQ(results_[0].folder_key, store_.contacts->FindFolder("Later default")->entry_id);
     EXPECT_EQ(results_[1].folder_key, store_.contacts->entry_id);
+}
+
+TEST_F(ContactSynchronizer, DroppedConnectionDuringTheQueryLosesNothing) {
+    {
+        SyncIndex groups = OpenGroupsIndex();
+        ASSERT_TRUE(
+            groups.Add("/alice/addressbook/", store_.contacts->entry_id, platform::DateTime::NowLocal()));
+        ASSERT_TRUE(groups.Save());
+    }
+    auto ann = store_.contacts->AddContact("Ann", "ann@x.example");
+    {
+        SyncIndex contacts = OpenAddressBookIndex(store_.contacts->entry_id);
+        ASSERT_TRUE(
+            contacts.Add("/alice/addressbook/ann.vcf", ann->entry_id, platform::DateTime::NowLocal()));
+        ASSERT_TRUE(contacts.Save());
+    }
+    Discovery(Book("/alice/addressbook/", "Contacts", true));
+    fake_->answers.push_back(FakeAnswer{platform::kHttpErrorConnectionAborted, 0, {}, ""});
+    try {
+        Run();
+        FAIL() << "no exception";
+    } catch (const CAddinException& error) {
+        EXPECT_EQ(error.GetCode(), kErrorNoConnection);
+    }
+    EXPECT_FALSE(ann->deleted);
+    EXPECT_EQ(store_.contacts->Contacts().size(), 1u);
+    EXPECT_EQ(OpenAddressBookIndex(store_.contacts->entry_id).Records().size(), 1u);
+    EXPECT_EQ(OpenGroupsIndex().Records().size(), 1u);
+    EXPECT_TRUE(results_.empty());
 }
 
 TEST_F(ContactSynchronizer, NoContactsFolderEndsSilently) {
