@@ -6,10 +6,6 @@
 namespace host {
 namespace {
 
-bool IsLeap(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 bool IsYearly(outlook::OlRecurrenceType type) {
     return type == outlook::olRecursYearly || type == outlook::olRecursYearNth;
 }
@@ -37,41 +33,6 @@ std::int64_t NthDayOfMonth(int year, int month, std::int32_t mask, std::int32_t 
 }
 
 }  // namespace
-
-std::int64_t DaysFromCivil(int year, int month, int day) {
-    std::int64_t y = year;
-    const auto m = static_cast<unsigned>(month);
-    const auto d = static_cast<unsigned>(day);
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(std::int64_t days, int* year, int* month, int* day) {
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    *year = static_cast<int>(y + (m <= 2));
-    *month = static_cast<int>(m);
-    *day = static_cast<int>(d);
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) {
-        return 0;
-    }
-    return month == 2 && IsLeap(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
-}
 
 int WeekdayOfDay(std::int64_t days) {
     // 1970-01-01 was a Thursday.

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "outlook/enums.h"
+#include "platform/date_time.h"
 #include "platform/hresult.h"
 
 namespace host {
@@ -42,9 +43,9 @@ inline constexpr std::int64_t kMaxRecurrencePeriods = 400000;
                                  const std::function<bool(std::int64_t day)>& visit);
 
 // Civil calendar helpers (proleptic Gregorian).
-std::int64_t DaysFromCivil(int year, int month, int day);
-void CivilFromDays(std::int64_t days, int* year, int* month, int* day);
-int DaysInMonth(int year, int month);
+using platform::CivilFromDays;
+using platform::DaysFromCivil;
+using platform::DaysInMonth;
 // 0 Sunday .. 6 Saturday.
 int WeekdayOfDay(std::int64_t days);
 

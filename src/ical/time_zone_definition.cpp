@@ -32,13 +32,6 @@ std::string RulePart(std::string_view rule, std::string_view key) {
     return {};
 }
 
-int DaysInMonth(int year, int month) {
-    const platform::DateTime next = month == 12 ? platform::DateTime::FromParts(year + 1, 1, 1)
-                                                : platform::DateTime::FromParts(year, month + 1, 1);
-    const platform::DateTime first = platform::DateTime::FromParts(year, month, 1);
-    return static_cast<int>(platform::SecondsBetween(next, first) / 86400);
-}
-
 // The wall-clock moment of a change in `year`: the date rule with the observance's own time of day.
 std::optional<platform::DateTime> TransitionIn(int year, const TransitionDate& date,
                                                const TimeZoneObservance& observance) {
@@ -47,7 +40,7 @@ std::optional<platform::DateTime> TransitionIn(int year, const TransitionDate& d
     if (!first.ToParts(&first_parts))
         return std::nullopt;
     int day = 1 + (date.day_of_week - first_parts.day_of_week + 7) % 7 + (date.week - 1) * 7;
-    const int days = DaysInMonth(year, date.month);
+    const int days = platform::DaysInMonth(year, date.month);
     while (day > days)
         day -= 7;
     platform::DateParts time;

@@ -62,6 +62,13 @@ class DateTime {
     DateStatus status_ = DateStatus::Valid;
 };
 
+// Civil calendar arithmetic (proleptic Gregorian): days counted from 1970-01-01.
+std::int64_t DaysFromCivil(int year, int month, int day);
+void CivilFromDays(std::int64_t days, int* year, int* month, int* day);
+bool IsLeapYear(int year);
+// Days of the month; 0 for a month outside 1..12.
+int DaysInMonth(int year, int month);
+
 // Seconds from b to a, rounded to whole seconds.
 std::int64_t SecondsBetween(const DateTime& a, const DateTime& b);
 
