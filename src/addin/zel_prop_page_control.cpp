@@ -34,7 +34,12 @@ HRESULT CZelPropPageControl::get_Dirty(bool* out) {
 HRESULT CZelPropPageControl::Apply() {
     if (m_window == nullptr)
         return E_UNEXPECTED;
-    m_page.Apply(*m_window);
+    try {
+        m_page.Apply(*m_window);
+    } catch (...) {
+        // No exception crosses the module's boundary.
+        return E_FAIL;
+    }
     return S_OK;
 }
 

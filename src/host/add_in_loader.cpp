@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view kAddinsKey = "Software\\Microsoft\\Office\\Outlook\\Addins";
 // Loaded (1) and loaded at start-up (2).
 constexpr DWORD kLoadAtStartup = 3;
+constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8u);
+constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9u);
 // Registry string values are read with a buffer as large as Windows allows for a path.
 constexpr DWORD kValueBytes = 2 * 32768;
 
@@ -64,41 +66,60 @@ std::vector<std::string> AddInLoader::RegisteredProgIds() {
     return ids;
 }
 
-bool AddInLoader::Load(const std::string& prog_id, outlook::Application* application, Loaded* out) {
+HRESULT AddInLoader::CreateObject(const std::string& prog_id, platform::Iid iid, void** object, void** module,
+                                  std::string* error) {
+    *object = nullptr;
+    *module = nullptr;
     const std::string clsid = DefaultValue(platform::RootKey::ClassesRoot, prog_id + "\\CLSID");
     const std::string path =
         clsid.empty() ? std::string()
                       : DefaultValue(platform::RootKey::ClassesRoot, "CLSID\\" + clsid + "\\InprocServer32");
     if (path.empty()) {
-        warn_("add-in " + prog_id + " is not registered completely (no CLSID or InprocServer32); not loaded");
-        return false;
+        *error = prog_id + " is not registered completely (no CLSID or InprocServer32)";
+        return REGDB_E_CLASSNOTREG;
     }
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
         const char* reason = dlerror();
-        warn_("add-in " + prog_id + " cannot be loaded from " + path + ": " +
-              (reason != nullptr ? reason : "?"));
-        return false;
+        *error = prog_id + " cannot be loaded from " + path + ": " + (reason != nullptr ? reason : "?");
+        return CO_E_DLLNOTFOUND;
     }
     auto get_class_object =
-        reinterpret_cast<platform::DllGetClassObjectFunction>(dlsym(module, "DllGetClassObject"));
+        reinterpret_cast<platform::DllGetClassObjectFunction>(dlsym(handle, "DllGetClassObject"));
     platform::ComPtr<platform::IClassFactory> factory;
-    HRESULT hr = get_class_object == nullptr ? E_NOINTERFACE
+    HRESULT hr = get_class_object == nullptr ? CO_E_ERRORINDLL
                                              : get_class_object(clsid, platform::IClassFactory::kIid,
                                                                 factory.ReleaseAndGetVoidAddress());
-    void* raw = nullptr;
     if (SUCCEEDED(hr)) {
-        hr = factory->CreateInstance(nullptr, outlook::IDTExtensibility2::kIid, &raw);
+        hr = factory->CreateInstance(nullptr, iid, object);
+    }
+    factory.Reset();
+    if (FAILED(hr)) {
+        *error = get_class_object == nullptr
+                     ? prog_id + ": " + path + " is not a COM module (no DllGetClassObject)"
+                     : prog_id + " cannot be created: " + HrName(hr);
+        dlclose(handle);
+        return hr;
+    }
+    *module = handle;
+    return S_OK;
+}
+
+bool AddInLoader::Load(const std::string& prog_id, outlook::Application* application, Loaded* out) {
+    void* raw = nullptr;
+    void* module = nullptr;
+    std::string error;
+    HRESULT hr = CreateObject(prog_id, outlook::IDTExtensibility2::kIid, &raw, &module, &error);
+    if (FAILED(hr)) {
+        warn_("add-in " + error + "; not loaded");
+        return false;
     }
     outlook::ComPtr<outlook::IDTExtensibility2> add_in =
         outlook::ComPtr<outlook::IDTExtensibility2>::Attach(static_cast<outlook::IDTExtensibility2*>(raw));
-    if (SUCCEEDED(hr)) {
-        hr = add_in->OnConnection(application, outlook::ext_cm_Startup, nullptr, nullptr);
-    }
+    hr = add_in->OnConnection(application, outlook::ext_cm_Startup, nullptr, nullptr);
     if (FAILED(hr)) {
         warn_("add-in " + prog_id + " did not start: " + HrName(hr));
         add_in = nullptr;
-        factory.Reset();
         dlclose(module);
         return false;
     }

@@ -27,6 +27,13 @@ class AddInLoader {
     // The ProgIDs registered to load at start-up, HKCU first, without duplicates.
     static std::vector<std::string> RegisteredProgIds();
 
+    // Creates the object of the class registered under `prog_id` (ProgID, CLSID, InprocServer32, dlopen,
+    // DllGetClassObject) and gives its interface `iid`. On success *module is the module's handle, to be
+    // dlclosed after the object is released; on failure *error says why in words.
+    // Ownership: the caller owns the returned reference and the module handle.
+    [[nodiscard]] static HRESULT CreateObject(const std::string& prog_id, platform::Iid iid, void** object,
+                                              void** module, std::string* error);
+
   private:
     struct Loaded {
         std::string prog_id;

@@ -30,6 +30,11 @@ int AnswerCode(const std::string& word) {
 
 int TerminalMessageBox::Show(const std::string& text, const std::string& caption, unsigned flags) {
     ++shown_;
+    const unsigned icon = flags & 0xF0;
+    if (icon == platform::MB_ICONERROR ||
+        (icon == platform::MB_ICONQUESTION && std::this_thread::get_id() == ui_thread_)) {
+        ++failures_;
+    }
     const unsigned buttons = flags & 0xF;
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     if (buttons == platform::MB_OK) {

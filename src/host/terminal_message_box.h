@@ -2,7 +2,9 @@
 // command line (--answer yes|no|ok|cancel), else the safe one (No, Cancel), and says so.
 #pragma once
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "platform/message_box.h"
 
@@ -15,8 +17,14 @@ class TerminalMessageBox : public platform::MessageBoxService {
 
     // How many boxes were shown (commands report a refusal when a guard spoke).
     int shown() const { return shown_; }
+    // Boxes that report a failure: an error icon, or a question on the user-interface thread (the end of
+    // a run offers the settings after a connection or log-on failure; the run's own questions come from
+    // its worker thread).
+    int failures() const { return failures_; }
 
   private:
     std::string answer_;
-    int shown_ = 0;
+    std::atomic<int> shown_{0};
+    std::atomic<int> failures_{0};
+    const std::thread::id ui_thread_ = std::this_thread::get_id();
 };
