@@ -1,0 +1,202 @@
+// The add-in object in the host: the button, the status texts, runs started by the button and by the
+// timer, the one-run rule (also across processes), the result report and the options page.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "host/property_pages_object.h"
+#include "outlook/application_events.h"
+#include "platform/dialog.h"
+#include "platform/user_lock.h"
+#include "shell_fixture.h"
+#include "support/dav_servers.h"
+
+namespace shell_test {
+namespace {
+
+using ::testing::ElementsAre;
+
+class SyncManagerTest : public ShellFixture {};
+
+TEST_F(SyncManagerTest, ConnectionCreatesOneButtonAndASecondConnectionReusesIt) {
+    Connect();
+    auto controls = TaggedControls();
+    ASSERT_EQ(controls.size(), 1u);
+    outlook::ComPtr<outlook::CommandBarButton> button;
+    ASSERT_EQ(controls[0].As(&button), S_OK);
+    outlook::MsoButtonStyle style = outlook::msoButtonCaption;
+    std::string tooltip;
+    bool visible = false;
+    EXPECT_EQ(button->get_Style(&style), S_OK);
+    EXPECT_EQ(style, outlook::msoButtonIconAndCaption);
+    EXPECT_EQ(Caption(button.get()), "Velmarquin Sync");
+    EXPECT_EQ(button->get_TooltipText(&tooltip), S_OK);
+    EXPECT_EQ(tooltip, "Velmarquin Sync Add-in for Outlook");
+    EXPECT_EQ(button->get_Visible(&visible), S_OK);
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(IsEnabled(button.get()));
+
+    // The same session connects the add-in again (a disabled button is enabled again, not doubled).
+    EXPECT_EQ(button->put_Enabled(false), S_OK);
+    Disconnect(outlook::ext_dm_HostShutdown);
+    ASSERT_EQ(TaggedControls().size(), 1u);
+    Connect();
+    EXPECT_EQ(TaggedControls().size(), 1u);
+    EXPECT_TRUE(IsEnabled(Button().get()));
+}
+
+TEST_F(SyncManagerTest, DisconnectionDeletesTheButtonOnlyWhenTheUserRemovesTheAddIn) {
+    Connect();
+    Disconnect(outlook::ext_dm_HostShutdown);
+    EXPECT_EQ(TaggedControls().size(), 1u);
+    Connect();
+    Disconnect(outlook::ext_dm_UserClosed);
+    EXPECT_TRUE(TaggedControls().empty());
+}
+
+TEST_F(SyncManagerTest, EnableUiSetsStateAndCaptionAndStatusTextsGoToTheStatusBar) {
+    Connect();
+    manager_->EnableUI(false);
+    EXPECT_FALSE(IsEnabled(Button().get()));
+    EXPECT_EQ(Caption(Button().get()), "Sync in progress\u2026");
+    manager_->EnableUI(true);
+    EXPECT_TRUE(IsEnabled(Button().get()));
+    EXPECT_EQ(Caption(Button().get()), "Velmarquin Sync");
+    manager_->OutputMessageToUser(301);
+    manager_->OutputMessageToUser(303);
+    EXPECT_THAT(status_.Texts(), ElementsAre("Begin Synchronization", "Failed to begin synchronization"));
+}
+
+TEST_F(SyncManagerTest, ClickWithoutServerAndCancelledFirstRunDialogStartsNothing) {
+    Connect();
+    SaveSettings("", kBothKinds);
+    // No dialog service: the first-run dialog answers Cancel.
+    ASSERT_EQ(Button()->Execute(), S_OK);
+    EXPECT_FALSE(manager_->IsSyncActive());
+    EXPECT_TRUE(status_.Texts().empty());
+    EXPECT_TRUE(IsEnabled(Button().get()));
+}
+
+TEST_F(SyncManagerTest, BeginSyncRefusesWhileARunExistsAndAgainAfterItsEnd) {
+    Connect();
+    // No kind on: the run itself does nothing.
+    SaveSettings("http://127.0.0.1:9/", 0);
+    EXPECT_EQ(manager_->BeginSync(3, 0), S_OK);
+    EXPECT_EQ(manager_->BeginSync(3, 0), S_FALSE);
+    ASSERT_TRUE(PumpUntil([this] { return !manager_->IsSyncActive(); }));
+    EXPECT_EQ(manager_->BeginSync(3, 0), S_OK);
+    ASSERT_TRUE(PumpUntil([this] { return !manager_->IsSyncActive(); }));
+    // A timer-style run (no result wanted) that succeeded shows no box; the worker's Application entry
+    // is gone again.
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(manager_->ApplicationThreadCount(), 1u);
+}
+
+TEST_F(SyncManagerTest, ARunHeldByAnotherProcessRefusesTheButtonWithTheFailureText) {
+    Connect();
+    std::unique_ptr<platform::UserLock> other;
+    ASSERT_EQ(platform::UserLock::TryAcquire(kRunLockName, &other), ERROR_SUCCESS);
+    EXPECT_EQ(manager_->BeginSync(3, 1), S_FALSE);
+    ASSERT_EQ(Button()->Execute(), S_OK);
+    EXPECT_FALSE(manager_->IsSyncActive());
+    EXPECT_THAT(status_.Texts(), ElementsAre("Begin Synchronization", "Failed to begin synchronization"));
+    EXPECT_TRUE(IsEnabled(Button().get()));
+    other.reset();
+    SaveSettings("http://127.0.0.1:9/", 0);
+    EXPECT_EQ(manager_->BeginSync(3, 0), S_OK);
+    ASSERT_TRUE(PumpUntil([this] { return !manager_->IsSyncActive(); }));
+}
+
+TEST_F(SyncManagerTest, TheFifthTickStartsTheCalendarRunAndResetsOnlyItsCount) {
+    Connect();  // the first tick: both counts 1
+    SaveSettings("http://127.0.0.1:9/", kSyncCalendars | 0x08 | 0x200);
+    for (int tick = 2; tick <= 4; ++tick) {
+        EXPECT_EQ(manager_->OnTimer(), S_OK);
+        EXPECT_FALSE(manager_->IsSyncActive()) << tick;
+    }
+    EXPECT_EQ(manager_->driver().GetCalendarCount(), 4);
+    EXPECT_EQ(manager_->OnTimer(), S_OK);
+    EXPECT_TRUE(manager_->IsSyncActive());
+    EXPECT_FALSE(IsEnabled(Button().get()));
+    EXPECT_EQ(manager_->driver().GetRequestedKinds(), kSyncCalendars);
+    // A tick during the run: BeginSync refuses and the button comes back at once.
+    manager_->driver().ResetCounters(kSyncCalendars, false);
+    for (int tick = 1; tick <= 5; ++tick)
+        EXPECT_EQ(manager_->OnTimer(), S_OK);
+    EXPECT_TRUE(IsEnabled(Button().get()));
+    ASSERT_TRUE(PumpUntil([this] { return !manager_->IsSyncActive(); }));
+    // The run against a closed port failed: the settings question, answered No.
+    const auto boxes = boxes_.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].flags, platform::MB_YESNO | platform::MB_ICONQUESTION);
+    EXPECT_EQ(manager_->driver().GetCalendarCount(), 0);
+    EXPECT_EQ(manager_->driver().GetContactCount(), 10);
+    EXPECT_TRUE(IsEnabled(Button().get()));
+}
+
+TEST_F(SyncManagerTest, AButtonRunResetsBothCountsAndShowsTheResult) {
+    Connect();
+    SaveSettings("http://127.0.0.1:9/", 0x08 | 0x200);  // no kind: the run succeeds at once
+    EXPECT_EQ(manager_->OnTimer(), S_OK);
+    EXPECT_EQ(manager_->driver().GetContactCount(), 2);
+    ASSERT_EQ(Button()->Execute(), S_OK);
+    EXPECT_TRUE(manager_->IsSyncActive());
+    EXPECT_FALSE(IsEnabled(Button().get()));
+    ASSERT_TRUE(PumpUntil([this] { return !manager_->IsSyncActive(); }));
+    EXPECT_EQ(manager_->driver().GetCalendarCount(), 0);
+    EXPECT_EQ(manager_->driver().GetContactCount(), 0);
+    const auto boxes = boxes_.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
+    EXPECT_THAT(status_.Texts(), ElementsAre("Begin Synchronization", "Synchronization Complete"));
+    EXPECT_TRUE(IsEnabled(Button().get()));
+}
+
+TEST_F(SyncManagerTest, ConnectionFailureAnsweredYesOpensTheSettingsDialog) {
+    Connect();
+    SaveSettings("http://127.0.0.1:" + std::to_string(testing_support::UnusedLocalPort()) + "/", kBothKinds);
+    struct CountingDialogs : platform::DialogService {
+        int RunModal(int /*template_id*/, platform::DialogHandler& /*handler*/) override {
+            ++shown;
+            return platform::IDCANCEL;
+        }
+        int shown = 0;
+    } dialogs;
+    platform::SetDialogService(&dialogs);
+    boxes_.answer = platform::IDYES;
+    ASSERT_EQ(Button()->Execute(), S_OK);
+    ASSERT_TRUE(PumpUntil([this] { return !manager_->IsSyncActive(); }));
+    platform::SetDialogService(nullptr);
+    const auto boxes = boxes_.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].flags, platform::MB_YESNO | platform::MB_ICONQUESTION);
+    EXPECT_EQ(dialogs.shown, 1);
+}
+
+TEST_F(SyncManagerTest, TheOptionsDialogGetsTheAddInsPage) {
+    Connect();
+    auto pages = outlook::ComPtr<host::PropertyPagesObject>(new host::PropertyPagesObject);
+    for (const auto& sink : app_->events().SinksFor<outlook::ApplicationEvents>(""))
+        sink->OptionsPagesAdd(pages.get());
+    ASSERT_EQ(pages->pages().size(), 1u);
+    EXPECT_EQ(pages->pages()[0].first, "ZelOutlookAddin.ZelPropPage");
+    EXPECT_EQ(pages->pages()[0].second, "Velmarquin Sync");
+}
+
+TEST(TimerPeriod, FromTheEnvironmentWithinBoundsElseOneMinute) {
+    const struct {
+        const char* value;
+        DWORD expected;
+    } cases[] = {{"250", 250},     {"10", 10},  {"9", 60000},  {"60000", 60000},
+                 {"60001", 60000}, {"", 60000}, {"5s", 60000}, {"-1", 60000}};
+    for (const auto& c : cases) {
+        setenv("VELSYNC_TIMER_PERIOD_MS", c.value, 1);
+        EXPECT_EQ(TimerPeriodFromEnvironment(), c.expected) << c.value;
+    }
+    unsetenv("VELSYNC_TIMER_PERIOD_MS");
+    EXPECT_EQ(TimerPeriodFromEnvironment(), 60000u);
+}
+
+}  // namespace
+}  // namespace shell_test
