@@ -1,0 +1,238 @@
+// velsync register, options, calendar, sync and run as separate processes against a local Radicale:
+// both sides of the calendar afterwards, the log files, the exit statuses, one run per user at a time,
+// and a timer run in a session that SIGTERM ends cleanly.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/user_lock.h"
+#include "settings/log.h"
+#include "settings/settings_manager.h"
+#include "support/dav_servers.h"
+#include "support/temp_home.h"
+
+namespace {
+
+using testing_support::DavServerKind;
+
+struct Result {
+    int status = -1;
+    std::string output;  // stdout and stderr together
+};
+
+std::string Quote(const std::string& word) {
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Runs velsync with `args`, `input` on its standard input (no terminal).
+Result Velsync(const std::vector<std::string>& args, const std::string& input = "") {
+    std::string command = "printf '%s' " + Quote(input) + " | " + Quote(VELSYNC_PROGRAM);
+    for (const std::string& arg : args)
+        command += " " + Quote(arg);
+    command += " 2>&1";
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return result;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.output.append(buffer, got);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string ServerCalendarText(const testing_support::DavServerProcess& server) {
+    std::string text;
+    const std::string folder = server.state_dir() + "/radicale/collections/collection-root/alice/calendar";
+    for (const std::string& name : platform::ListFiles(folder)) {
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".ics")
+            text += testing_support::ReadFileOrEmpty(folder + "/" + name);
+    }
+    return text;
+}
+
+class VelsyncEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        if (!server_.Start(&error)) {
+            if (testing_support::AreServersRequired())
+                FAIL() << error;
+            GTEST_SKIP() << "Radicale did not start: " << error;
+        }
+        // Logging on, so that the run's log files can be checked.
+        CSettingsManager settings;
+        settings.Create();
+        settings.SetEnableLog(true);
+        settings.Save();
+        Result registered = Velsync({"register", "--user"});
+        ASSERT_EQ(registered.status, 0) << registered.output;
+    }
+
+    Result Configure(const std::string& url, const std::string& password, bool test) {
+        std::vector<std::string> args = {"options",
+                                         "--url",
+                                         url,
+                                         "--email",
+                                         "alice",
+                                         "--password-stdin",
+                                         "--calendars",
+                                         "on",
+                                         "--contacts",
+                                         "off",
+                                         "--calendar-interval",
+                                         "5"};
+        if (test)
+            args.push_back("--test");
+        return Velsync(args, password + "\n");
+    }
+
+    testing_support::TempHome home_;
+    testing_support::DavServerProcess server_{DavServerKind::kRadicale};
+};
+
+TEST_F(VelsyncEndToEnd, RegisterConfigureAndSyncBothWays) {
+    std::unique_ptr<platform::RegistryKey> key;
+    EXPECT_EQ(platform::RegistryKey::Open(platform::RootKey::CurrentUser,
+                                          "Software\\Classes\\ZelOutlookAddin.SyncManager", &key),
+              ERROR_SUCCESS);
+
+    Result configured = Configure(server_.url(), "secret", true);
+    ASSERT_EQ(configured.status, 0) << configured.output;
+    EXPECT_NE(configured.output.find("Connection successful"), std::string::npos) << configured.output;
+    EXPECT_NE(configured.output.find("Settings saved."), std::string::npos) << configured.output;
+
+    Result added = Velsync(
+        {"calendar", "add", "--subject", "Dentist", "--start", "2030-03-04 09:00", "--duration", "45"});
+    ASSERT_EQ(added.status, 0) << added.output;
+    added = Velsync({"calendar", "add", "--subject", "Team meeting", "--start", "2030-03-04 10:00",
+                     "--duration", "30", "--repeat", "weekly", "--days", "MO", "--count", "5"});
+    ASSERT_EQ(added.status, 0) << added.output;
+
+    // The server gets an event of its own.
+    const std::string event =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:from-server-1\r\n"
+        "DTSTAMP:20300101T000000Z\r\nDTSTART:20300305T120000Z\r\nDTEND:20300305T130000Z\r\n"
+        "SUMMARY:Lunch from the server\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string put =
+        "curl -s -o /dev/null -w '%{http_code}' -u alice:secret -X PUT -H 'Content-Type: text/calendar' "
+        "--data-binary " +
+        Quote(event) + " " + Quote(server_.url() + "alice/calendar/from-server-1.ics");
+    FILE* curl = popen(put.c_str(), "r");
+    ASSERT_NE(curl, nullptr);
+    char code[8] = {};
+    ASSERT_NE(std::fgets(code, sizeof code, curl), nullptr);
+    pclose(curl);
+    EXPECT_EQ(std::string(code), "201");
+
+    Result synced = Velsync({"sync"});
+    ASSERT_EQ(synced.status, 0) << synced.output;
+    EXPECT_NE(synced.output.find("status: Synchronization Complete"), std::string::npos) << synced.output;
+
+    const std::string server_side = ServerCalendarText(server_);
+    EXPECT_NE(server_side.find("SUMMARY:Dentist"), std::string::npos) << server_side;
+    EXPECT_NE(server_side.find("SUMMARY:Team meeting"), std::string::npos) << server_side;
+    EXPECT_NE(server_side.find("RRULE:FREQ=WEEKLY"), std::string::npos) << server_side;
+    Result listed = Velsync({"calendar", "list", "--from", "2030-03-01", "--to", "2030-04-30"});
+    ASSERT_EQ(listed.status, 0) << listed.output;
+    EXPECT_NE(listed.output.find("Lunch from the server"), std::string::npos) << listed.output;
+
+    // The run's lines went to the log folder.
+    const std::vector<std::string> logs = platform::ListFiles(LogFolder());
+    ASSERT_FALSE(logs.empty()) << LogFolder();
+    std::string log_text;
+    for (const std::string& name : logs)
+        log_text += testing_support::ReadFileOrEmpty(LogFolder() + "/" + name);
+    EXPECT_NE(log_text.find("SyncProc - Sync"), std::string::npos);
+    EXPECT_NE(log_text.find("OnClickButton - Begin Sync"), std::string::npos);
+    EXPECT_NE(log_text.find("/EndSync"), std::string::npos);
+
+    // A second sync changes nothing and succeeds again.
+    synced = Velsync({"sync"});
+    EXPECT_EQ(synced.status, 0) << synced.output;
+}
+
+TEST_F(VelsyncEndToEnd, AFailedKindExitsNonZeroAndARunElsewhereIsRefusedClearly) {
+    const std::string closed = "http://127.0.0.1:" + std::to_string(testing_support::UnusedLocalPort()) + "/";
+    Result configured = Configure(closed, "secret", true);
+    EXPECT_EQ(configured.status, 1) << configured.output;
+    Result synced = Velsync({"sync", "--answer", "no"});
+    EXPECT_EQ(synced.status, 1) << synced.output;
+    EXPECT_NE(synced.output.find("Answered no from the command line."), std::string::npos) << synced.output;
+
+    ASSERT_EQ(Configure(server_.url(), "secret", false).status, 0);
+    std::unique_ptr<platform::UserLock> other;
+    ASSERT_EQ(platform::UserLock::TryAcquire("sync.lock", &other), ERROR_SUCCESS);
+    synced = Velsync({"sync"});
+    EXPECT_EQ(synced.status, 1) << synced.output;
+    EXPECT_NE(
+        synced.output.find("another velsync (process " + std::to_string(getpid()) + ") is synchronizing"),
+        std::string::npos)
+        << synced.output;
+    other.reset();
+    synced = Velsync({"sync"});
+    EXPECT_EQ(synced.status, 0) << synced.output;
+}
+
+TEST_F(VelsyncEndToEnd, ASessionRunsOnItsTimerAndEndsCleanlyOnSigterm) {
+    ASSERT_EQ(Configure(server_.url(), "secret", false).status, 0);
+    ASSERT_EQ(Velsync({"calendar", "add", "--subject", "Timer made", "--start", "2030-05-06 08:00"}).status,
+              0);
+    const std::string output_path = home_.root() + "/run.out";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int out = open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out < 0 || in < 0)
+            _exit(126);
+        dup2(out, STDOUT_FILENO);
+        dup2(out, STDERR_FILENO);
+        dup2(in, STDIN_FILENO);
+        // Five ticks of 100 ms make the calendars due.
+        execl(VELSYNC_PROGRAM, VELSYNC_PROGRAM, "run", "--timer-period-ms", "100",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    bool ran = false;
+    for (int i = 0; i < 300 && !ran; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ran = testing_support::ReadFileOrEmpty(output_path).find("status: Synchronization Complete") !=
+              std::string::npos;
+    }
+    EXPECT_TRUE(ran) << testing_support::ReadFileOrEmpty(output_path);
+    kill(child, SIGTERM);
+    int status = -1;
+    bool ended = false;
+    for (int i = 0; i < 300 && !ended; ++i) {
+        ended = waitpid(child, &status, WNOHANG) == child;
+        if (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!ended) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const std::string output = testing_support::ReadFileOrEmpty(output_path);
+    EXPECT_NE(output.find("velsync run: session ended."), std::string::npos) << output;
+    EXPECT_NE(ServerCalendarText(server_).find("SUMMARY:Timer made"), std::string::npos);
+}
+
+}  // namespace
