@@ -177,8 +177,8 @@ std::shared_ptr<COutlookCalendar> COutlookCalendar::CreateCalendar(const std::st
             "fix "
             "this.");
         Log("CCalDavCalendar::CreateNewInApplication: Read more at "
-            "https://velsync.example.org/docs/known-issues.html#outlook-2013-folders (Issues in Outlook "
-            "2013).");
+            "docs/known-issues.md#folders-that-cannot-be-created "
+            "(Issues in Outlook 2013).");
         throw CAddinException(kErrorAddCalendar);
     }
     auto calendar = Create(std::move(folder));
