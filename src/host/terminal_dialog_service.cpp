@@ -105,7 +105,9 @@ void PrintPage(const TerminalDialogWindow& window) {
         }
         std::fprintf(stderr, "  %c  %-28s %s\n", field.key, field.label, value.c_str());
     }
-    std::fprintf(stderr, "  t  %s\n  %s\n", window.GetControlText(IDC_TEST_CONNECTION).c_str(),
+    // The button shows its caption only while a test runs ("Testing...").
+    const std::string test = window.GetControlText(IDC_TEST_CONNECTION);
+    std::fprintf(stderr, "  t  %s\n  %s\n", test.empty() ? "Test Connection" : test.c_str(),
                  window.GetControlText(IDC_VERSION).c_str());
 }
 
