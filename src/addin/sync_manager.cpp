@@ -220,6 +220,11 @@ HRESULT CSyncManager::OnDisconnection(outlook::ext_DisconnectMode remove_mode,
     // No tick may reach an add-in that Outlook is letting go.
     if (m_timerQueue)
         m_timerQueue->Close(platform::Completion::DontWait);
+    // The table's entry holds the add-in: with the timer gone it goes too, so the add-in can end.
+    if (m_timerCookie != 0) {
+        (void)platform::InterfaceTable::Global().RevokeInterfaceFromGlobal(m_timerCookie);
+        m_timerCookie = 0;
+    }
     outlook::ComPtr<outlook::Application> app = m_application.Get();
     if (remove_mode == outlook::ext_dm_UserClosed && app) {
         outlook::ComPtr<outlook::CommandBarControl> control;
@@ -493,6 +498,8 @@ HRESULT CSyncManager::OnTimer() {
 void CSyncManager::TimerRoutine(DWORD cookie, bool fired) {
     if (!fired)
         return;
+    // The module stays loaded while its code runs here, also after the add-in has gone.
+    ModuleLocks().Lock();
     (void)platform::CoInitialize();
     Log("TimerRoutine - Get cookie");
     void* raw = nullptr;
@@ -506,9 +513,11 @@ void CSyncManager::TimerRoutine(DWORD cookie, bool fired) {
     }
     Log("TimerRoutine - CoUninitialize");
     platform::CoUninitialize();
+    ModuleLocks().Unlock();
 }
 
 void CSyncManager::WaitOrTimerCallbackFunc(DWORD cookie, bool /*fired*/) {
+    ModuleLocks().Lock();
     Log("WaitOrTimerCallbackFunc - CoInitialize");
     (void)platform::CoInitialize();
     Log("WaitOrTimerCallbackFunc - Get cookie");
@@ -523,6 +532,7 @@ void CSyncManager::WaitOrTimerCallbackFunc(DWORD cookie, bool /*fired*/) {
     }
     Log("WaitOrTimerCallbackFunc - CoUninitialize");
     platform::CoUninitialize();
+    ModuleLocks().Unlock();
 }
 
 std::unique_ptr<ISynchronizer> CSyncManager::CreateSynchronizer(SyncKind kind, const std::string& url,

@@ -46,6 +46,15 @@ TEST_F(SyncManagerTest, ConnectionCreatesOneButtonAndASecondConnectionReusesIt) 
     EXPECT_TRUE(IsEnabled(Button().get()));
 }
 
+TEST_F(SyncManagerTest, AfterDisconnectionTheLastReleaseEndsTheAddIn) {
+    Connect();
+    ASSERT_TRUE(PumpUntil([this] { return !manager_->IsSyncActive(); }));
+    EXPECT_EQ(manager_->OnDisconnection(outlook::ext_dm_HostShutdown, nullptr), S_OK);
+    // Tasks a tick may still have queued hold their own references; let them finish.
+    platform::Apartment::Current()->RunPending(50);
+    EXPECT_EQ(manager_.Detach()->Release(), 0u);
+}
+
 TEST_F(SyncManagerTest, DisconnectionDeletesTheButtonOnlyWhenTheUserRemovesTheAddIn) {
     Connect();
     Disconnect(outlook::ext_dm_HostShutdown);
