@@ -1,5 +1,6 @@
 #include "calendar/cal_dav_synchronizer.h"
 
+#include <algorithm>
 #include <map>
 
 #include "calendar/calendar_bidirectional_sync_strategy.h"
@@ -17,6 +18,26 @@
 #include "ui/sync_exists_warning_dialog.h"
 
 namespace {
+
+std::shared_ptr<CCalDavCalendar> FindCalendar(const std::vector<std::shared_ptr<CCalDavCalendar>>& calendars,
+                                              const std::string& href) {
+    for (const auto& calendar : calendars) {
+        if (platform::EqualsIgnoreAsciiCase(calendar->GetHref(), href))
+            return calendar;
+    }
+    return nullptr;
+}
+
+// A server calendar of that display name that no folder is paired with yet.
+std::shared_ptr<CCalDavCalendar> FindUnpairedByName(
+    const std::vector<std::shared_ptr<CCalDavCalendar>>& calendars, const std::string& folder_name,
+    const SyncIndex& index) {
+    for (const auto& calendar : calendars) {
+        if (calendar->GetDisplayName() == folder_name && !index.FindByServerId(calendar->GetHref()).IsFound())
+            return calendar;
+    }
+    return nullptr;
+}
 
 constexpr const char* kHomeSetBody =
     "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><x:calendar-home-set "
@@ -146,7 +167,18 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
 
     const std::string root_id = root->GetEntryID();
     if (!index.FindByOutlookId(root_id).IsFound()) {
-        if (const auto chosen = ChooseDefaultCalendar(dav_calendars)) {
+        // A calendar made earlier for one of the sub-folders (named by its EntryID) is never the default.
+        std::vector<std::shared_ptr<CCalDavCalendar>> candidates;
+        for (const auto& dav_calendar : dav_calendars) {
+            const bool owned_by_sub_folder = std::any_of(
+                outlook_calendars.begin() + 1, outlook_calendars.end(), [&](const auto& calendar) {
+                    return platform::EqualsIgnoreAsciiCase(dav_calendar->GetHref(),
+                                                           m_home_set + calendar->GetEntryID() + "/");
+                });
+            if (!owned_by_sub_folder)
+                candidates.push_back(dav_calendar);
+        }
+        if (const auto chosen = ChooseDefaultCalendar(candidates)) {
             index.Add(chosen->GetHref(), root_id, platform::DateTime::NowLocal());
             SaveIndex(index);
         }
@@ -161,6 +193,23 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
         const IndexRecord record = index.FindByOutlookId(id);
         if (record.IsFound()) {
             by_server_id.emplace(record.ServerId, units.size() - 1);
+        } else if (const auto own = FindCalendar(dav_calendars, m_home_set + id + "/")) {
+            // The server calendar made for this folder earlier is still there (the index was lost):
+            // pair with it again instead of failing to create it a second time.
+            Log("CCalDavSynchronizer::Synchronize: %s pairs again with its calendar %s.", id.c_str(),
+                platform::SanitizeUtf8(own->GetHref()).c_str());
+            index.Add(own->GetHref(), id, platform::DateTime::NowLocal());
+            SaveIndex(index);
+            by_server_id.emplace(own->GetHref(), units.size() - 1);
+        } else if (const auto named = FindUnpairedByName(dav_calendars, calendar->GetName(), index);
+                   named && calendar != outlook_calendars.front()) {
+            // Folders take their calendar's display name at every run: an unpaired folder and an unpaired
+            // calendar of the same name are one pair whose record was lost (or never written).
+            Log("CCalDavSynchronizer::Synchronize: %s pairs again with the calendar %s of the same name.",
+                id.c_str(), platform::SanitizeUtf8(named->GetHref()).c_str());
+            index.Add(named->GetHref(), id, platform::DateTime::NowLocal());
+            SaveIndex(index);
+            by_server_id.emplace(named->GetHref(), units.size() - 1);
         } else if (!calendar->IsShared()) {
             units.back().davCalendar = CCalDavCalendar::CreateCalendar(
                 &m_server, m_home_set, id, calendar->GetName(), calendar->GetDescription());
@@ -284,6 +333,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
 
     std::vector<EventSyncUnit> units;
     std::map<std::string, std::size_t> by_outlook_id;
+    std::map<std::string, std::size_t> unrecorded_by_href;
     for (std::size_t i = 0; i < dav_calendar->GetEventCount(); ++i) {
         EventSyncUnit unit;
         unit.davEvent = dav_calendar->GetEvent(i);
@@ -294,6 +344,8 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         units.push_back(std::move(unit));
         if (record.IsFound() && !record.OutlookId.empty())
             by_outlook_id.emplace(record.OutlookId, units.size() - 1);
+        else if (!record.IsFound())
+            unrecorded_by_href.emplace(units.back().davEvent->GetHref(), units.size() - 1);
     }
     for (std::size_t i = 0; i < outlook_calendar->GetEventCount(); ++i) {
         const std::shared_ptr<COutlookEvent> appointment = outlook_calendar->GetEvent(i);
@@ -308,9 +360,23 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             units[found->second].outlookEvent = appointment;
             continue;
         }
+        const IndexRecord record = index.FindByOutlookId(key);
+        const auto uploaded = unrecorded_by_href.find(dav_calendar->GetHref() + key + ".ics");
+        if (!record.IsFound() && uploaded != unrecorded_by_href.end() &&
+            !units[uploaded->second].outlookEvent &&
+            units[uploaded->second].davEvent->GetPropertyValue("UID") == key) {
+            // Our own upload of this appointment (named and identified by its GlobalAppointmentID), whose
+            // record was lost: compare the two instead of copying each to the other side a second time.
+            // The zero date makes both count as changed.
+            EventSyncUnit& unit = units[uploaded->second];
+            unit.outlookEvent = appointment;
+            unit.ServerId = unit.davEvent->GetHref();
+            unit.OutlookId = key;
+            unit.synchDate = platform::DateTime::FromValue(0.0);
+            continue;
+        }
         EventSyncUnit unit;
         unit.outlookEvent = appointment;
-        const IndexRecord record = index.FindByOutlookId(key);
         unit.ServerId = record.ServerId;
         unit.OutlookId = record.OutlookId;
         unit.synchDate = record.synchDate;

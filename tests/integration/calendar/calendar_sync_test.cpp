@@ -517,6 +517,31 @@ TEST_F(CalendarRun, NewEventIsNeverWrittenOverAnExistingResource) {
     EXPECT_NE(world_.FindAppointment(calendar.get(), "Mine"), nullptr);
 }
 
+TEST_F(CalendarRun, LostIndexPairsAgainWithoutDuplicatesOrFailure) {
+    const auto projects = world_.AddSubFolder("Projects");
+    world_.AddAppointment(projects.get(), "Kick-off", DateTime::FromParts(2031, 3, 4, 10));
+    const auto calendar = world_.DefaultCalendar();
+    const auto dentist = world_.AddAppointment(calendar.get(), "Dentist", DateTime::FromParts(2031, 3, 5, 9));
+    world_.Run();
+    const std::string href = HrefOf(dentist.get());
+    const auto server_calendars = world_.other().Calendars(world_.Home());
+    const auto folders = world_.SubFolderNames();
+    ASSERT_EQ(folders.size(), 2u);  // Projects and bob's share
+
+    DeleteAllIndexes();
+    std::uint32_t error = 0;
+    world_.Run(&error);
+    EXPECT_EQ(error, 0u);
+    EXPECT_TRUE(world_.questions.asked.empty());
+    // Each side keeps one copy: the folders and calendars pair again, the appointment with its upload.
+    EXPECT_EQ(world_.Subjects(calendar.get()), std::vector<std::string>{"Dentist"});
+    EXPECT_EQ(world_.Subjects(world_.SubFolder("Projects").get()), std::vector<std::string>{"Kick-off"});
+    EXPECT_EQ(world_.SubFolderNames(), folders);
+    EXPECT_EQ(world_.other().Calendars(world_.Home()), server_calendars);
+    EXPECT_EQ(world_.other().List(DefaultHref()), std::vector<std::string>{href});
+    EXPECT_EQ(world_.other().List("/alice/" + EntryIdOf(projects.get()) + "/").size(), 1u);
+}
+
 // The same round trip on every server kind: Basic, Digest through Apache, and Xandikos (DAV:all only,
 // Depth-sensitive listings).
 class CalendarServers : public ::testing::TestWithParam<DavServerKind> {
