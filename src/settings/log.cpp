@@ -22,7 +22,12 @@ constexpr std::size_t kMaxLineUnits = 262143;
 
 std::atomic<bool> g_enabled{false};
 std::mutex g_file_name_lock;
-std::string g_file_name = kDefaultFileName;
+
+// Never destroyed: timer and wait threads may still log while the process exits.
+std::string& FileName() {
+    static auto* name = new std::string(kDefaultFileName);
+    return *name;
+}
 
 std::string FormatLine(const char* format, va_list args) {
     va_list copy;
@@ -88,17 +93,17 @@ void Log(const char* format, ...) {
 void SwitchLogToRunFile() {
     const std::string stamp = platform::DateTime::NowLocal().Format(LoadMessage(IDS_ICAL_UTC_FORMAT).c_str());
     std::lock_guard<std::mutex> lock(g_file_name_lock);
-    g_file_name = "addin-" + stamp + ".log";
+    FileName() = "addin-" + stamp + ".log";
 }
 
 void SwitchLogToDefaultFile() {
     std::lock_guard<std::mutex> lock(g_file_name_lock);
-    g_file_name = kDefaultFileName;
+    FileName() = kDefaultFileName;
 }
 
 std::string CurrentLogFileName() {
     std::lock_guard<std::mutex> lock(g_file_name_lock);
-    return g_file_name;
+    return FileName();
 }
 
 std::string LogFolder() {
