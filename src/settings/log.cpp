@@ -23,10 +23,12 @@ constexpr std::size_t kMaxLineUnits = 262143;
 std::atomic<bool> g_enabled{false};
 std::mutex g_file_name_lock;
 
-// Never destroyed: timer and wait threads may still log while the process exits.
-std::string& FileName() {
-    static auto* name = new std::string(kDefaultFileName);
-    return *name;
+// A plain buffer, never destroyed: timer and wait threads may still log while the process exits (and the
+// module may be unloaded then, so nothing of it may stay allocated either). Holds "addin-%s.log".
+char g_file_name[64] = "addin.log";
+
+void SetFileName(const std::string& name) {
+    std::snprintf(g_file_name, sizeof g_file_name, "%s", name.c_str());
 }
 
 std::string FormatLine(const char* format, va_list args) {
@@ -93,17 +95,17 @@ void Log(const char* format, ...) {
 void SwitchLogToRunFile() {
     const std::string stamp = platform::DateTime::NowLocal().Format(LoadMessage(IDS_ICAL_UTC_FORMAT).c_str());
     std::lock_guard<std::mutex> lock(g_file_name_lock);
-    FileName() = "addin-" + stamp + ".log";
+    SetFileName("addin-" + stamp + ".log");
 }
 
 void SwitchLogToDefaultFile() {
     std::lock_guard<std::mutex> lock(g_file_name_lock);
-    FileName() = kDefaultFileName;
+    SetFileName(kDefaultFileName);
 }
 
 std::string CurrentLogFileName() {
     std::lock_guard<std::mutex> lock(g_file_name_lock);
-    return FileName();
+    return g_file_name;
 }
 
 std::string LogFolder() {
