@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "calendar/internal/href_check.h"
 #include "dav/dav_server.h"
+#include "dav/href_check.h"
 #include "dav/xml_helpers.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
@@ -91,7 +91,7 @@ void CCalDavCalendar::GetCalendarsFromHomeSet(CDavServer* server, const std::str
             Log("CCalDavSynchronizer::GetCalendarsUrls: Unable to get HREF for calendar.");
             continue;
         }
-        if (!calendar::IsUsableHref(href)) {
+        if (!IsUsableHref(href)) {
             Log("CCalDavSynchronizer::GetCalendarsUrls: Skipped the calendar '%s'.",
                 platform::SanitizeUtf8(href).c_str());
             continue;

@@ -2,8 +2,8 @@
 // calendar synchronization because it needs the DAV transport, which the iCalendar mapping does not.
 #include <set>
 
-#include "calendar/internal/href_check.h"
 #include "dav/dav_server.h"
+#include "dav/href_check.h"
 #include "dav/xml_helpers.h"
 #include "ical/cal_dav_event.h"
 #include "ical/ical_date.h"
@@ -57,7 +57,7 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
             continue;
         }
         const std::string href(platform::TrimWhitespace(SelectText(response, "d:href")));
-        if (!calendar::IsUsableHref(href) || !calendar::IsBelowCollection(href, calendar_href)) {
+        if (!IsUsableHref(href) || !IsBelowCollection(href, calendar_href)) {
             Log("CCalDavEvent::LoadFromServer: Skipped the event '%s'.",
                 platform::SanitizeUtf8(href).c_str());
             continue;

@@ -1,6 +1,6 @@
 #include "calendar/calendar_bidirectional_sync_strategy.h"
 
-#include "calendar/internal/href_check.h"
+#include "dav/href_check.h"
 #include "platform/text.h"
 #include "settings/log.h"
 
@@ -14,7 +14,7 @@ void CCalendarBidirectionalSyncStrategy::OnNewInOutlook(EventSyncUnit& unit) {
     LogKeys(unit);
     const std::string id = unit.outlookEvent->GetGlobalAppointmentID();
     auto event = m_dav_calendar->CreateEvent(id);
-    if (id.empty() || !calendar::IsUsableHref(event->GetHref())) {
+    if (id.empty() || !IsUsableHref(event->GetHref())) {
         Log("CCalendarBidirectionalSyncStrategy::OnNewInOutlook: No usable key for '%s'; not uploaded.",
             platform::SanitizeUtf8(unit.outlookEvent->GetSubject()).c_str());
         unit.keepRecord = true;

@@ -1,6 +1,7 @@
 #include "contacts/card_dav_addressbook.h"
 
 #include "dav/dav_server.h"
+#include "dav/href_check.h"
 #include "dav/xml_helpers.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
@@ -20,14 +21,6 @@ bool ContainsNear(std::string_view href, std::string_view word) {
     if (href.size() <= word.size())
         return false;
     return href.substr(href.size() - word.size() - 1).find(word) != std::string_view::npos;
-}
-
-bool HasControlCharacter(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            return true;
-    }
-    return false;
 }
 
 // Only a privilege set the server actually gave (status 200) can make a book read-only; Xandikos gives

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "dav/dav_server.h"
+#include "dav/href_check.h"
 #include "dav/xml_helpers.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
@@ -21,29 +22,6 @@ std::string_view WithoutTrailingSlash(std::string_view href) {
     while (!href.empty() && href.back() == '/')
         href.remove_suffix(1);
     return href;
-}
-
-bool HasControlCharacter(std::string_view text) {
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            return true;
-    }
-    return false;
-}
-
-bool HasDotSegment(std::string_view href) {
-    std::size_t start = 0;
-    while (start <= href.size()) {
-        std::size_t end = href.find('/', start);
-        if (end == std::string_view::npos)
-            end = href.size();
-        const std::string_view segment = href.substr(start, end - start);
-        if (segment == "." || segment == "..")
-            return true;
-        start = end + 1;
-    }
-    return false;
 }
 
 // Reads the digits of a token; false for an empty token or any other character.
@@ -93,7 +71,7 @@ void CCardDavContact::LoadFromServer(CDavServer* server, const std::string& coll
         if (WithoutTrailingSlash(href) == collection)
             continue;
         if (href.size() <= collection.size() || href.compare(0, collection.size(), collection) != 0 ||
-            href[collection.size()] != '/' || HasControlCharacter(href) || HasDotSegment(href)) {
+            href[collection.size()] != '/' || !IsUsableHref(href)) {
             Log("CCardDavContact::LoadFromServer: Skipped the response for '%s'.",
                 platform::SanitizeUtf8(href).c_str());
             continue;

@@ -1,6 +1,4 @@
-#include "calendar/internal/href_check.h"
-
-namespace calendar {
+#include "dav/href_check.h"
 
 namespace {
 
@@ -14,13 +12,17 @@ std::string_view PathOf(std::string_view href) {
 
 }  // namespace
 
-bool IsUsableHref(std::string_view href) {
-    if (href.empty())
-        return false;
-    for (const char c : href) {
+bool HasControlCharacter(std::string_view text) {
+    for (const char c : text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            return false;
+            return true;
     }
+    return false;
+}
+
+bool IsUsableHref(std::string_view href) {
+    if (href.empty() || HasControlCharacter(href))
+        return false;
     std::size_t start = 0;
     while (start <= href.size()) {
         std::size_t end = href.find('/', start);
@@ -39,5 +41,3 @@ bool IsBelowCollection(std::string_view href, std::string_view collection) {
     const std::string_view base = PathOf(collection);
     return path.size() > base.size() && path.substr(0, base.size()) == base;
 }
-
-}  // namespace calendar
