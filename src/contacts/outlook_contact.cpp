@@ -35,9 +35,17 @@ void Put(ContactItem* contact, Setter setter, const std::string& value) {
     static_cast<void>((contact->*setter)(value));
 }
 
+// The reader trims every unfolded line, so blanks that end a line's last value would not come back;
+// the writer leaves them out and a card reads back as it was written.
+std::string_view WithoutTrailingBlanks(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::string Line(std::string_view head, std::string_view text) {
     std::string line(head);
-    line += contacts::EncodeValue(text, platform::Utf16Length(head));
+    line += contacts::EncodeValue(WithoutTrailingBlanks(text), platform::Utf16Length(head));
     line += "\r\n";
     return line;
 }
@@ -293,13 +301,15 @@ std::string COutlookContact::GetVCard(const std::string& default_uid) const {
         card += Line("NOTE:", body);
     card += "ADR;TYPE=home:;;";
     bool first = true;
+    Getter last = &ContactItem::get_HomeAddressCountry;
     for (Getter part : {&ContactItem::get_HomeAddressStreet, &ContactItem::get_HomeAddressCity,
                         &ContactItem::get_HomeAddressState, &ContactItem::get_HomeAddressPostalCode,
                         &ContactItem::get_HomeAddressCountry}) {
         if (!first)
             card += ';';
         first = false;
-        card += contacts::EncodeValue(Read(c, part), 14);
+        const std::string value = Read(c, part);
+        card += contacts::EncodeValue(part == last ? WithoutTrailingBlanks(value) : value, 14);
     }
     card += "\r\n";
     const struct {
@@ -319,6 +329,7 @@ std::string COutlookContact::GetVCard(const std::string& default_uid) const {
                      email2);
     card += "ADR;TYPE=work:;";
     first = true;
+    last = &ContactItem::get_BusinessAddressCountry;
     for (Getter part :
          {&ContactItem::get_OfficeLocation, &ContactItem::get_BusinessAddressStreet,
           &ContactItem::get_BusinessAddressCity, &ContactItem::get_BusinessAddressState,
@@ -326,14 +337,15 @@ std::string COutlookContact::GetVCard(const std::string& default_uid) const {
         if (!first)
             card += ';';
         first = false;
-        card += contacts::EncodeValue(Read(c, part), 14);
+        const std::string value = Read(c, part);
+        card += contacts::EncodeValue(part == last ? WithoutTrailingBlanks(value) : value, 14);
     }
     card += "\r\n";
     const std::string company = Read(c, &ContactItem::get_CompanyName);
     const std::string department = Read(c, &ContactItem::get_Department);
     if (!department.empty())
-        card +=
-            "ORG:" + contacts::EncodeValue(company, 4) + ";" + contacts::EncodeValue(department, 4) + "\r\n";
+        card += "ORG:" + contacts::EncodeValue(company, 4) + ";" +
+                contacts::EncodeValue(WithoutTrailingBlanks(department), 4) + "\r\n";
     else if (!company.empty())
         card += Line("ORG:", company);
     const struct {

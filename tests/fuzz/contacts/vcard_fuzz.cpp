@@ -2,6 +2,7 @@
 // written back and read again; the same bytes as an addressbook-query answer and as an HTTP date.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     COutlookContact again(&groups, item, false, nullptr);
     again.SetVCard(written);
     again.SaveOutlookContact();
-    if (again.GetVCard("FUZZ") != written)
-        __builtin_trap();  // the writer's own text must read back to the same contact
+    const std::string rewritten = again.GetVCard("FUZZ");
+    if (rewritten != written) {
+        // the writer's own text must read back to the same contact
+        std::fprintf(stderr, "first write:\n%s\nsecond write:\n%s\n", written.c_str(), rewritten.c_str());
+        __builtin_trap();
+    }
 
     static_cast<void>(CCardDavContact::ParseHttpDate(text));
     static_cast<void>(COutlookGroupsManager::ParseGroupList(text));

@@ -157,6 +157,21 @@ TEST_F(VCardWriter, CompanyWithoutDepartmentIsOneComponent) {
     EXPECT_NE(card.find("\r\nORG:Acme\r\n"), std::string::npos) << card;
 }
 
+// The reader trims each line, so blanks ending a line would change the contact on the way back.
+TEST_F(VCardWriter, BlanksEndingALineAreLeftOutBlanksInsideAreKept) {
+    auto& f = contact_->fields;
+    f["FullName"] = "Ann \t ";
+    f["CompanyName"] = "Acme ";
+    f["Department"] = "Sales\t";
+    f["HomeAddressCountry"] = "USA  ";
+    f["BusinessAddressStreet"] = "2 Side St ";
+    const std::string card = Write();
+    EXPECT_NE(card.find("\r\nFN:Ann\r\n"), std::string::npos) << card;
+    EXPECT_NE(card.find("\r\nORG:Acme ;Sales\r\n"), std::string::npos) << card;
+    EXPECT_NE(card.find("\r\nADR;TYPE=home:;;;;;;USA\r\n"), std::string::npos) << card;
+    EXPECT_NE(card.find("\r\nADR;TYPE=work:;;2 Side St ;;;;\r\n"), std::string::npos) << card;
+}
+
 TEST_F(VCardWriter, FullNameFallsBackToFileAsCompanyAndAddress) {
     struct Row {
         const char* name;
