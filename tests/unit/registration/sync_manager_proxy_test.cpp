@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "addin/module_lock.h"
 #include "platform/interface_table.h"
 #include "unit/com/apartment_thread.h"
 
@@ -94,16 +93,6 @@ TEST_F(SyncManagerProxyTest, CallsRunOnTheAddinThreadWithTheirArgumentsAndResult
               S_OK);
 }
 
-TEST_F(SyncManagerProxyTest, LiveProxyKeepsTheModuleLoaded) {
-    platform::ScopedCoInitialize com;
-    EXPECT_TRUE(ModuleLocks().CanUnload());
-    ComPtr<ISyncManager> proxy;
-    ASSERT_EQ(TakeProxy(&proxy), S_OK);
-    EXPECT_FALSE(ModuleLocks().CanUnload());
-    proxy.Reset();
-    EXPECT_TRUE(ModuleLocks().CanUnload());
-}
-
 TEST_F(SyncManagerProxyTest, ProxyAfterTheAddinThreadEndedIsDisconnected) {
     platform::ScopedCoInitialize com;
     ComPtr<ISyncManager> proxy;
@@ -129,28 +118,6 @@ TEST(SyncManagerProxy, CreateRefusesMissingArguments) {
     EXPECT_EQ(CSyncManagerProxy::Create(static_cast<ISyncManager*>(manager.get()),
                                         platform::Apartment::Current(), nullptr),
               E_POINTER);
-}
-
-TEST(SyncManagerProxy, WithoutTheModuleProxiesOtherApartmentsGetNone) {
-    platform::ApartmentThread ui;
-    DWORD cookie = 0;
-    ComPtr<RecordingSyncManager> manager;
-    ASSERT_EQ(ui.apartment()->Call([&] {
-        manager = platform::MakeComObject<RecordingSyncManager>();
-        return platform::InterfaceTable::Global().RegisterInterfaceInGlobal(manager.get(), ISyncManager::kIid,
-                                                                            &cookie);
-    }),
-              S_OK);
-    platform::ScopedCoInitialize com;
-    void* out = nullptr;
-    EXPECT_EQ(platform::InterfaceTable::Global().GetInterfaceFromGlobal(cookie, ISyncManager::kIid, &out),
-              REGDB_E_IIDNOTREG);
-    EXPECT_EQ(platform::InterfaceTable::Global().RevokeInterfaceFromGlobal(cookie), S_OK);
-    EXPECT_EQ(ui.apartment()->Call([&] {
-        manager.Reset();
-        return S_OK;
-    }),
-              S_OK);
 }
 
 }  // namespace
