@@ -125,16 +125,18 @@ TEST_F(CalDavEventTest, LastModifiedIsLocalTimeOrTheZeroDate) {
 }
 
 TEST_F(CalDavEventTest, ResponseStatusTextsAndBusyStatus) {
-    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt(""), 0);
-    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("organizer"), 1);
-    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("Tentative"), 2);
-    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("ACCEPTED"), 3);
-    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("declined"), 4);
-    EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt("NEEDS-ACTION"), -1);
-    EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(2), 1);
-    EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(3), 2);
-    EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(4), 0);
-    EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(-1), 0);
+    for (const auto& [text, status, busy] : {std::tuple{"", 0, 0},
+                                             {"organizer", 1, 0},
+                                             {"Tentative", 2, 1},
+                                             {"ACCEPTED", 3, 2},
+                                             {"declined", 4, 0},
+                                             {"NEEDS-ACTION", -1, 0}}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt(text), status);
+        if (status != 0 && status != 1) {
+            EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(status), busy);
+        }
+    }
 }
 
 TEST_F(CalDavEventTest, TriggerReadsDurationsAbsoluteTimesAndEndRelatedOnes) {

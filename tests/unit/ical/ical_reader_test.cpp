@@ -1,150 +1,138 @@
-// Server texts written into Outlook appointments by CCalDavEvent::InitOutlookEvent.
+// Server texts read into appointments of the host's store by CCalDavEvent::InitOutlookEvent.
 #include <gtest/gtest.h>
 
 #include "ical/cal_dav_event.h"
-#include "ical/outlook_event.h"
-#include "ical/outlook_event_repeat.h"
+#include "outlook/mapi_message.h"
+#include "outlook/recipient.h"
+#include "outlook/recipients.h"
+#include "outlook/recurrence_pattern.h"
+#include "outlook/status.h"
 #include "test_appointments.h"
 
 namespace {
 
 using platform::DateTime;
 
-constexpr const char* kStateFlags =
-    "http://schemas.microsoft.com/mapi/id/{00062002-0000-0000-C000-000000000046}/82170003";
-constexpr const char* kResponseStatus =
-    "http://schemas.microsoft.com/mapi/id/{00062002-0000-0000-C000-000000000046}/82180003";
-constexpr const char* kInvited =
-    "http://schemas.microsoft.com/mapi/id/{00062002-0000-0000-C000-000000000046}/8229000B";
-
 std::string Event(const std::string& lines) {
     return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:x\r\n" + lines +
            "END:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
-std::string Local(const DateTime& value) {
-    return value.Format("%Y%m%dT%H%M%S");
-}
+const std::string kStart = "DTSTART:20240110T080000Z\r\n";
 
 class IcalReader : public ::testing::Test {
   protected:
-    void SetUp() override { testdata::UseBerlinTime(); }
-
-    std::shared_ptr<COutlookEvent> Apply(const std::string& text,
-                                         const outlook::ComPtr<fake::Appointment>& item) {
-        CCalDavEvent event;
-        event.SetICal(text);
-        event.SetOwnerAddress(testdata::kOwner);
-        auto target = COutlookEvent::CreateFromOutlookObject(item.get());
-        event.InitOutlookEvent(target);
-        return target;
+    // The text read into `item` (a fresh appointment when null); its fields afterwards.
+    std::map<std::string, std::string> Read(const std::string& text, testdata::Appointment item = nullptr) {
+        item_ = item ? item : calendar_.New();
+        testdata::ReadICal(text, item_.get());
+        return testdata::Fields(item_.get());
     }
 
-    outlook::ComPtr<fake::Appointment> item_ = fake::Make<fake::Appointment>();
+    testdata::Calendar calendar_;
+    testdata::Appointment item_;
 };
 
 TEST_F(IcalReader, StartAndEndInEveryTimeForm) {
     struct Row {
         const char* name;
-        const char* dtstart;
+        const char* lines;
         const char* start;  // local, Europe/Berlin
-        const char* zone;   // the Outlook zone put, "" for none
+        const char* end;
+        const char* zone;
     };
     const Row rows[] = {
-        {"utc", "DTSTART:20240110T080000Z\r\n", "20240110T090000", ""},
-        // Floating time is wall-clock time wherever the reader is.
-        {"floating", "DTSTART:20240110T080000\r\n", "20240110T080000", ""},
-        {"outlook zone id", "DTSTART;TZID=Eastern Standard Time:20240110T080000\r\n", "20240110T140000",
-         "Eastern Standard Time"},
-        {"quoted tzid", "DTSTART;TZID=\"Eastern Standard Time\":20240110T080000\r\n", "20240110T140000",
-         "Eastern Standard Time"},
-        {"iana name through tzids.csv", "DTSTART;TZID=Europe/Berlin:20240110T080000\r\n", "20240110T080000",
+        {"utc", "DTSTART:20240110T080000Z\r\n", "20240110T090000", "20240110T090000",
          "W. Europe Standard Time"},
+        // Floating time is wall-clock time wherever the reader is.
+        {"floating", "DTSTART:20240110T080000\r\n", "20240110T080000", "20240110T080000",
+         "W. Europe Standard Time"},
+        {"outlook zone id", "DTSTART;TZID=Eastern Standard Time:20240110T080000\r\n", "20240110T140000",
+         "20240110T140000", "Eastern Standard Time"},
+        {"quoted tzid", "DTSTART;TZID=\"Eastern Standard Time\":20240110T080000\r\n", "20240110T140000",
+         "20240110T140000", "Eastern Standard Time"},
+        // Through tzids.csv, and summer time in both zones at the end.
+        {"iana names",
+         "DTSTART;TZID=America/New_York:20240110T080000\r\nDTEND;TZID=America/New_York:20240710T090000\r\n",
+         "20240110T140000", "20240710T150000", "Eastern Standard Time"},
         {"unknown zone with its own rules", "DTSTART;TZID=Custom/Zone:20240110T080000\r\n", "20240110T100000",
-         ""},
+         "20240110T100000", "W. Europe Standard Time"},
         {"unknown zone without rules is utc", "DTSTART;TZID=Nowhere/Zone:20240110T080000\r\n",
-         "20240110T090000", ""},
+         "20240110T090000", "20240110T090000", "W. Europe Standard Time"},
+        {"duration", "DTSTART:20240110T080000Z\r\nDURATION:PT1H30M\r\n", "20240110T090000", "20240110T103000",
+         "W. Europe Standard Time"},
+        // An end before the start is not put as it stands.
+        {"end before start", "DTSTART:20240110T080000Z\r\nDTEND:20240110T070000Z\r\n", "20240110T090000",
+         "20240110T090000", "W. Europe Standard Time"},
     };
     const std::string vtimezone =
-        "BEGIN:VTIMEZONE\r\nTZID:Custom/Zone\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
-        "TZOFFSETFROM:-0100\r\nTZOFFSETTO:-0100\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n";
+        "BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:Custom/"
+        "Zone\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
+        "TZOFFSETFROM:-0100\r\nTZOFFSETTO:-0100\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\nEND:VCALENDAR\r\n";
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        auto item = fake::Make<fake::Appointment>();
-        item->all_day = true;
-        Apply(vtimezone + Event(std::string(row.dtstart)), item);
-        EXPECT_FALSE(item->all_day);
-        EXPECT_EQ(Local(item->start), row.start);
+        auto item = calendar_.New();
+        ASSERT_EQ(item->put_AllDayEvent(true), S_OK);
+        const auto fields = Read(vtimezone + Event(row.lines), item);
+        EXPECT_EQ(fields.at("AllDay"), "0");
+        EXPECT_EQ(fields.at("Start"), row.start);
         // Neither DTEND nor DURATION: a timed event ends at its start.
-        EXPECT_EQ(Local(item->end), row.start);
-        std::string zone_id;
-        if (item->start_zone) {
-            ASSERT_EQ(item->start_zone->get_ID(&zone_id), S_OK);
-        }
-        EXPECT_EQ(zone_id, row.zone);
+        EXPECT_EQ(fields.at("End"), row.end);
+        EXPECT_EQ(fields.at("StartZone"), row.zone);
     }
-}
-
-TEST_F(IcalReader, EndFromDtendOrDuration) {
-    Apply(Event("DTSTART:20240110T080000Z\r\nDTEND;TZID=Eastern Standard Time:20240110T040000\r\n"), item_);
-    EXPECT_EQ(Local(item_->end), "20240110T100000");
-    std::string zone_id;
-    ASSERT_TRUE(item_->end_zone);
-    ASSERT_EQ(item_->end_zone->get_ID(&zone_id), S_OK);
-    EXPECT_EQ(zone_id, "Eastern Standard Time");
-
-    auto item = fake::Make<fake::Appointment>();
-    Apply(Event("DTSTART:20240110T080000Z\r\nDURATION:PT1H30M\r\n"), item);
-    EXPECT_EQ(Local(item->start), "20240110T090000");
-    EXPECT_EQ(Local(item->end), "20240110T103000");
-    // An end before the start is not put as it stands.
-    item = fake::Make<fake::Appointment>();
-    Apply(Event("DTSTART:20240110T080000Z\r\nDTEND:20240110T070000Z\r\n"), item);
-    EXPECT_EQ(Local(item->end), Local(item->start));
+    EXPECT_EQ(Read(Event(kStart + "DTEND;TZID=Eastern Standard Time:20240110T040000\r\n")).at("EndZone"),
+              "Eastern Standard Time");
 }
 
 TEST_F(IcalReader, AllDayFromTheStartsDateValue) {
-    Apply(Event("DTSTART;VALUE=DATE:20240305\r\nDTEND;VALUE=DATE:20240307\r\n"), item_);
-    EXPECT_TRUE(item_->all_day);
-    EXPECT_EQ(Local(item_->start), "20240305T000000");
-    EXPECT_EQ(Local(item_->end), "20240307T000000");
-    // Without DTEND an all-day event lasts its one day; without VALUE=DATE a bare date is a date too.
-    auto item = fake::Make<fake::Appointment>();
-    Apply(Event("DTSTART:20240305\r\n"), item);
-    EXPECT_TRUE(item->all_day);
-    EXPECT_EQ(Local(item->end), "20240306T000000");
-    item = fake::Make<fake::Appointment>();
-    Apply(Event("DTSTART;VALUE=DATE:20240305\r\nDURATION:P3D\r\n"), item);
-    EXPECT_EQ(Local(item->end), "20240308T000000");
+    struct Row {
+        const char* lines;
+        const char* end;
+    };
+    const Row rows[] = {
+        {"DTSTART;VALUE=DATE:20240305\r\nDTEND;VALUE=DATE:20240307\r\n", "20240307T000000"},
+        // Without DTEND an all-day event lasts its one day; without VALUE=DATE a bare date is a date too.
+        {"DTSTART:20240305\r\n", "20240306T000000"},
+        {"DTSTART;VALUE=DATE:20240305\r\nDURATION:P3D\r\n", "20240308T000000"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.lines);
+        const auto fields = Read(Event(row.lines));
+        EXPECT_EQ(fields.at("AllDay"), "1");
+        EXPECT_EQ(fields.at("Start"), "20240305T000000");
+        EXPECT_EQ(fields.at("End"), row.end);
+    }
     // Changed on the server from all-day to timed.
-    Apply(Event("DTSTART:20240305T080000Z\r\nDTEND:20240305T090000Z\r\n"), item_);
-    EXPECT_FALSE(item_->all_day);
-    EXPECT_EQ(Local(item_->start), "20240305T090000");
+    const auto fields = Read(Event("DTSTART:20240305T080000Z\r\nDTEND:20240305T090000Z\r\n"), item_);
+    EXPECT_EQ(fields.at("AllDay"), "0");
+    EXPECT_EQ(fields.at("Start"), "20240305T090000");
 }
 
-TEST_F(IcalReader, NoStartLeavesTheAppointmentAlone) {
-    item_->subject = "kept";
-    const DateTime start = item_->start;
-    Apply(Event("SUMMARY:ignored\r\nDTEND:20240110T080000Z\r\n"), item_);
-    EXPECT_EQ(item_->subject, "kept");
-    EXPECT_EQ(item_->start.value(), start.value());
-    item_->all_day = true;
-    Apply(Event("DTSTART:20240110T\r\nSUMMARY:applied\r\n"), item_);
-    EXPECT_EQ(item_->start.value(), start.value());
-    EXPECT_TRUE(item_->all_day);
-    EXPECT_EQ(item_->subject, "applied");
+TEST_F(IcalReader, NoUsableStartLeavesTheTimesAlone) {
+    auto item = calendar_.New();
+    ASSERT_EQ(item->put_Subject("kept"), S_OK);
+    ASSERT_EQ(item->put_Start(DateTime::FromParts(2024, 2, 1, 9, 0, 0)), S_OK);
+    EXPECT_EQ(Read(Event("SUMMARY:ignored\r\nDTEND:20240110T080000Z\r\n"), item).at("Subject"), "kept");
+    ASSERT_EQ(item->put_AllDayEvent(true), S_OK);
+    const auto fields = Read(Event("DTSTART:20240110T\r\nSUMMARY:applied\r\n"), item);
+    EXPECT_EQ(fields.at("Start"), "20240201T090000");
+    EXPECT_EQ(fields.at("AllDay"), "1");
+    EXPECT_EQ(fields.at("Subject"), "applied");
 }
 
 TEST_F(IcalReader, TextsPriorityAndBusyStatus) {
-    Apply(Event("DTSTART:20240110T080000Z\r\nSUMMARY:a\\, b\\; c\\\\d\r\nLOCATION:Room\\n2\r\n"
-                "DESCRIPTION:Line one\r\n  folded\\nLine "
-                "two\r\nPRIORITY:2\r\nX-MICROSOFT-CDO-BUSYSTATUS:oof\r\n"),
-          item_);
-    EXPECT_EQ(item_->subject, "a, b; c\\d");
-    EXPECT_EQ(item_->location, "Room\r\n2");
-    EXPECT_EQ(item_->body, "Line one folded\r\nLine two");
-    EXPECT_EQ(item_->importance, outlook::olImportanceHigh);
-    EXPECT_EQ(item_->busy, outlook::olOutOfOffice);
+    auto fields =
+        Read(Event(kStart +
+                   "SUMMARY:a\\, b\\; c\\\\d\r\nLOCATION:Room\\n2\r\nDESCRIPTION:Line one\r\n  folded\\nLine "
+                   "two\r\nPRIORITY:2\r\nX-MICROSOFT-CDO-BUSYSTATUS:oof\r\n"));
+    EXPECT_EQ(fields.at("Subject"), "a, b; c\\d");
+    EXPECT_EQ(fields.at("Location"), "Room\r\n2");
+    EXPECT_EQ(fields.at("Body"), "Line one folded\r\nLine two");
+    EXPECT_EQ(fields.at("Importance"), std::to_string(outlook::olImportanceHigh));
+    EXPECT_EQ(fields.at("BusyStatus"), std::to_string(outlook::olOutOfOffice));
+    // An unknown busy status leaves the one before.
+    EXPECT_EQ(Read(Event(kStart + "X-MICROSOFT-CDO-BUSYSTATUS:SOMETIMES\r\n"), item_).at("BusyStatus"),
+              std::to_string(outlook::olOutOfOffice));
     struct Row {
         const char* priority;
         outlook::OlImportance importance;
@@ -153,165 +141,160 @@ TEST_F(IcalReader, TextsPriorityAndBusyStatus) {
                            Row{"9", outlook::olImportanceLow}, Row{"6", outlook::olImportanceLow},
                            Row{"0", outlook::olImportanceLow}, Row{"x", outlook::olImportanceLow}}) {
         SCOPED_TRACE(row.priority);
-        Apply(Event(std::string("DTSTART:20240110T080000Z\r\nPRIORITY:") + row.priority + "\r\n"), item_);
-        EXPECT_EQ(item_->importance, row.importance);
+        EXPECT_EQ(Read(Event(kStart + "PRIORITY:" + row.priority + "\r\n"), item_).at("Importance"),
+                  std::to_string(row.importance));
     }
-    Apply(Event("DTSTART:20240110T080000Z\r\nX-MICROSOFT-CDO-BUSYSTATUS:SOMETIMES\r\n"), item_);
-    EXPECT_EQ(item_->busy, outlook::olOutOfOffice);
 }
 
 TEST_F(IcalReader, ReminderFromTriggerAndAnUnusableOneNeverStopsTheEvent) {
-    Apply(Event("DTSTART:20240110T080000Z\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-P0DT0H10M0S\r\nEND:"
-                "VALARM\r\n"),
-          item_);
-    EXPECT_TRUE(item_->reminder_set);
-    EXPECT_EQ(item_->reminder_minutes, 10);
+    EXPECT_EQ(Read(Event(kStart + "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-P0DT0H10M0S\r\nEND:VALARM\r\n"))
+                  .at("Reminder"),
+              "10");
     testdata::CapturedLog log;
-    Apply(Event("DTSTART:20240110T080000Z\r\nSUMMARY:still "
-                "applied\r\nBEGIN:VALARM\r\nTRIGGER:-PTM\r\nEND:VALARM\r\n"),
-          item_);
-    EXPECT_FALSE(item_->reminder_set);
-    EXPECT_EQ(item_->subject, "still applied");
+    const auto fields = Read(
+        Event(kStart + "SUMMARY:still applied\r\nBEGIN:VALARM\r\nTRIGGER:-PTM\r\nEND:VALARM\r\n"), item_);
+    EXPECT_EQ(fields.at("Reminder"), "off");
+    EXPECT_EQ(fields.at("Subject"), "still applied");
     EXPECT_NE(log.Text().find("Unusable TRIGGER '-PTM'"), std::string::npos);
-    item_->reminder_set = true;
-    Apply(Event("DTSTART:20240110T080000Z\r\n"), item_);
-    EXPECT_FALSE(item_->reminder_set);
+    ASSERT_EQ(item_->put_ReminderSet(true), S_OK);
+    EXPECT_EQ(Read(Event(kStart), item_).at("Reminder"), "off");
 }
 
-TEST_F(IcalReader, RecurrenceRuleIsPutInOrderAndDeletedOccurrencesAreDeleted) {
-    Apply(Event("DTSTART;TZID=Europe/Berlin:20240108T090000\r\nDTEND;TZID=Europe/Berlin:20240108T093000\r\n"
-                "RRULE:FREQ=MONTHLY;BYDAY=TU;BYSETPOS=2;COUNT=10\r\n"
-                "EXDATE:20240213T080000Z,20240312T080000Z\r\nEXDATE;TZID=Eastern Standard "
-                "Time:20240409T020000\r\n"),
-          item_);
-    ASSERT_TRUE(item_->pattern);
-    const fake::Pattern& pattern = *item_->pattern;
-    EXPECT_EQ(pattern.type, outlook::olRecursMonthNth);
-    EXPECT_EQ(pattern.instance, 2);
-    EXPECT_EQ(pattern.day_of_week_mask, outlook::olTuesday);
-    EXPECT_EQ(pattern.occurrences, 10);
-    EXPECT_EQ(Local(pattern.pattern_start), "20240108T000000");
-    EXPECT_EQ(Local(pattern.start_time), "20240108T090000");
-    EXPECT_EQ(pattern.duration, 30);
-    EXPECT_EQ(pattern.puts, (std::vector<std::string>{"Instance", "RecurrenceType", "Instance",
-                                                      "DayOfWeekMask", "Occurrences"}));
-    ASSERT_EQ(pattern.exceptions.size(), 3u);
-    EXPECT_TRUE(pattern.exceptions[0].deleted);
-    EXPECT_EQ(Local(pattern.exceptions[0].original_date), "20240213T090000");
-    EXPECT_EQ(Local(pattern.exceptions[1].original_date), "20240312T090000");
-    // 02:00 at UTC-5 (the fake's fixed zone) is 09:00 in Berlin, on summer time since 31 March.
-    EXPECT_EQ(Local(pattern.exceptions[2].original_date), "20240409T090000");
-    EXPECT_GE(item_->saves, 3);
+TEST_F(IcalReader, RecurrenceRuleAndDeletedOccurrencesInAnyZone) {
+    const auto fields = Read(Event(
+        "DTSTART;TZID=Europe/Berlin:20240109T090000\r\nDTEND;TZID=Europe/Berlin:20240109T093000\r\n"
+        "RRULE:FREQ=MONTHLY;BYDAY=TU;BYSETPOS=2;COUNT=10\r\n"
+        "EXDATE:20240213T080000Z,20240312T080000Z\r\nEXDATE;TZID=Eastern Standard Time:20240409T030000\r\n"));
+    EXPECT_EQ(fields.at("RecurrenceState"), std::to_string(outlook::olApptMaster));
+    EXPECT_EQ(fields.at("Pattern"),
+              "type=3 interval=1 day=0 mask=4 month=0 instance=2 count=10 minutes=30 until=20241008T000000");
+    // 03:00 in New York on summer time is 09:00 in Berlin, also on summer time since 31 March.
+    EXPECT_EQ(fields.at("Exceptions"),
+              "20240213T090000=deleted 20240312T090000=deleted 20240409T090000=deleted");
+}
+
+// As a Google or Thunderbird calendar sends a series: VTIMEZONE, zoned times, an UNTIL one second
+// before the last start, an EXDATE in the zone, a changed occurrence named in the zone.
+TEST_F(IcalReader, ServerSeriesInAZoneLandsOnTheRightOccurrences) {
+    const auto fields = Read(
+        "BEGIN:VCALENDAR\r\nPRODID:-//Example//Server//EN\r\nVERSION:2.0\r\n"
+        "BEGIN:VTIMEZONE\r\nTZID:Europe/"
+        "Berlin\r\nBEGIN:DAYLIGHT\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\n"
+        "DTSTART:19700329T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nEND:DAYLIGHT\r\nBEGIN:"
+        "STANDARD\r\n"
+        "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nDTSTART:19701025T030000\r\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+        "BEGIN:VEVENT\r\nDTSTART;TZID=Europe/Berlin:20240304T100000\r\nDTEND;TZID=Europe/"
+        "Berlin:20240304T110000\r\n"
+        "RRULE:FREQ=WEEKLY;WKST=MO;UNTIL=20240429T075959Z;BYDAY=MO\r\n"
+        "EXDATE;TZID=Europe/Berlin:20240401T100000\r\nUID:abc@example.org\r\nSUMMARY:Weekly\r\n"
+        "END:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nDTSTART;TZID=Europe/Berlin:20240318T140000\r\nDTEND;TZID=Europe/"
+        "Berlin:20240318T150000\r\n"
+        "RECURRENCE-ID;TZID=Europe/Berlin:20240318T100000\r\nUID:abc@example.org\r\nSUMMARY:Weekly "
+        "(afternoon)\r\n"
+        "END:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:abc@example.org\r\nRECURRENCE-ID:20231201T080000Z\r\nSUMMARY:Before the "
+        "series\r\n"
+        "DTSTART:20231201T100000Z\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(fields.at("Subject"), "Weekly");
+    // The last day is the 28th: the 29th's occurrence at 10:00 is after UNTIL.
+    EXPECT_EQ(fields.at("Pattern"),
+              "type=1 interval=1 day=0 mask=2 month=0 instance=0 count=0 minutes=60 until=20240428T000000");
+    EXPECT_EQ(fields.at("Exceptions"),
+              "20240318T100000=Weekly (afternoon)@20240318T140000 20240401T100000=deleted");
+    outlook::ComPtr<outlook::RecurrencePattern> pattern;
+    testdata::Appointment last;
+    ASSERT_EQ(item_->GetRecurrencePattern(&pattern), S_OK);
+    EXPECT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 4, 22, 10, 0, 0), &last), S_OK);
+    EXPECT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 4, 29, 10, 0, 0), &last),
+              outlook::MAPI_E_NOT_FOUND);
 }
 
 TEST_F(IcalReader, AllDaySeriesDeletesByDateAndReadsUntilAsADate) {
-    Apply(Event("DTSTART;VALUE=DATE:20240601\r\nDTEND;VALUE=DATE:20240602\r\n"
-                "RRULE:FREQ=YEARLY;UNTIL=20300601\r\nEXDATE;VALUE=DATE:20260601\r\n"),
-          item_);
-    ASSERT_TRUE(item_->pattern);
-    EXPECT_EQ(item_->pattern->type, outlook::olRecursYearly);
-    EXPECT_EQ(item_->pattern->day_of_month, 1);
-    EXPECT_EQ(item_->pattern->month_of_year, 6);
-    EXPECT_EQ(Local(item_->pattern->pattern_end), "20300601T000000");
-    EXPECT_EQ(item_->pattern->duration, 1440);
-    ASSERT_EQ(item_->pattern->exceptions.size(), 1u);
-    EXPECT_EQ(Local(item_->pattern->exceptions[0].original_date), "20260601T000000");
+    const auto fields =
+        Read(Event("DTSTART;VALUE=DATE:20240601\r\nDTEND;VALUE=DATE:20240602\r\n"
+                   "RRULE:FREQ=YEARLY;UNTIL=20300601\r\nEXDATE;VALUE=DATE:20260601\r\n"));
+    EXPECT_EQ(
+        fields.at("Pattern"),
+        "type=5 interval=12 day=1 mask=0 month=6 instance=0 count=0 minutes=1440 until=20300601T000000");
+    EXPECT_EQ(fields.at("Exceptions"), "20260601T000000=deleted");
 }
 
 TEST_F(IcalReader, RuleRemovedOnTheServerClearsTheSeries) {
-    Apply(Event("DTSTART:20240108T080000Z\r\nRRULE:FREQ=DAILY\r\n"), item_);
-    ASSERT_EQ(item_->state, outlook::olApptMaster);
-    Apply(Event("DTSTART:20240108T080000Z\r\n"), item_);
-    EXPECT_EQ(item_->state, outlook::olApptNotRecurring);
-    EXPECT_FALSE(item_->pattern);
-}
-
-TEST_F(IcalReader, ChangedOccurrenceFoundByRecurrenceIdInItsZone) {
-    const std::string text =
-        "BEGIN:VCALENDAR\r\n"
-        "BEGIN:VEVENT\r\nUID:s\r\nSUMMARY:Series\r\nDTSTART;TZID=Europe/Berlin:20240108T090000\r\n"
-        "DTEND;TZID=Europe/Berlin:20240108T093000\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\n"
-        "BEGIN:VEVENT\r\nUID:s\r\nRECURRENCE-ID;TZID=Europe/Berlin:20240110T090000\r\nSUMMARY:Moved\r\n"
-        "DTSTART;TZID=Europe/Berlin:20240110T110000\r\nDTEND;TZID=Europe/"
-        "Berlin:20240110T113000\r\nEND:VEVENT\r\n"
-        "BEGIN:VEVENT\r\nUID:s\r\nRECURRENCE-ID:20231201T080000Z\r\nSUMMARY:Before the series\r\n"
-        "DTSTART:20231201T100000Z\r\nEND:VEVENT\r\n"
-        "END:VCALENDAR\r\n";
-    Apply(text, item_);
-    ASSERT_TRUE(item_->pattern);
-    ASSERT_EQ(item_->pattern->exceptions.size(), 1u);
-    const fake::ExceptionData& changed = item_->pattern->exceptions[0];
-    EXPECT_FALSE(changed.deleted);
-    EXPECT_EQ(Local(changed.original_date), "20240110T090000");
-    ASSERT_TRUE(changed.item);
-    EXPECT_EQ(changed.item->subject, "Moved");
-    EXPECT_EQ(Local(changed.item->start), "20240110T110000");
-    EXPECT_EQ(item_->subject, "Series");
+    EXPECT_EQ(Read(Event("DTSTART:20240108T080000Z\r\nRRULE:FREQ=DAILY\r\n")).at("RecurrenceState"),
+              std::to_string(outlook::olApptMaster));
+    const auto fields = Read(Event("DTSTART:20240108T080000Z\r\n"), item_);
+    EXPECT_EQ(fields.at("RecurrenceState"), std::to_string(outlook::olApptNotRecurring));
+    EXPECT_EQ(fields.count("Pattern"), 0u);
 }
 
 TEST_F(IcalReader, MeetingOrganizedByTheUser) {
-    Apply(Event("DTSTART:20240110T080000Z\r\nORGANIZER:mailto:ME@example.com\r\n"
-                "ATTENDEE;PARTSTAT=ACCEPTED:mailto:anna@example.com\r\n"
-                "ATTENDEE;PARTSTAT=NEEDS-ACTION:mailto:bert@example.com\r\n"),
-          item_);
-    ASSERT_EQ(item_->recipients.size(), 2u);
-    EXPECT_EQ(item_->recipients[0]->address, "anna@example.com");
-    EXPECT_EQ(item_->recipients[1]->address, "bert@example.com");
-    EXPECT_EQ(item_->meeting, outlook::olMeeting);
-    EXPECT_EQ(item_->named[kInvited], outlook::Variant(true));
+    const auto fields = Read(Event(kStart + "ORGANIZER:mailto:ME@example.com\r\n"
+                                            "ATTENDEE;PARTSTAT=ACCEPTED:mailto:anna@example.com\r\n"
+                                            "ATTENDEE;PARTSTAT=NEEDS-ACTION:mailto:bert@example.com\r\n"));
     // The track status of each attendee that answered; an unknown answer leaves it alone.
-    EXPECT_EQ(item_->recipients[0]->response, outlook::olResponseAccepted);
-    EXPECT_EQ(item_->recipients[1]->response, outlook::olResponseNone);
-    EXPECT_EQ(item_->mapi.count(outlook::PR_SENDER_EMAIL_ADDRESS_W), 0u);
+    EXPECT_EQ(fields.at("Recipients"), "anna@example.com/3/1 bert@example.com/0/1");
+    EXPECT_EQ(fields.at("MeetingStatus"), std::to_string(outlook::olMeeting));
+    EXPECT_EQ(fields.at("Named:8229000B"), "True");
+    EXPECT_EQ(fields.at("Organizer"), "");
 }
 
 TEST_F(IcalReader, MeetingOrganizedBySomeoneElse) {
-    Apply(Event("DTSTART:20240110T080000Z\r\nLAST-MODIFIED:20240104T100000Z\r\n"
-                "ORGANIZER;CN=Boss:mailto:boss@example.com\r\n"
-                "ATTENDEE;PARTSTAT=TENTATIVE:mailto:me@example.com\r\n"
-                "ATTENDEE;PARTSTAT=ACCEPTED;RESPONDED-AT=20240105T110000Z:mailto:carl@example.com\r\n"),
-          item_);
-    ASSERT_EQ(item_->recipients.size(), 3u);
-    EXPECT_EQ(item_->recipients[2]->address, "boss@example.com");
-    EXPECT_EQ(item_->meeting, outlook::olMeeting);
-    EXPECT_EQ(item_->busy, outlook::olTentative);
-    EXPECT_EQ(item_->named[kResponseStatus], outlook::Variant(std::int32_t{2}));
-    EXPECT_EQ(item_->named[kStateFlags], outlook::Variant(std::int32_t{3}));
+    const auto fields =
+        Read(Event(kStart + "LAST-MODIFIED:20240104T100000Z\r\n"
+                            "ORGANIZER;CN=Boss:mailto:boss@example.com\r\n"
+                            "ATTENDEE;PARTSTAT=TENTATIVE:mailto:me@example.com\r\n"
+                            "ATTENDEE;PARTSTAT=ACCEPTED;RESPONDED-AT=20240105T110000Z:mailto:carl@"
+                            "example.com\r\n"));
+    EXPECT_EQ(fields.at("Recipients"),
+              "me@example.com/0/1 carl@example.com/0/1 boss@example.com/0/3");  // the organizer last, flagged
+                                                                                // as such
+    EXPECT_EQ(fields.at("MeetingStatus"), std::to_string(outlook::olMeeting));
+    EXPECT_EQ(fields.at("BusyStatus"), std::to_string(outlook::olTentative));
+    EXPECT_EQ(fields.at("ResponseStatus"), std::to_string(outlook::olResponseTentative));
+    EXPECT_EQ(fields.at("Named:82170003"), "3");
     // Without RESPONDED-AT for the user, LAST-MODIFIED is the reply time.
-    EXPECT_EQ(Local(item_->reply_time), "20240104T110000");
+    EXPECT_EQ(fields.at("ReplyTime"), "20240104T110000");
+    outlook::ComPtr<outlook::IUnknown> unknown;
+    outlook::ComPtr<outlook::MapiMessage> message;
+    ASSERT_EQ(item_->get_MAPIOBJECT(&unknown), S_OK);
+    ASSERT_EQ(unknown.As(&message), S_OK);
     for (const outlook::PropTag tag :
          {outlook::PR_SENDER_EMAIL_ADDRESS_W, outlook::PR_SENT_REPRESENTING_EMAIL_ADDRESS_W,
           outlook::PR_SENDER_NAME_W, outlook::PR_SENT_REPRESENTING_NAME_W}) {
-        EXPECT_EQ(item_->mapi[tag], outlook::Variant(std::string("boss@example.com")));
+        outlook::PropValue value;
+        ASSERT_EQ(outlook::HrGetOneProp(message.get(), tag, &value), S_OK);
+        EXPECT_EQ(value.value, outlook::Variant(std::string("boss@example.com")));
     }
-    EXPECT_EQ(item_->recipients[2]->flags, 3);
-    EXPECT_EQ(item_->recipients[0]->flags, 0);
 }
 
 TEST_F(IcalReader, UserWithoutAnswerHasNotResponded) {
-    Apply(Event("DTSTART:20240110T080000Z\r\nORGANIZER:mailto:boss@example.com\r\n"
-                "ATTENDEE;PARTSTAT=NEEDS-ACTION:mailto:me@example.com\r\n"),
-          item_);
-    EXPECT_EQ(item_->named[kResponseStatus], outlook::Variant(std::int32_t{outlook::olResponseNotResponded}));
-    EXPECT_EQ(item_->busy, outlook::olFree);
+    const auto fields = Read(Event(kStart + "ORGANIZER:mailto:boss@example.com\r\n"
+                                            "ATTENDEE;PARTSTAT=NEEDS-ACTION:mailto:me@example.com\r\n"));
+    EXPECT_EQ(fields.at("ResponseStatus"), std::to_string(outlook::olResponseNotResponded));
+    EXPECT_EQ(fields.at("BusyStatus"), std::to_string(outlook::olFree));
 }
 
 TEST_F(IcalReader, RecipientsFollowTheServerAndNoneLeftEndsTheMeeting) {
-    auto old = std::make_shared<fake::RecipientData>();
-    old->name = old->address = "gone@example.com";
-    auto kept = std::make_shared<fake::RecipientData>();
-    kept->name = kept->address = "anna@example.com";
-    item_->recipients = {old, kept};
-    Apply(Event("DTSTART:20240110T080000Z\r\nORGANIZER:mailto:me@example.com\r\n"
-                "ATTENDEE:mailto:Anna@example.com\r\nATTENDEE:mailto:new@example.com\r\n"),
-          item_);
-    ASSERT_EQ(item_->recipients.size(), 2u);
-    EXPECT_EQ(item_->recipients[0]->address, "anna@example.com");
-    EXPECT_EQ(item_->recipients[1]->address, "new@example.com");
-
-    Apply(Event("DTSTART:20240110T080000Z\r\n"), item_);
-    EXPECT_TRUE(item_->recipients.empty());
-    EXPECT_EQ(item_->meeting, outlook::olNonMeeting);
+    auto item = calendar_.New();
+    outlook::ComPtr<outlook::Recipients> recipients;
+    ASSERT_EQ(item->get_Recipients(&recipients), S_OK);
+    for (const char* address : {"gone@example.com", "anna@example.com"}) {
+        outlook::ComPtr<outlook::Recipient> recipient;
+        bool resolved = false;
+        ASSERT_EQ(recipients->Add(address, &recipient), S_OK);
+        ASSERT_EQ(recipient->Resolve(&resolved), S_OK);
+    }
+    const auto fields =
+        Read(Event(kStart + "ORGANIZER:mailto:me@example.com\r\n"
+                            "ATTENDEE:mailto:Anna@example.com\r\nATTENDEE:mailto:new@example.com\r\n"),
+             item);
+    EXPECT_EQ(fields.at("Recipients"),
+              "anna@example.com/0/1 new@example.com/0/1");  // an address in other case is the same person
+    const auto after = Read(Event(kStart), item_);
+    EXPECT_EQ(after.count("Recipients"), 0u);
+    EXPECT_EQ(after.at("MeetingStatus"), std::to_string(outlook::olNonMeeting));
 }
 
 }  // namespace

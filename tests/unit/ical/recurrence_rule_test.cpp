@@ -155,33 +155,4 @@ TEST_F(RecurrenceRuleTest, ReadsUntilInLocalTime) {
     EXPECT_EQ(rule.no_end_date, true);
 }
 
-TEST_F(RecurrenceRuleTest, WrittenRulesReadBackToTheSameParts) {
-    const DateTime start = DateTime::FromParts(2024, 1, 9, 10, 0, 0);
-    const ical::RecurrenceRule rules[] = {Rule(ical::kRecursDaily, 3),
-                                          Rule(ical::kRecursWeekly, 2, 0, 2 | 8),
-                                          Rule(ical::kRecursMonthly, 1, 15),
-                                          Rule(ical::kRecursMonthNth, 2, 0, 4, 0, 5),
-                                          Rule(ical::kRecursYearly, 24, 1, 0, 6),
-                                          Rule(ical::kRecursYearNth, 12, 0, 1, 3, 2)};
-    for (const ical::RecurrenceRule& rule : rules) {
-        const std::string line = ical::WriteRRule(rule, {});
-        SCOPED_TRACE(line);
-        const ical::RecurrenceRule back = ical::ParseRRule(line.substr(6, line.size() - 8), start);
-        EXPECT_EQ(back.recurrence_type, rule.recurrence_type);
-        EXPECT_EQ(back.interval, rule.interval);
-        if (*rule.day_of_month > 0) {
-            EXPECT_EQ(back.day_of_month, rule.day_of_month);
-        }
-        if (*rule.day_of_week_mask > 0) {
-            EXPECT_EQ(back.day_of_week_mask, rule.day_of_week_mask);
-        }
-        if (*rule.month_of_year > 0) {
-            EXPECT_EQ(back.month_of_year, rule.month_of_year);
-        }
-        if (*rule.instance > 0) {
-            EXPECT_EQ(back.instance, rule.instance);
-        }
-    }
-}
-
 }  // namespace

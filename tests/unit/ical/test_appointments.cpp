@@ -1,73 +1,245 @@
 #include "test_appointments.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 
+#include "ical/cal_dav_event.h"
 #include "ical/outlook_event.h"
+#include "outlook/exception.h"
+#include "outlook/exceptions.h"
+#include "outlook/items.h"
+#include "outlook/mapi_message.h"
+#include "outlook/mapi_table.h"
+#include "outlook/namespace.h"
+#include "outlook/property_accessor.h"
+#include "outlook/recipient.h"
+#include "outlook/recipients.h"
+#include "outlook/recurrence_pattern.h"
+#include "outlook/time_zone.h"
 #include "settings/log.h"
 
 namespace testdata {
 namespace {
 
-using platform::DateTime;
+constexpr const char* kNamedPrefix =
+    "http://schemas.microsoft.com/mapi/id/{00062002-0000-0000-C000-000000000046}/";
 
-std::shared_ptr<fake::RecipientData> Person(const std::string& address, outlook::OlResponseStatus response) {
-    auto data = std::make_shared<fake::RecipientData>();
-    data->name = address;
-    data->address = address;
-    data->entry_id = "EID:" + address;
-    data->response = response;
-    return data;
-}
-
-std::string Iso(const DateTime& value, bool date_only) {
-    return date_only ? value.Format("%Y-%m-%d") : value.Format("%Y-%m-%dT%H:%M:%SZ");
-}
-
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
-std::string EventJson(const fake::Appointment& item, const DateTime& recurrence_id_local) {
-    std::string json =
-        "{\"dtstart\":" + Quoted(Iso(item.all_day ? item.start : item.start.LocalToUtc(), item.all_day));
-    json += ",\"dtend\":" + Quoted(Iso(item.all_day ? item.end : item.end.LocalToUtc(), item.all_day));
-    if (recurrence_id_local.IsValid()) {
-        json +=
-            ",\"recurrence_id\":" +
-            Quoted(Iso(item.all_day ? recurrence_id_local : recurrence_id_local.LocalToUtc(), item.all_day));
+// Test data the store refuses is a fault of the test or the store: stop with what failed.
+void Must(HRESULT hr, const char* what) {
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "test appointments: %s failed with 0x%08X\n", what, static_cast<unsigned>(hr));
+        std::abort();
     }
-    if (item.pattern) {
-        json += ",\"exdate\":[";
-        bool first = true;
-        for (const fake::ExceptionData& exception : item.pattern->exceptions) {
-            if (!exception.deleted)
-                continue;
-            json += (first ? "" : ",") +
-                    Quoted(Iso(item.all_day ? exception.original_date : exception.original_date.LocalToUtc(),
-                               item.all_day));
-            first = false;
-        }
-        json += "]";
-        if (!item.pattern->no_end && item.pattern->pattern_end.IsValid()) {
-            platform::DateParts end;
-            platform::DateParts time;
-            (void)item.pattern->pattern_end.ToParts(&end);
-            (void)item.pattern->start_time.ToParts(&time);
-            const DateTime last =
-                DateTime::FromParts(end.year, end.month, end.day, time.hour, time.minute, time.second);
-            json += ",\"until\":" +
-                    Quoted(Iso(item.all_day ? item.pattern->pattern_end : last.LocalToUtc(), item.all_day));
-        }
+}
+
+std::string Local(const DateTime& value) {
+    return value.IsValid() ? value.Format("%Y%m%dT%H%M%S") : "invalid";
+}
+
+ComPtr<outlook::RecurrencePattern> PatternOf(outlook::AppointmentItem* item) {
+    ComPtr<outlook::RecurrencePattern> pattern;
+    Must(item->GetRecurrencePattern(&pattern), "GetRecurrencePattern");
+    return pattern;
+}
+
+ComPtr<outlook::MapiMessage> MessageOf(outlook::AppointmentItem* item) {
+    ComPtr<outlook::IUnknown> unknown;
+    ComPtr<outlook::MapiMessage> message;
+    Must(item->get_MAPIOBJECT(&unknown), "get_MAPIOBJECT");
+    Must(unknown.As(&message), "MapiMessage");
+    return message;
+}
+
+void SetNamed(outlook::AppointmentItem* item, const std::string& id, const outlook::Variant& value) {
+    ComPtr<outlook::PropertyAccessor> accessor;
+    Must(item->get_PropertyAccessor(&accessor), "get_PropertyAccessor");
+    Must(accessor->SetProperty(kNamedPrefix + id, value), "SetProperty");
+}
+
+// Resolved recipients with their answers (as the organizer's copy tracks them), and the sender.
+void AddPeople(outlook::AppointmentItem* item, const std::string& sender,
+               const std::vector<std::pair<std::string, outlook::OlResponseStatus>>& people) {
+    Must(item->put_MeetingStatus(outlook::olMeeting), "put_MeetingStatus");
+    ComPtr<outlook::Recipients> recipients;
+    Must(item->get_Recipients(&recipients), "get_Recipients");
+    for (const auto& person : people) {
+        ComPtr<outlook::Recipient> recipient;
+        bool resolved = false;
+        Must(recipients->Add(person.first, &recipient), "Recipients.Add");
+        Must(recipient->Resolve(&resolved), "Resolve");
     }
-    return json + "}";
+    Must(item->Save(), "Save");
+    const auto message = MessageOf(item);
+    Must(outlook::HrSetOneProp(message.get(), {outlook::PR_SENDER_EMAIL_ADDRESS_W, outlook::Variant(sender)}),
+         "set the sender");
+    ComPtr<outlook::MapiTable> table;
+    outlook::RowSet rows;
+    Must(message->GetRecipientTable(outlook::MAPI_UNICODE, &table), "GetRecipientTable");
+    Must(outlook::HrQueryAllRows(table.get(), &rows), "QueryAllRows");
+    for (std::size_t i = 0; i < rows.size() && i < people.size(); ++i) {
+        const outlook::PropValue* row_id = outlook::FindColumn(rows[i], outlook::PR_ROWID);
+        const outlook::Variant answer(static_cast<std::int32_t>(people[i].second));
+        Must(row_id ? message->ModifyRecipients(outlook::MODRECIP_MODIFY,
+                                                {{*row_id, {outlook::PR_RECIPIENT_TRACKSTATUS, answer}}})
+                    : E_FAIL,
+             "ModifyRecipients");
+    }
+    Must(message->SaveChanges(outlook::KEEP_OPEN_READWRITE), "SaveChanges");
+}
+
+Appointment Timed(Calendar& calendar, const std::string& subject = "Team meeting") {
+    auto item = calendar.New();
+    Must(item->put_Subject(subject), "put_Subject");
+    Must(item->put_Location("Room 1"), "put_Location");
+    Must(item->put_Body("Agenda"), "put_Body");
+    Must(item->put_Start(DateTime::FromParts(2024, 1, 10, 9, 0, 0)), "put_Start");
+    Must(item->put_End(DateTime::FromParts(2024, 1, 10, 10, 0, 0)), "put_End");
+    Must(item->put_Sensitivity(outlook::olPrivate), "put_Sensitivity");
+    Must(item->put_Importance(outlook::olImportanceHigh), "put_Importance");
+    Must(item->put_BusyStatus(outlook::olBusy), "put_BusyStatus");
+    Must(item->put_ReminderSet(true), "put_ReminderSet");
+    Must(item->put_ReminderMinutesBeforeStart(15), "put_ReminderMinutesBeforeStart");
+    return item;
+}
+
+Appointment AllDay(Calendar& calendar, const std::string& subject, const DateTime& day) {
+    auto item = calendar.New();
+    Must(item->put_Subject(subject), "put_Subject");
+    Must(item->put_Start(day), "put_Start");
+    Must(item->put_End(day.AddSeconds(86400)), "put_End");
+    Must(item->put_AllDayEvent(true), "put_AllDayEvent");
+    Must(item->put_BusyStatus(outlook::olFree), "put_BusyStatus");
+    Must(item->put_Importance(outlook::olImportanceLow), "put_Importance");
+    Must(item->put_Sensitivity(outlook::olPersonal), "put_Sensitivity");
+    Must(item->put_ReminderSet(false), "put_ReminderSet");
+    return item;
+}
+
+void DeleteOccurrence(outlook::RecurrencePattern* pattern, const DateTime& start) {
+    Appointment occurrence;
+    Must(pattern->GetOccurrence(start, &occurrence), "GetOccurrence");
+    Must(occurrence->Delete(), "delete an occurrence");
+}
+
+Appointment Recurring(Calendar& calendar) {
+    auto item = calendar.New();
+    Must(item->put_Subject("Standup"), "put_Subject");
+    Must(item->put_Start(DateTime::FromParts(2024, 1, 8, 9, 0, 0)), "put_Start");
+    Must(item->put_End(DateTime::FromParts(2024, 1, 8, 9, 30, 0)), "put_End");
+    Must(item->put_BusyStatus(outlook::olTentative), "put_BusyStatus");
+    Must(item->put_ReminderSet(false), "put_ReminderSet");
+    const auto pattern = PatternOf(item.get());
+    Must(pattern->put_RecurrenceType(outlook::olRecursWeekly), "put_RecurrenceType");
+    Must(pattern->put_Interval(2), "put_Interval");
+    Must(pattern->put_DayOfWeekMask(outlook::olMonday | outlook::olWednesday), "put_DayOfWeekMask");
+    Must(pattern->put_PatternEndDate(DateTime::FromParts(2024, 3, 27)), "put_PatternEndDate");
+    Must(item->Save(), "Save");
+    DeleteOccurrence(pattern.get(), DateTime::FromParts(2024, 1, 10, 9, 0, 0));
+    DeleteOccurrence(pattern.get(), DateTime::FromParts(2024, 1, 22, 9, 0, 0));
+    Appointment moved;
+    Must(pattern->GetOccurrence(DateTime::FromParts(2024, 1, 24, 9, 0, 0), &moved), "GetOccurrence");
+    Must(moved->put_Subject("Standup (moved)"), "put_Subject");
+    Must(moved->put_Start(DateTime::FromParts(2024, 1, 24, 11, 0, 0)), "put_Start");
+    Must(moved->put_End(DateTime::FromParts(2024, 1, 24, 11, 30, 0)), "put_End");
+    Must(moved->Save(), "Save");
+    return item;
+}
+
+Appointment AllDayYearly(Calendar& calendar) {
+    auto item = AllDay(calendar, "Birthday", DateTime::FromParts(2024, 6, 1));
+    const auto pattern = PatternOf(item.get());
+    Must(pattern->put_RecurrenceType(outlook::olRecursYearly), "put_RecurrenceType");
+    Must(pattern->put_Interval(12), "put_Interval");
+    Must(pattern->put_DayOfMonth(1), "put_DayOfMonth");
+    Must(pattern->put_MonthOfYear(6), "put_MonthOfYear");
+    Must(pattern->put_PatternEndDate(DateTime::FromParts(2030, 6, 1)), "put_PatternEndDate");
+    Must(item->Save(), "Save");
+    DeleteOccurrence(pattern.get(), DateTime::FromParts(2026, 6, 1));
+    return item;
+}
+
+Appointment OrganizerMeeting(Calendar& calendar) {
+    auto item = Timed(calendar, "Planning");
+    SetNamed(item.get(), "82180003", outlook::Variant(std::int32_t{outlook::olResponseOrganized}));
+    AddPeople(item.get(), kOwner,
+              {{kOwner, outlook::olResponseNone},
+               {"anna@example.com", outlook::olResponseAccepted},
+               {"bert@example.com", outlook::olResponseNone}});
+    return item;
+}
+
+Appointment AttendeeMeeting(Calendar& calendar) {
+    auto item = Timed(calendar, "Review");
+    SetNamed(item.get(), "82180003", outlook::Variant(std::int32_t{outlook::olResponseAccepted}));
+    Must(item->put_ReplyTime(DateTime::FromParts(2024, 1, 5, 12, 0, 0)), "put_ReplyTime");
+    AddPeople(item.get(), "boss@example.com",
+              {{"boss@example.com", outlook::olResponseNone},
+               {kOwner, outlook::olResponseNone},
+               {"carl@example.com", outlook::olResponseNone}});
+    return item;
+}
+
+Appointment LongTexts(Calendar& calendar) {
+    auto item = Timed(calendar);
+    // 80 characters: the fold falls after 67 of them.
+    Must(item->put_Subject("Quarterly business review with the regional sales teams and the product owners"),
+         "put_Subject");
+    Must(item->put_Body("Bring: slides, numbers; notes\\drafts\r\nSecond line\nThird line"), "put_Body");
+    // The fold would fall inside the emoji's surrogate pair.
+    Must(item->put_Location(std::string(65, 'x') + "\xF0\x9F\x98\x80" + " end"), "put_Location");
+    Must(item->put_ReminderSet(false), "put_ReminderSet");
+    return item;
+}
+
+std::string Iso(const DateTime& local, bool date_only) {
+    return "\"" + (date_only ? local.Format("%Y-%m-%d") : local.LocalToUtc().Format("%Y-%m-%dT%H:%M:%SZ")) +
+           "\"";
+}
+
+std::string EventJson(outlook::AppointmentItem* item, const DateTime& original, const std::string& series) {
+    bool all_day = false;
+    DateTime start;
+    DateTime end;
+    Must(item->get_AllDayEvent(&all_day), "get_AllDayEvent");
+    Must(item->get_Start(&start), "get_Start");
+    Must(item->get_End(&end), "get_End");
+    std::string json = "{\"dtstart\":" + Iso(start, all_day) + ",\"dtend\":" + Iso(end, all_day);
+    if (original.IsValid())
+        json += ",\"recurrence_id\":" + Iso(original, all_day);
+    return json + series + "}";
 }
 
 }  // namespace
 
+void UseBerlinTime() {
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+}
+
+Calendar::Calendar() {
+    UseBerlinTime();
+    ComPtr<outlook::NameSpace> session;
+    if (FAILED(host::ApplicationObject::Create(home_.root() + "/outlook.db", 500, &app_, &error_)) ||
+        FAILED(app_->get_Session(&session)) ||
+        FAILED(session->GetDefaultFolder(outlook::olFolderCalendar, &calendar_))) {
+        error_ = "no calendar: " + error_;
+    }
+}
+
+Appointment Calendar::New() {
+    ComPtr<outlook::Items> items;
+    ComPtr<outlook::IDispatch> item;
+    Appointment appointment;
+    Must(calendar_ ? calendar_->get_Items(&items) : E_FAIL, "get_Items");
+    Must(items->Add(&item), "Items.Add");
+    Must(item.As(&appointment), "AppointmentItem");
+    return appointment;
+}
+
 CapturedLog::CapturedLog() {
-    std::filesystem::create_directories(m_home.app_data() + "/Velmarquin");
+    std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
     SetLogEnabled(true);
 }
 
@@ -76,152 +248,213 @@ CapturedLog::~CapturedLog() {
 }
 
 std::string CapturedLog::Text() const {
-    return testing_support::ReadFileOrEmpty(m_home.app_data() + "/Velmarquin/HarrowgateAddin/Logs/addin.log");
+    return testing_support::ReadFileOrEmpty(home_.app_data() + "/Velmarquin/HarrowgateAddin/Logs/addin.log");
 }
 
-void UseBerlinTime() {
-    setenv("TZ", "Europe/Berlin", 1);
-    tzset();
+std::vector<std::pair<std::string, Appointment>> AllAppointments(Calendar& calendar) {
+    std::vector<std::pair<std::string, Appointment>> all;
+    for (const char* name : {"timed", "all_day", "recurring", "all_day_yearly", "organizer_meeting",
+                             "attendee_meeting", "long_texts"})
+        all.emplace_back(name, Named(calendar, name));
+    return all;
 }
 
-fake::ComPtr<fake::Appointment> Timed() {
-    auto item = fake::Make<fake::Appointment>();
-    item->subject = "Team meeting";
-    item->location = "Room 1";
-    item->body = "Agenda";
-    item->sensitivity = outlook::olPrivate;
-    item->importance = outlook::olImportanceHigh;
-    item->reminder_set = true;
-    item->reminder_minutes = 15;
+Appointment Named(Calendar& calendar, const std::string& name) {
+    Appointment item;
+    if (name == "timed")
+        item = Timed(calendar);
+    else if (name == "all_day")
+        item = AllDay(calendar, "Holiday", DateTime::FromParts(2024, 3, 5));
+    else if (name == "recurring")
+        item = Recurring(calendar);
+    else if (name == "all_day_yearly")
+        item = AllDayYearly(calendar);
+    else if (name == "organizer_meeting")
+        item = OrganizerMeeting(calendar);
+    else if (name == "attendee_meeting")
+        item = AttendeeMeeting(calendar);
+    else
+        item = LongTexts(calendar);
+    Must(item->Save(), "Save");
     return item;
 }
 
-fake::ComPtr<fake::Appointment> AllDay() {
-    auto item = fake::Make<fake::Appointment>();
-    item->subject = "Holiday";
-    item->all_day = true;
-    item->start = DateTime::FromParts(2024, 3, 5);
-    item->end = DateTime::FromParts(2024, 3, 6);
-    item->busy = outlook::olFree;
-    item->importance = outlook::olImportanceLow;
-    item->sensitivity = outlook::olPersonal;
-    return item;
+std::string WriteICal(outlook::AppointmentItem* item, bool vcalendar, const std::string& uid) {
+    const auto event = COutlookEvent::CreateFromOutlookObject(item);
+    return event ? event->ToICal(vcalendar, uid, kOwner) : std::string();
 }
 
-fake::ComPtr<fake::Appointment> Recurring() {
-    auto item = fake::Make<fake::Appointment>();
-    item->subject = "Standup";
-    item->start = DateTime::FromParts(2024, 1, 8, 9, 0, 0);
-    item->end = DateTime::FromParts(2024, 1, 8, 9, 30, 0);
-    item->state = outlook::olApptMaster;
-    item->busy = outlook::olTentative;
-    item->pattern = fake::Make<fake::Pattern>(item.get());
-    fake::Pattern& pattern = *item->pattern;
-    pattern.type = outlook::olRecursWeekly;
-    pattern.interval = 2;
-    pattern.day_of_week_mask = outlook::olMonday | outlook::olWednesday;
-    pattern.no_end = false;
-    pattern.pattern_start = DateTime::FromParts(2024, 1, 8);
-    pattern.pattern_end = DateTime::FromParts(2024, 3, 27);
-    pattern.start_time = item->start;
-    pattern.end_time = item->end;
-    pattern.duration = 30;
-    pattern.exceptions.push_back({DateTime::FromParts(2024, 1, 10, 9, 0, 0), true, nullptr});
-    pattern.exceptions.push_back({DateTime::FromParts(2024, 1, 22, 9, 0, 0), true, nullptr});
-    auto moved = fake::Make<fake::Appointment>();
-    moved->subject = "Standup (moved)";
-    moved->state = outlook::olApptException;
-    moved->busy = outlook::olTentative;
-    moved->start = DateTime::FromParts(2024, 1, 24, 11, 0, 0);
-    moved->end = DateTime::FromParts(2024, 1, 24, 11, 30, 0);
-    moved->original_date = DateTime::FromParts(2024, 1, 24, 9, 0, 0);
-    moved->parent = item->pattern.get();
-    pattern.exceptions.push_back({moved->original_date, false, moved});
-    return item;
+void ReadICal(const std::string& text, outlook::AppointmentItem* item) {
+    CCalDavEvent event;
+    event.SetICal(text);
+    event.SetOwnerAddress(kOwner);
+    const auto target = COutlookEvent::CreateFromOutlookObject(item);
+    Must(target ? S_OK : E_NOINTERFACE, "COutlookEvent");
+    event.InitOutlookEvent(target);
+    Must(item->Save(), "Save");
 }
 
-fake::ComPtr<fake::Appointment> AllDayYearly() {
-    auto item = AllDay();
-    item->subject = "Birthday";
-    item->start = DateTime::FromParts(2024, 6, 1);
-    item->end = DateTime::FromParts(2024, 6, 2);
-    item->state = outlook::olApptMaster;
-    item->pattern = fake::Make<fake::Pattern>(item.get());
-    fake::Pattern& pattern = *item->pattern;
-    pattern.type = outlook::olRecursYearly;
-    pattern.interval = 12;
-    pattern.day_of_month = 1;
-    pattern.month_of_year = 6;
-    pattern.no_end = false;
-    pattern.pattern_start = item->start;
-    pattern.pattern_end = DateTime::FromParts(2030, 6, 1);
-    pattern.start_time = item->start;
-    pattern.end_time = item->end;
-    pattern.duration = 1440;
-    pattern.exceptions.push_back({DateTime::FromParts(2026, 6, 1), true, nullptr});
-    return item;
+std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
+    std::map<std::string, std::string> fields;
+    std::string text;
+    DateTime date;
+    std::int32_t number = 0;
+    bool flag = false;
+    using TextGetter = HRESULT (outlook::AppointmentItem::*)(std::string*);
+    const std::pair<const char*, TextGetter> texts[] = {
+        {"Subject", &outlook::AppointmentItem::get_Subject},
+        {"Body", &outlook::AppointmentItem::get_Body},
+        {"Location", &outlook::AppointmentItem::get_Location}};
+    for (const auto& [name, get] : texts)
+        fields[name] = SUCCEEDED((item->*get)(&text)) ? text : "failed";
+    for (const auto& [name, get] : {std::pair{"Start", &outlook::AppointmentItem::get_Start},
+                                    {"End", &outlook::AppointmentItem::get_End},
+                                    {"ReplyTime", &outlook::AppointmentItem::get_ReplyTime}})
+        fields[name] = SUCCEEDED((item->*get)(&date)) ? Local(date) : "failed";
+    outlook::OlImportance importance = outlook::olImportanceNormal;
+    outlook::OlBusyStatus busy = outlook::olBusy;
+    outlook::OlMeetingStatus meeting = outlook::olNonMeeting;
+    outlook::OlResponseStatus response = outlook::olResponseNone;
+    outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
+    outlook::OlSensitivity sensitivity = outlook::olNormal;
+    Must(item->get_Importance(&importance), "get_Importance");
+    Must(item->get_BusyStatus(&busy), "get_BusyStatus");
+    Must(item->get_MeetingStatus(&meeting), "get_MeetingStatus");
+    Must(item->get_ResponseStatus(&response), "get_ResponseStatus");
+    Must(item->get_RecurrenceState(&state), "get_RecurrenceState");
+    Must(item->get_Sensitivity(&sensitivity), "get_Sensitivity");
+    Must(item->get_AllDayEvent(&flag), "get_AllDayEvent");
+    fields["AllDay"] = flag ? "1" : "0";
+    fields["Importance"] = std::to_string(importance);
+    fields["BusyStatus"] = std::to_string(busy);
+    fields["MeetingStatus"] = std::to_string(meeting);
+    fields["ResponseStatus"] = std::to_string(response);
+    fields["RecurrenceState"] = std::to_string(state);
+    fields["Sensitivity"] = std::to_string(sensitivity);
+    Must(item->get_ReminderSet(&flag), "get_ReminderSet");
+    Must(item->get_ReminderMinutesBeforeStart(&number), "get_ReminderMinutesBeforeStart");
+    fields["Reminder"] = flag ? std::to_string(number) : "off";
+    for (const auto& [name, get] : {std::pair{"StartZone", &outlook::AppointmentItem::get_StartTimeZone},
+                                    {"EndZone", &outlook::AppointmentItem::get_EndTimeZone}}) {
+        ComPtr<outlook::TimeZone> zone;
+        fields[name] = SUCCEEDED((item->*get)(&zone)) && zone && SUCCEEDED(zone->get_ID(&text)) ? text : "";
+    }
+    ComPtr<outlook::PropertyAccessor> accessor;
+    Must(item->get_PropertyAccessor(&accessor), "get_PropertyAccessor");
+    for (const char* id : {"82170003", "8229000B"}) {
+        outlook::Variant value;
+        fields[std::string("Named:") + id] =
+            SUCCEEDED(accessor->GetProperty(kNamedPrefix + std::string(id), &value)) &&
+                    SUCCEEDED(value.ToText(&text))
+                ? text
+                : "";
+    }
+    outlook::PropValue sender;
+    const auto message = MessageOf(item);
+    fields["Organizer"] =
+        SUCCEEDED(outlook::HrGetOneProp(message.get(), outlook::PR_SENDER_EMAIL_ADDRESS_W, &sender)) &&
+                SUCCEEDED(sender.value.ToText(&text))
+            ? text
+            : "";
+    ComPtr<outlook::MapiTable> table;
+    outlook::RowSet rows;
+    Must(message->GetRecipientTable(outlook::MAPI_UNICODE, &table), "GetRecipientTable");
+    Must(outlook::HrQueryAllRows(table.get(), &rows), "QueryAllRows");
+    for (const outlook::PropRow& row : rows) {
+        std::string entry;
+        for (const outlook::PropTag tag :
+             {outlook::PR_EMAIL_ADDRESS_W, outlook::PR_RECIPIENT_TRACKSTATUS, outlook::PR_RECIPIENT_FLAGS}) {
+            const outlook::PropValue* column = outlook::FindColumn(row, tag);
+            entry += (entry.empty() ? "" : "/") +
+                     (column && SUCCEEDED(column->value.ToText(&text)) ? text : std::string("-"));
+        }
+        fields["Recipients"] += (fields["Recipients"].empty() ? "" : " ") + entry;
+    }
+    bool recurring = false;
+    if (FAILED(item->get_IsRecurring(&recurring)) || !recurring || state != outlook::olApptMaster)
+        return fields;
+    const auto pattern = PatternOf(item);
+    outlook::OlRecurrenceType type = outlook::olRecursDaily;
+    Must(pattern->get_RecurrenceType(&type), "get_RecurrenceType");
+    std::string parts = "type=" + std::to_string(type);
+    for (const auto& [name, get] : {std::pair{"interval", &outlook::RecurrencePattern::get_Interval},
+                                    {"day", &outlook::RecurrencePattern::get_DayOfMonth},
+                                    {"mask", &outlook::RecurrencePattern::get_DayOfWeekMask},
+                                    {"month", &outlook::RecurrencePattern::get_MonthOfYear},
+                                    {"instance", &outlook::RecurrencePattern::get_Instance},
+                                    {"count", &outlook::RecurrencePattern::get_Occurrences},
+                                    {"minutes", &outlook::RecurrencePattern::get_Duration}}) {
+        Must((pattern.get()->*get)(&number), name);
+        parts += std::string(" ") + name + "=" + std::to_string(number);
+    }
+    Must(pattern->get_NoEndDate(&flag), "get_NoEndDate");
+    Must(pattern->get_PatternEndDate(&date), "get_PatternEndDate");
+    parts += flag ? " noend" : " until=" + Local(date);
+    fields["Pattern"] = parts;
+    ComPtr<outlook::Exceptions> exceptions;
+    std::int32_t count = 0;
+    Must(pattern->get_Exceptions(&exceptions), "get_Exceptions");
+    Must(exceptions->get_Count(&count), "get_Count");
+    for (std::int32_t i = 1; i <= count; ++i) {
+        ComPtr<outlook::Exception> exception;
+        Appointment changed;
+        Must(exceptions->Item(i, &exception), "Exceptions.Item");
+        Must(exception->get_OriginalDate(&date), "get_OriginalDate");
+        Must(exception->get_Deleted(&flag), "get_Deleted");
+        std::string entry = Local(date) + "=";
+        if (!flag && SUCCEEDED(exception->get_AppointmentItem(&changed)) && changed &&
+            SUCCEEDED(changed->get_Subject(&text)) && SUCCEEDED(changed->get_Start(&date)))
+            entry += text + "@" + Local(date);
+        else
+            entry += "deleted";
+        fields["Exceptions"] += (fields["Exceptions"].empty() ? "" : " ") + entry;
+    }
+    return fields;
 }
 
-fake::ComPtr<fake::Appointment> OrganizerMeeting() {
-    auto item = Timed();
-    item->subject = "Planning";
-    item->meeting = outlook::olMeeting;
-    item->response = outlook::olResponseOrganized;
-    item->mapi[outlook::PR_SENDER_EMAIL_ADDRESS_W] = outlook::Variant(std::string(kOwner));
-    item->recipients = {Person(kOwner, outlook::olResponseNone),
-                        Person("anna@example.com", outlook::olResponseAccepted),
-                        Person("bert@example.com", outlook::olResponseNone)};
-    return item;
-}
-
-fake::ComPtr<fake::Appointment> AttendeeMeeting() {
-    auto item = Timed();
-    item->subject = "Review";
-    item->meeting = outlook::olMeeting;
-    item->response = outlook::olResponseAccepted;
-    item->reply_time = DateTime::FromParts(2024, 1, 5, 12, 0, 0);
-    item->mapi[outlook::PR_SENDER_EMAIL_ADDRESS_W] = outlook::Variant(std::string("boss@example.com"));
-    item->recipients = {Person("boss@example.com", outlook::olResponseNone),
-                        Person(kOwner, outlook::olResponseNone),
-                        Person("carl@example.com", outlook::olResponseNone)};
-    return item;
-}
-
-fake::ComPtr<fake::Appointment> LongTexts() {
-    auto item = Timed();
-    // 80 characters: the fold falls after 67 of them.
-    item->subject = "Quarterly business review with the regional sales teams and the product owners";
-    item->body = "Bring: slides, numbers; notes\\drafts\r\nSecond line\nThird line";
-    // The fold would fall inside the emoji's surrogate pair.
-    item->location = std::string(65, 'x') + "\xF0\x9F\x98\x80" + " end";
-    item->reminder_set = false;
-    return item;
-}
-
-std::vector<NamedAppointment> AllAppointments() {
-    return {{"timed", Timed()},
-            {"all_day", AllDay()},
-            {"recurring", Recurring()},
-            {"all_day_yearly", AllDayYearly()},
-            {"organizer_meeting", OrganizerMeeting()},
-            {"attendee_meeting", AttendeeMeeting()},
-            {"long_texts", LongTexts()}};
-}
-
-std::string WriteICal(const outlook::ComPtr<fake::Appointment>& appointment) {
-    const auto event = COutlookEvent::CreateFromOutlookObject(appointment.get());
-    return event ? event->ToICal(true, "", kOwner) : std::string();
-}
-
-std::string ExpectedTimesJson(const outlook::ComPtr<fake::Appointment>& appointment) {
-    std::string json = "{\"events\":[" + EventJson(*appointment, DateTime::Invalid());
-    if (appointment->pattern) {
-        for (const fake::ExceptionData& exception : appointment->pattern->exceptions) {
-            if (!exception.deleted && exception.item)
-                json += "," + EventJson(*exception.item, exception.original_date);
+std::string ExpectedTimesJson(outlook::AppointmentItem* item) {
+    bool recurring = false;
+    std::string series;
+    std::string changed_events;
+    if (SUCCEEDED(item->get_IsRecurring(&recurring)) && recurring) {
+        bool all_day = false;
+        const auto pattern = PatternOf(item);
+        ComPtr<outlook::Exceptions> exceptions;
+        std::int32_t count = 0;
+        Must(item->get_AllDayEvent(&all_day), "get_AllDayEvent");
+        Must(pattern->get_Exceptions(&exceptions), "get_Exceptions");
+        Must(exceptions->get_Count(&count), "get_Count");
+        std::string exdates;
+        for (std::int32_t i = 1; i <= count; ++i) {
+            ComPtr<outlook::Exception> exception;
+            Appointment changed;
+            DateTime original;
+            bool deleted = false;
+            Must(exceptions->Item(i, &exception), "Exceptions.Item");
+            Must(exception->get_Deleted(&deleted), "get_Deleted");
+            Must(exception->get_OriginalDate(&original), "get_OriginalDate");
+            if (deleted)
+                exdates += (exdates.empty() ? "" : ",") + Iso(original, all_day);
+            else if (SUCCEEDED(exception->get_AppointmentItem(&changed)) && changed)
+                changed_events += "," + EventJson(changed.get(), original, "");
+        }
+        series = ",\"exdate\":[" + exdates + "]";
+        bool no_end = true;
+        DateTime last_day;
+        DateTime time;
+        platform::DateParts day;
+        platform::DateParts clock;
+        Must(pattern->get_NoEndDate(&no_end), "get_NoEndDate");
+        Must(pattern->get_PatternEndDate(&last_day), "get_PatternEndDate");
+        Must(pattern->get_StartTime(&time), "get_StartTime");
+        Must(last_day.ToParts(&day) && time.ToParts(&clock) ? S_OK : E_FAIL, "date parts");
+        if (!no_end) {
+            const DateTime last =
+                DateTime::FromParts(day.year, day.month, day.day, clock.hour, clock.minute, clock.second);
+            series += ",\"until\":" + Iso(all_day ? last_day : last, all_day);
         }
     }
-    return json + "]}";
+    return "{\"events\":[" + EventJson(item, DateTime::Invalid(), series) + changed_events + "]}";
 }
 
 }  // namespace testdata

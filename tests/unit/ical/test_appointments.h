@@ -1,19 +1,44 @@
-// The appointments the writer tests, the round trip and the third-party parser check share. Local time
-// in these tests is Europe/Berlin (set before any test runs), so local and UTC differ.
+// Appointments in the host's store for the iCalendar tests, the third-party parser check, the fuzz
+// target and the benchmark. Local time is Europe/Berlin (set before any test runs), so local and UTC
+// differ.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
-#include "fake_outlook.h"
+#include "host/application_object.h"
+#include "outlook/appointment_item.h"
+#include "outlook/folder.h"
 #include "support/temp_home.h"
 
 namespace testdata {
 
+using outlook::ComPtr;
+using platform::DateTime;
+using Appointment = ComPtr<outlook::AppointmentItem>;
+
 inline constexpr const char* kOwner = "me@example.com";
 
-// Sets TZ to Europe/Berlin for the whole test program.
+// Sets TZ to Europe/Berlin for the whole program.
 void UseBerlinTime();
+
+// A fresh store in a temporary home, with its calendar; sets Berlin time.
+class Calendar {
+  public:
+    Calendar();
+    // Why the store did not open; "" when it did.
+    const std::string& error() const { return error_; }
+    outlook::Application* app() const { return app_.get(); }
+    // A new appointment of the calendar, not saved.
+    Appointment New();
+
+  private:
+    testing_support::TempHome home_;
+    std::string error_;
+    ComPtr<host::ApplicationObject> app_;
+    ComPtr<outlook::MAPIFolder> calendar_;
+};
 
 // Logging switched on into a fresh APPDATA for the life of the object.
 class CapturedLog {
@@ -23,32 +48,28 @@ class CapturedLog {
     std::string Text() const;
 
   private:
-    testing_support::TempHome m_home;
+    testing_support::TempHome home_;
 };
 
-struct NamedAppointment {
-    std::string name;
-    outlook::ComPtr<fake::Appointment> appointment;
-};
+// Saved appointments by name: timed, all_day, recurring (weekly, two deleted and one changed
+// occurrence), all_day_yearly, organizer_meeting, attendee_meeting, long_texts.
+std::vector<std::pair<std::string, Appointment>> AllAppointments(Calendar& calendar);
+Appointment Named(Calendar& calendar, const std::string& name);
 
-// timed, all_day, recurring (weekly, two deleted and one changed occurrence), all_day_yearly,
-// organizer_meeting, attendee_meeting, long_texts.
-std::vector<NamedAppointment> AllAppointments();
+// The writer's text (with VCALENDAR and kOwner).
+std::string WriteICal(outlook::AppointmentItem* item, bool vcalendar = true, const std::string& uid = "");
+// The text read into `item` as the sync does, and saved.
+void ReadICal(const std::string& text, outlook::AppointmentItem* item);
 
-fake::ComPtr<fake::Appointment> Timed();
-fake::ComPtr<fake::Appointment> AllDay();
-fake::ComPtr<fake::Appointment> Recurring();
-fake::ComPtr<fake::Appointment> AllDayYearly();
-fake::ComPtr<fake::Appointment> OrganizerMeeting();
-fake::ComPtr<fake::Appointment> AttendeeMeeting();
-fake::ComPtr<fake::Appointment> LongTexts();
-
-// The writer's text of an appointment (with VCALENDAR, no uid override, kOwner).
-std::string WriteICal(const outlook::ComPtr<fake::Appointment>& appointment);
+// What the mapping carries of an appointment, by member, as text: times local "YYYYmmddTHHMMSS",
+// enums as numbers. "Reminder" is minutes or "off"; "Pattern" the parts of a series; "Exceptions"
+// "original=deleted" or "original=subject@start" each; "Recipients" "address/answer/flags" each in
+// store order; "Organizer" the sender address; "Named:<id>" the named properties the reader sets.
+std::map<std::string, std::string> Fields(outlook::AppointmentItem* item);
 
 // The times the text must carry, from the appointment itself (not from the writer), as JSON:
 // {"events":[{"dtstart":..,"dtend":..,"exdate":[..],"recurrence_id":..,"until":..}]}, times as
 // "YYYY-MM-DDTHH:MM:SSZ" in UTC, dates as "YYYY-MM-DD".
-std::string ExpectedTimesJson(const outlook::ComPtr<fake::Appointment>& appointment);
+std::string ExpectedTimesJson(outlook::AppointmentItem* item);
 
 }  // namespace testdata

@@ -11,12 +11,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     testdata::UseBerlinTime();
+    testdata::Calendar calendar;
+    if (!calendar.error().empty()) {
+        std::fprintf(stderr, "ical_write_corpus: %s\n", calendar.error().c_str());
+        return 1;
+    }
     const std::string folder = argv[1];
-    for (const auto& [name, appointment] : testdata::AllAppointments()) {
+    for (const auto& [name, appointment] : testdata::AllAppointments(calendar)) {
         std::ofstream ics(folder + "/" + name + ".ics", std::ios::binary);
-        ics << testdata::WriteICal(appointment);
+        ics << testdata::WriteICal(appointment.get());
         std::ofstream json(folder + "/" + name + ".json", std::ios::binary);
-        json << testdata::ExpectedTimesJson(appointment);
+        json << testdata::ExpectedTimesJson(appointment.get());
         if (!ics || !json) {
             std::fprintf(stderr, "ical_write_corpus: cannot write into %s\n", folder.c_str());
             return 1;
