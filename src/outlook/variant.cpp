@@ -106,8 +106,9 @@ HRESULT Variant::ToLong(std::int32_t* out) const {
     }
     // Banker's rounding, as VariantChangeType rounds.
     double rounded = std::nearbyint(number);
-    if (rounded < std::numeric_limits<std::int32_t>::min() ||
-        rounded > std::numeric_limits<std::int32_t>::max()) {
+    // Written so that NaN, which fails every comparison, is refused too.
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+          rounded <= std::numeric_limits<std::int32_t>::max())) {
         return DISP_E_TYPEMISMATCH;
     }
     *out = static_cast<std::int32_t>(rounded);

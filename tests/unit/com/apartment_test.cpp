@@ -27,7 +27,7 @@ TEST(CoInitialize, FirstCallMakesTheApartmentLaterOnesAreCounted) {
     EXPECT_EQ(Apartment::Current(), nullptr);
 }
 
-TEST(Apartment, CallFromAnotherThreadRunsOnTheApartmentThread) {
+TEST(Apartment, CallRunsOnTheApartmentThreadInlineOnItsOwn) {
     ApartmentThread owner;
     DWORD ran_on = 0;
     EXPECT_EQ(owner.apartment()->Call([&] {
@@ -37,17 +37,14 @@ TEST(Apartment, CallFromAnotherThreadRunsOnTheApartmentThread) {
               S_FALSE);
     EXPECT_NE(ran_on, 0u);
     EXPECT_NE(ran_on, GetCurrentThreadId());
-}
 
-TEST(Apartment, CallOnItsOwnThreadRunsInline) {
     ScopedCoInitialize com;
-    bool ran = false;
     EXPECT_EQ(Apartment::Current()->Call([&] {
-        ran = true;
+        ran_on = GetCurrentThreadId();
         return S_OK;
     }),
               S_OK);
-    EXPECT_TRUE(ran);
+    EXPECT_EQ(ran_on, GetCurrentThreadId());
 }
 
 TEST(Apartment, CallsAndPostsRunInTheOrderQueued) {

@@ -36,27 +36,22 @@ TEST_F(ClassFactoryTest, CreatesAnObjectWithOneReferenceForTheCaller) {
     EXPECT_TRUE(log_.destroyed);
 }
 
-TEST_F(ClassFactoryTest, UnknownInterfaceFailsAndDestroysTheNewObject) {
+TEST_F(ClassFactoryTest, FailuresLeaveNoObjectAndANullOutput) {
     ComPtr<IClassFactory> factory = MakeComObject<ClassFactory>(&CreateCounter, &locks_);
     void* out = &log_;
     EXPECT_EQ(factory->CreateInstance(nullptr, IAgileObject::kIid, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
-    EXPECT_TRUE(log_.destroyed);
-}
+    EXPECT_TRUE(log_.destroyed);  // the new object is not leaked
 
-TEST_F(ClassFactoryTest, RefusesAggregationAndNullOutput) {
-    ComPtr<IClassFactory> factory = MakeComObject<ClassFactory>(&CreateCounter, &locks_);
     ComPtr<ICounter> outer = MakeComObject<Counter>(&log_);
-    void* out = &log_;
+    out = &log_;
     EXPECT_EQ(factory->CreateInstance(outer.get(), IUnknown::kIid, &out), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(factory->CreateInstance(nullptr, IUnknown::kIid, nullptr), E_POINTER);
-}
 
-TEST_F(ClassFactoryTest, OutOfMemoryInTheCreatorIsEOutOfMemory) {
-    ComPtr<IClassFactory> factory = MakeComObject<ClassFactory>(&CreateNothing, &locks_);
-    void* out = nullptr;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IUnknown::kIid, &out), E_OUTOFMEMORY);
+    ComPtr<IClassFactory> failing = MakeComObject<ClassFactory>(&CreateNothing, &locks_);
+    out = &log_;
+    EXPECT_EQ(failing->CreateInstance(nullptr, IUnknown::kIid, &out), E_OUTOFMEMORY);
     EXPECT_EQ(out, nullptr);
 }
 

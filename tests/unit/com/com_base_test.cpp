@@ -54,56 +54,39 @@ TEST_F(ComObjectTest, QueryInterfaceAnswersListedInterfacesWithOneIdentity) {
     ASSERT_EQ(counter.As(&from_counter), S_OK);
     ASSERT_EQ(named.As(&from_named), S_OK);
     EXPECT_EQ(from_counter.get(), from_named.get());
-}
+    void* out = nullptr;
+    ASSERT_EQ(counter->QueryInterface("{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}", &out), S_OK);
+    EXPECT_EQ(out, named.get());
+    static_cast<INamed*>(out)->Release();
 
-TEST_F(ComObjectTest, QueryInterfaceForAnUnknownIidFailsAndNullsTheOutput) {
-    ComPtr<ICounter> counter = MakeComObject<Counter>(&log_);
-    void* out = &log_;
+    out = &log_;
     EXPECT_EQ(counter->QueryInterface("{00000000-0000-0000-0000-000000000001}", &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(counter->QueryInterface(ICounter::kIid, nullptr), E_POINTER);
     ComPtr<IAgileObject> agile;
     EXPECT_EQ(counter.As(&agile), E_NOINTERFACE);
     EXPECT_FALSE(agile);
+    ComPtr<ICounter> empty;
+    EXPECT_EQ(empty.As(&named), E_POINTER);
 }
 
-TEST_F(ComObjectTest, QueryInterfaceMatchesLowerCaseIids) {
-    ComPtr<ICounter> counter = MakeComObject<Counter>(&log_);
-    void* out = nullptr;
-    ASSERT_EQ(counter->QueryInterface("{aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}", &out), S_OK);
-    static_cast<INamed*>(out)->Release();
-}
-
-TEST_F(ComObjectTest, LastReleaseDeletesTheObject) {
+TEST_F(ComObjectTest, HolderCountsReferencesAndLastReleaseDeletes) {
     ComPtr<ICounter> counter = MakeComObject<Counter>(&log_);
     ComPtr<ICounter> copy = counter;
     EXPECT_EQ(counter->AddRef(), 3u);
     EXPECT_EQ(counter->Release(), 2u);
-    counter.Reset();
-    EXPECT_FALSE(log_.destroyed);
-    copy.Reset();
-    EXPECT_TRUE(log_.destroyed);
-}
-
-TEST_F(ComObjectTest, HolderMovesAttachesAndDetachesWithoutExtraReferences) {
-    ComPtr<ICounter> counter = MakeComObject<Counter>(&log_);
     ComPtr<ICounter> moved = std::move(counter);
     EXPECT_FALSE(counter);
     ICounter* raw = moved.Detach();
     EXPECT_FALSE(moved);
-    EXPECT_FALSE(log_.destroyed);
     ComPtr<ICounter> adopted;
     adopted.Attach(raw);
-    EXPECT_EQ(raw->AddRef(), 2u);
+    EXPECT_EQ(raw->AddRef(), 3u);
     raw->Release();
     adopted = ComPtr<ICounter>();
+    EXPECT_FALSE(log_.destroyed);
+    copy.Reset();
     EXPECT_TRUE(log_.destroyed);
-}
-
-TEST(ComPtr, AsOnAnEmptyHolderIsEPointer) {
-    ComPtr<ICounter> empty;
-    ComPtr<INamed> named;
-    EXPECT_EQ(empty.As(&named), E_POINTER);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ class InterfaceTableTest : public ::testing::Test {
     CounterLog log_;
 };
 
-TEST_F(InterfaceTableTest, OwningApartmentGetsTheObjectItself) {
+TEST_F(InterfaceTableTest, OwningApartmentGetsTheObjectItselfAndCookiesAreNotReused) {
     ScopedCoInitialize com;
     ComPtr<ICounter> counter = MakeComObject<Counter>(&log_);
     DWORD cookie = 0;
@@ -48,6 +48,10 @@ TEST_F(InterfaceTableTest, OwningApartmentGetsTheObjectItself) {
     ASSERT_EQ(table_.GetInterfaceFromGlobal(cookie, ICounter::kIid, again.ReleaseAndGetVoidAddress()), S_OK);
     EXPECT_EQ(again.get(), counter.get());
     EXPECT_EQ(table_.RevokeInterfaceFromGlobal(cookie), S_OK);
+    DWORD second = 0;
+    ASSERT_EQ(table_.RegisterInterfaceInGlobal(counter.get(), ICounter::kIid, &second), S_OK);
+    EXPECT_NE(second, cookie);
+    EXPECT_EQ(table_.RevokeInterfaceFromGlobal(second), S_OK);
 }
 
 TEST_F(InterfaceTableTest, OtherApartmentGetsAProxyThatCallsOnTheOwnerThread) {
@@ -119,7 +123,8 @@ TEST_F(InterfaceTableTest, RevokeReleasesInTheOwningApartment) {
     EXPECT_EQ(out, nullptr);
 }
 
-TEST_F(InterfaceTableTest, AnotherInterfaceOfTheObjectNeedsItsOwnProxy) {
+TEST_F(InterfaceTableTest, EachInterfaceNeedsItsProxyKeyedByGuidNotByText) {
+    EXPECT_EQ(table_.RegisterProxy(INamed::kIid, nullptr), E_INVALIDARG);
     ApartmentThread owner;
     const DWORD cookie = RegisterCounterIn(owner);
     ScopedCoInitialize com;
@@ -127,8 +132,11 @@ TEST_F(InterfaceTableTest, AnotherInterfaceOfTheObjectNeedsItsOwnProxy) {
     EXPECT_EQ(table_.GetInterfaceFromGlobal(cookie, INamed::kIid, &out), REGDB_E_IIDNOTREG);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(table_.GetInterfaceFromGlobal(cookie, IAgileObject::kIid, &out), REGDB_E_IIDNOTREG);
-    table_.RevokeProxy(ICounter::kIid);
+    table_.RevokeProxy("{1111111a-2222-3333-4444-55555555555b}");
     EXPECT_EQ(table_.GetInterfaceFromGlobal(cookie, ICounter::kIid, &out), REGDB_E_IIDNOTREG);
+    ASSERT_EQ(table_.RegisterProxy("{1111111a-2222-3333-4444-55555555555b}", &CounterProxy::Create), S_OK);
+    ASSERT_EQ(table_.GetInterfaceFromGlobal(cookie, ICounter::kIid, &out), S_OK);
+    static_cast<ICounter*>(out)->Release();
     EXPECT_EQ(table_.RevokeInterfaceFromGlobal(cookie), S_OK);
 }
 
@@ -214,32 +222,6 @@ TEST_F(InterfaceTableTest, RefusesBadArguments) {
     EXPECT_EQ(cookie, 99u);
     EXPECT_EQ(table_.GetInterfaceFromGlobal(1, ICounter::kIid, nullptr), E_POINTER);
     EXPECT_EQ(table_.RevokeInterfaceFromGlobal(0), E_INVALIDARG);
-}
-
-TEST_F(InterfaceTableTest, ProxyFactoriesAreKeyedByGuidNotByText) {
-    EXPECT_EQ(table_.RegisterProxy(INamed::kIid, nullptr), E_INVALIDARG);
-    ApartmentThread owner;
-    const DWORD cookie = RegisterCounterIn(owner);
-    ScopedCoInitialize com;
-    void* out = nullptr;
-    table_.RevokeProxy("{1111111a-2222-3333-4444-55555555555b}");
-    EXPECT_EQ(table_.GetInterfaceFromGlobal(cookie, ICounter::kIid, &out), REGDB_E_IIDNOTREG);
-    ASSERT_EQ(table_.RegisterProxy("{1111111a-2222-3333-4444-55555555555b}", &CounterProxy::Create), S_OK);
-    ASSERT_EQ(table_.GetInterfaceFromGlobal(cookie, ICounter::kIid, &out), S_OK);
-    static_cast<ICounter*>(out)->Release();
-    EXPECT_EQ(table_.RevokeInterfaceFromGlobal(cookie), S_OK);
-}
-
-TEST_F(InterfaceTableTest, CookiesAreNotReused) {
-    ScopedCoInitialize com;
-    ComPtr<ICounter> counter = MakeComObject<Counter>(&log_);
-    DWORD first = 0;
-    DWORD second = 0;
-    ASSERT_EQ(table_.RegisterInterfaceInGlobal(counter.get(), ICounter::kIid, &first), S_OK);
-    ASSERT_EQ(table_.RevokeInterfaceFromGlobal(first), S_OK);
-    ASSERT_EQ(table_.RegisterInterfaceInGlobal(counter.get(), ICounter::kIid, &second), S_OK);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(table_.RevokeInterfaceFromGlobal(second), S_OK);
 }
 
 }  // namespace

@@ -26,24 +26,20 @@ struct Outcome {
     std::string err;
 };
 
-Outcome Calendar(const std::vector<std::string>& args) {
+Outcome Run(int (*command)(const std::vector<std::string>&), const std::vector<std::string>& args) {
     Outcome run;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    run.code = RunCalendarCommand(args);
+    run.code = command(args);
     run.out = testing::internal::GetCapturedStdout();
     run.err = testing::internal::GetCapturedStderr();
     return run;
 }
-
+Outcome Calendar(const std::vector<std::string>& args) {
+    return Run(RunCalendarCommand, args);
+}
 Outcome Contacts(const std::vector<std::string>& args) {
-    Outcome run;
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    run.code = RunContactsCommand(args);
-    run.out = testing::internal::GetCapturedStdout();
-    run.err = testing::internal::GetCapturedStderr();
-    return run;
+    return Run(RunContactsCommand, args);
 }
 
 // The value of "key" in the first JSON line of `out`.

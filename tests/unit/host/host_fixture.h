@@ -2,10 +2,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
+#include <type_traits>
 
 #include "host/application_object.h"
 #include "host/fault_hook.h"
@@ -17,40 +17,37 @@
 #include "outlook/namespace.h"
 #include "outlook/status.h"
 #include "platform/date_time.h"
+#include "support/scoped_time_zone.h"
 #include "support/temp_home.h"
 
 namespace host_test {
 
 using outlook::ComPtr;
 using platform::DateTime;
+using testing_support::ScopedTimeZone;
 
-// Sets TZ for one test and restores it afterwards.
-class ScopedTimeZone {
-  public:
-    explicit ScopedTimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_) {
-            saved_ = old;
-        }
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (had_) {
-            setenv("TZ", saved_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+// What `getter` reads from `object`, which must answer S_OK.
+template <class T, class C, class I>
+T Get(const ComPtr<I>& object, HRESULT (C::*getter)(T*)) {
+    T value{};
+    EXPECT_EQ((object.get()->*getter)(&value), S_OK);
+    return value;
+}
+// PROP(item, Subject): the item's get_Subject value.
+#define PROP(object, name) \
+    ::host_test::Get(object, &std::remove_pointer_t<decltype((object).get())>::get_##name)
 
-  private:
-    bool had_ = false;
-    std::string saved_;
-};
+// Runs `sql` on the store file behind the store's back, `text` bound as ?1.
+inline void TamperWithStoreFile(const std::string& path, const char* sql, const std::string& text = "") {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, sql, -1, &statement, nullptr), SQLITE_OK);
+    sqlite3_bind_text(statement, 1, text.c_str(), -1, SQLITE_TRANSIENT);
+    EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+}
 
 class HostTest : public ::testing::Test {
   protected:
@@ -83,16 +80,12 @@ class HostTest : public ::testing::Test {
         return items;
     }
 
-    std::int32_t CountOf(outlook::MAPIFolder* folder) {
-        std::int32_t count = -1;
-        EXPECT_EQ(ItemsOf(folder)->get_Count(&count), S_OK);
-        return count;
-    }
+    std::int32_t CountOf(outlook::MAPIFolder* folder) { return PROP(ItemsOf(folder), Count); }
 
     // A new appointment in `folder` (Calendar when null), not saved.
-    ComPtr<outlook::AppointmentItem> NewAppointment(const std::string& subject, const DateTime& start,
-                                                    const DateTime& end,
-                                                    outlook::MAPIFolder* folder = nullptr) {
+    ComPtr<outlook::AppointmentItem> NewAppointment(
+        const std::string& subject, const DateTime& start = DateTime::FromParts(2024, 5, 6, 9),
+        const DateTime& end = DateTime::FromParts(2024, 5, 6, 10), outlook::MAPIFolder* folder = nullptr) {
         ComPtr<outlook::MAPIFolder> target =
             folder != nullptr ? ComPtr<outlook::MAPIFolder>(folder) : Folder(outlook::olFolderCalendar);
         ComPtr<outlook::IDispatch> item;
@@ -118,14 +111,17 @@ class HostTest : public ::testing::Test {
         return contact;
     }
 
-    // The first item of `folder` as `T`.
+    // The item at `index` (from 1) of `folder` as `T`.
     template <class T>
-    ComPtr<T> FirstItem(outlook::MAPIFolder* folder) {
+    ComPtr<T> ItemAt(outlook::MAPIFolder* folder, std::int32_t index = 1) {
         ComPtr<outlook::IDispatch> item;
-        EXPECT_EQ(ItemsOf(folder)->Item(1, &item), S_OK);
+        EXPECT_EQ(ItemsOf(folder)->Item(index, &item), S_OK);
         ComPtr<T> typed;
         EXPECT_EQ(item.As(&typed), S_OK);
         return typed;
+    }
+    ComPtr<outlook::AppointmentItem> FirstAppointment() {
+        return ItemAt<outlook::AppointmentItem>(Folder(outlook::olFolderCalendar).get());
     }
 
     static std::string Text(const DateTime& date) { return date.Format("%Y-%m-%d %H:%M:%S"); }

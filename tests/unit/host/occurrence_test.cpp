@@ -16,38 +16,50 @@ class RecurringAppointment : public HostTest {
     template <class Shape>
     ComPtr<outlook::AppointmentItem> MakeSeries(const DateTime& first, Shape shape) {
         auto appointment = NewAppointment("Series", first, first.AddSeconds(3600));
-        ComPtr<outlook::RecurrencePattern> pattern;
-        EXPECT_EQ(appointment->GetRecurrencePattern(&pattern), S_OK);
-        shape(pattern.get());
+        shape(PatternOf(appointment).get());
         EXPECT_EQ(appointment->Save(), S_OK);
         return appointment;
     }
-
-    ComPtr<outlook::RecurrencePattern> PatternOf(outlook::AppointmentItem* appointment) {
+    ComPtr<outlook::AppointmentItem> DailySeries(const DateTime& first, std::int32_t count) {
+        return MakeSeries(first, [count](outlook::RecurrencePattern* pattern) {
+            EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursDaily), S_OK);
+            if (count != 0) {
+                EXPECT_EQ(pattern->put_Occurrences(count), S_OK);
+            }
+        });
+    }
+    ComPtr<outlook::RecurrencePattern> PatternOf(const ComPtr<outlook::AppointmentItem>& appointment) {
         ComPtr<outlook::RecurrencePattern> pattern;
         EXPECT_EQ(appointment->GetRecurrencePattern(&pattern), S_OK);
         return pattern;
+    }
+    ComPtr<outlook::AppointmentItem> Occurrence(const ComPtr<outlook::RecurrencePattern>& pattern,
+                                                const DateTime& start) {
+        ComPtr<outlook::AppointmentItem> occurrence;
+        EXPECT_EQ(pattern->GetOccurrence(start, &occurrence), S_OK) << Text(start);
+        return occurrence;
+    }
+    ComPtr<outlook::Exception> ExceptionAt(const ComPtr<outlook::RecurrencePattern>& pattern,
+                                           std::int32_t index) {
+        ComPtr<outlook::Exception> exception;
+        EXPECT_EQ(PROP(pattern, Exceptions)->Item(index, &exception), S_OK);
+        return exception;
     }
 
     ScopedTimeZone berlin_{"Europe/Berlin"};
 };
 
-struct PatternRow {
-    const char* name;
-    outlook::OlRecurrenceType type;
-    std::int32_t interval;
-    std::int32_t day_of_month;
-    std::int32_t mask;
-    std::int32_t month;
-    std::int32_t instance;
-    DateTime first;         // the series' start, before the change to summer time
-    DateTime after;         // an occurrence after the change, 09:00 local
-    const char* after_utc;  // that occurrence in UTC
-    DateTime not_one;       // a date without an occurrence
-};
-
 TEST_F(RecurringAppointment, EveryTypeKeepsItsLocalTimeAcrossTheChangeToSummerTime) {
-    const PatternRow rows[] = {
+    struct Row {
+        const char* name;
+        outlook::OlRecurrenceType type;
+        std::int32_t interval, day_of_month, mask, month, instance;
+        DateTime first;         // the series' start, before the change to summer time
+        DateTime after;         // an occurrence after the change, 09:00 local
+        const char* after_utc;  // that occurrence in UTC
+        DateTime not_one;       // a date without an occurrence
+    };
+    const Row rows[] = {
         {"daily", outlook::olRecursDaily, 2, 0, 0, 0, 0, DateTime::FromParts(2024, 3, 29, 9),
          DateTime::FromParts(2024, 3, 31, 9), "2024-03-31 07:00:00", DateTime::FromParts(2024, 3, 30, 9)},
         {"weekly", outlook::olRecursWeekly, 1, 0, outlook::olMonday | outlook::olFriday, 0, 0,
@@ -64,7 +76,7 @@ TEST_F(RecurringAppointment, EveryTypeKeepsItsLocalTimeAcrossTheChangeToSummerTi
          DateTime::FromParts(2023, 4, 2, 9), DateTime::FromParts(2024, 4, 7, 9), "2024-04-07 07:00:00",
          DateTime::FromParts(2024, 4, 14, 9)},
     };
-    for (const PatternRow& row : rows) {
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto series = MakeSeries(row.first, [&](outlook::RecurrencePattern* pattern) {
             EXPECT_EQ(pattern->put_RecurrenceType(row.type), S_OK);
@@ -83,34 +95,23 @@ TEST_F(RecurringAppointment, EveryTypeKeepsItsLocalTimeAcrossTheChangeToSummerTi
             }
             EXPECT_EQ(pattern->put_Occurrences(10), S_OK);
         });
-        outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
-        ASSERT_EQ(series->get_RecurrenceState(&state), S_OK);
-        EXPECT_EQ(state, outlook::olApptMaster);
-        DateTime start;
-        ASSERT_EQ(series->get_Start(&start), S_OK);
-        EXPECT_EQ(Text(start), Text(row.first));
+        EXPECT_EQ(PROP(series, RecurrenceState), outlook::olApptMaster);
+        EXPECT_EQ(Text(PROP(series, Start)), Text(row.first));
 
-        auto pattern = PatternOf(series.get());
-        ComPtr<outlook::AppointmentItem> occurrence;
-        ASSERT_EQ(pattern->GetOccurrence(row.after, &occurrence), S_OK);
-        ASSERT_EQ(occurrence->get_Start(&start), S_OK);
-        EXPECT_EQ(Text(start), Text(row.after));
-        DateTime utc;
-        ASSERT_EQ(occurrence->get_StartUTC(&utc), S_OK);
-        EXPECT_EQ(Text(utc), row.after_utc);
-        ASSERT_EQ(occurrence->get_RecurrenceState(&state), S_OK);
-        EXPECT_EQ(state, outlook::olApptOccurrence);
-        bool recurring = false;
-        ASSERT_EQ(occurrence->get_IsRecurring(&recurring), S_OK);
-        EXPECT_TRUE(recurring);
+        auto pattern = PatternOf(series);
+        auto occurrence = Occurrence(pattern, row.after);
+        ASSERT_TRUE(occurrence);
+        EXPECT_EQ(Text(PROP(occurrence, Start)), Text(row.after));
+        EXPECT_EQ(Text(PROP(occurrence, StartUTC)), row.after_utc);
+        EXPECT_EQ(PROP(occurrence, RecurrenceState), outlook::olApptOccurrence);
+        EXPECT_TRUE(PROP(occurrence, IsRecurring));
         ComPtr<outlook::RecurrencePattern> none;
         EXPECT_EQ(occurrence->GetRecurrencePattern(&none), outlook::MAPI_E_NO_SUPPORT);
 
         // A date alone finds the occurrence of that day; a wrong time or day finds nothing.
         platform::DateParts day;
         ASSERT_TRUE(row.after.ToParts(&day));
-        ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(day.year, day.month, day.day), &occurrence),
-                  S_OK);
+        Occurrence(pattern, DateTime::FromParts(day.year, day.month, day.day));
         EXPECT_EQ(pattern->GetOccurrence(row.after.AddSeconds(3600), &occurrence), outlook::MAPI_E_NOT_FOUND);
         EXPECT_EQ(pattern->GetOccurrence(row.not_one, &occurrence), outlook::MAPI_E_NOT_FOUND);
         ASSERT_EQ(series->Delete(), S_OK);
@@ -118,80 +119,47 @@ TEST_F(RecurringAppointment, EveryTypeKeepsItsLocalTimeAcrossTheChangeToSummerTi
 }
 
 TEST_F(RecurringAppointment, DeletedAndChangedOccurrencesBecomeExceptions) {
-    auto series = MakeSeries(DateTime::FromParts(2024, 10, 21, 9), [](outlook::RecurrencePattern* pattern) {
-        EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursDaily), S_OK);
-        EXPECT_EQ(pattern->put_Occurrences(10), S_OK);
-    });
-    auto pattern = PatternOf(series.get());
+    auto series = DailySeries(DateTime::FromParts(2024, 10, 21, 9), 10);
+    auto pattern = PatternOf(series);
+    ASSERT_EQ(Occurrence(pattern, DateTime::FromParts(2024, 10, 22, 9))->Delete(), S_OK);
     ComPtr<outlook::AppointmentItem> gone;
-    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 10, 22, 9), &gone), S_OK);
-    ASSERT_EQ(gone->Delete(), S_OK);
     EXPECT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 10, 22, 9), &gone), outlook::MAPI_E_NOT_FOUND);
 
     // After the change back to winter time (27 October) the occurrence still starts at 09:00.
-    ComPtr<outlook::AppointmentItem> moved;
-    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 10, 28, 9), &moved), S_OK);
+    auto moved = Occurrence(pattern, DateTime::FromParts(2024, 10, 28, 9));
     ASSERT_EQ(moved->put_Subject("Moved"), S_OK);
     ASSERT_EQ(moved->put_Start(DateTime::FromParts(2024, 10, 28, 14)), S_OK);
     ASSERT_EQ(moved->Save(), S_OK);
-    outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
-    ASSERT_EQ(moved->get_RecurrenceState(&state), S_OK);
-    EXPECT_EQ(state, outlook::olApptException);
+    EXPECT_EQ(PROP(moved, RecurrenceState), outlook::olApptException);
 
     // Another session sees both exceptions, in the order of their original dates.
-    series = nullptr;
+    series = moved = nullptr;
     pattern = nullptr;
     Open();
-    auto master = FirstItem<outlook::AppointmentItem>(Folder(outlook::olFolderCalendar).get());
-    std::string subject;
-    ASSERT_EQ(master->get_Subject(&subject), S_OK);
-    EXPECT_EQ(subject, "Series");
-    pattern = PatternOf(master.get());
-    ComPtr<outlook::Exceptions> exceptions;
-    ASSERT_EQ(pattern->get_Exceptions(&exceptions), S_OK);
-    std::int32_t count = 0;
-    ASSERT_EQ(exceptions->get_Count(&count), S_OK);
-    ASSERT_EQ(count, 2);
+    auto master = FirstAppointment();
+    EXPECT_EQ(PROP(master, Subject), "Series");
+    pattern = PatternOf(master);
+    ASSERT_EQ(PROP(PROP(pattern, Exceptions), Count), 2);
+    auto first = ExceptionAt(pattern, 1);
+    EXPECT_TRUE(PROP(first, Deleted));
+    EXPECT_EQ(Text(PROP(first, OriginalDate)), "2024-10-22 09:00:00");
+    EXPECT_FALSE(PROP(first, AppointmentItem));
 
-    ComPtr<outlook::Exception> first;
-    ASSERT_EQ(exceptions->Item(1, &first), S_OK);
-    bool deleted = false;
-    ASSERT_EQ(first->get_Deleted(&deleted), S_OK);
-    EXPECT_TRUE(deleted);
-    DateTime original;
-    ASSERT_EQ(first->get_OriginalDate(&original), S_OK);
-    EXPECT_EQ(Text(original), "2024-10-22 09:00:00");
-    ComPtr<outlook::AppointmentItem> none;
-    ASSERT_EQ(first->get_AppointmentItem(&none), S_OK);
-    EXPECT_FALSE(none);
-
-    ComPtr<outlook::Exception> second;
-    ASSERT_EQ(exceptions->Item(2, &second), S_OK);
-    ASSERT_EQ(second->get_Deleted(&deleted), S_OK);
-    EXPECT_FALSE(deleted);
-    ASSERT_EQ(second->get_OriginalDate(&original), S_OK);
-    EXPECT_EQ(Text(original), "2024-10-28 09:00:00");
-    ComPtr<outlook::AppointmentItem> changed;
-    ASSERT_EQ(second->get_AppointmentItem(&changed), S_OK);
+    auto second = ExceptionAt(pattern, 2);
+    EXPECT_FALSE(PROP(second, Deleted));
+    EXPECT_EQ(Text(PROP(second, OriginalDate)), "2024-10-28 09:00:00");
+    auto changed = PROP(second, AppointmentItem);
     ASSERT_TRUE(changed);
-    ASSERT_EQ(changed->get_Subject(&subject), S_OK);
-    EXPECT_EQ(subject, "Moved");
-    DateTime start;
-    ASSERT_EQ(changed->get_Start(&start), S_OK);
-    EXPECT_EQ(Text(start), "2024-10-28 14:00:00");
-    std::string master_id;
-    std::string occurrence_id;
-    ASSERT_EQ(master->get_GlobalAppointmentID(&master_id), S_OK);
-    ASSERT_EQ(changed->get_GlobalAppointmentID(&occurrence_id), S_OK);
-    EXPECT_EQ(occurrence_id, master_id);
-    EXPECT_EQ(exceptions->Item(3, &second), outlook::DISP_E_BADINDEX);
+    EXPECT_EQ(PROP(changed, Subject), "Moved");
+    EXPECT_EQ(Text(PROP(changed, Start)), "2024-10-28 14:00:00");
+    EXPECT_EQ(PROP(changed, GlobalAppointmentID), PROP(master, GlobalAppointmentID));
+    EXPECT_EQ(PROP(pattern, Exceptions)->Item(3, &second), outlook::DISP_E_BADINDEX);
 }
 
 TEST_F(RecurringAppointment, PatternsOutlookRejectsAreRefusedWithAStatus) {
     auto appointment =
         NewAppointment("Bad", DateTime::FromParts(2024, 4, 1, 9), DateTime::FromParts(2024, 4, 1, 10));
-    ComPtr<outlook::RecurrencePattern> pattern;
-    ASSERT_EQ(appointment->GetRecurrencePattern(&pattern), S_OK);
+    auto pattern = PatternOf(appointment);
     EXPECT_EQ(pattern->put_Interval(0), E_INVALIDARG);
     EXPECT_EQ(pattern->put_Instance(6), E_INVALIDARG);
     EXPECT_EQ(pattern->put_DayOfWeekMask(128), E_INVALIDARG);
@@ -206,8 +174,8 @@ TEST_F(RecurringAppointment, PatternsOutlookRejectsAreRefusedWithAStatus) {
 
     ASSERT_EQ(pattern->put_DayOfMonth(30), S_OK);
     ASSERT_EQ(appointment->Save(), S_OK);
+    Occurrence(pattern, DateTime::FromParts(2025, 4, 30, 9));
     ComPtr<outlook::AppointmentItem> occurrence;
-    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2025, 4, 30, 9), &occurrence), S_OK);
     EXPECT_EQ(pattern->GetOccurrence(DateTime::Invalid(), &occurrence), E_INVALIDARG);
 }
 
@@ -218,21 +186,14 @@ TEST_F(RecurringAppointment, ParserOrderOfPutsKeepsInstanceAndYearlyIntervalInYe
         EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursMonthNth), S_OK);
         EXPECT_EQ(pattern->put_DayOfWeekMask(outlook::olTuesday), S_OK);
     });
-    auto pattern = PatternOf(series.get());
-    std::int32_t instance = 0;
-    ASSERT_EQ(pattern->get_Instance(&instance), S_OK);
-    EXPECT_EQ(instance, 2);
-    bool no_end = false;
-    ASSERT_EQ(pattern->get_NoEndDate(&no_end), S_OK);
-    EXPECT_TRUE(no_end);
+    auto pattern = PatternOf(series);
+    EXPECT_EQ(PROP(pattern, Instance), 2);
+    EXPECT_TRUE(PROP(pattern, NoEndDate));
 
     ASSERT_EQ(pattern->put_RecurrenceType(outlook::olRecursYearly), S_OK);
     ASSERT_EQ(pattern->put_Interval(2), S_OK);
-    std::int32_t interval = 0;
-    ASSERT_EQ(pattern->get_Interval(&interval), S_OK);
-    EXPECT_EQ(interval, 24);
-    ASSERT_EQ(pattern->get_Instance(&instance), S_OK);
-    EXPECT_EQ(instance, 0);
+    EXPECT_EQ(PROP(pattern, Interval), 24);
+    EXPECT_EQ(PROP(pattern, Instance), 0);
 }
 
 TEST_F(RecurringAppointment, ClearingThePatternLeavesOneAppointment) {
@@ -241,27 +202,13 @@ TEST_F(RecurringAppointment, ClearingThePatternLeavesOneAppointment) {
         EXPECT_EQ(pattern->put_DayOfWeekMask(outlook::olWednesday), S_OK);
         EXPECT_EQ(pattern->put_PatternEndDate(DateTime::FromParts(2024, 6, 30)), S_OK);
     });
-    DateTime start;
-    ASSERT_EQ(series->get_Start(&start), S_OK);
-    EXPECT_EQ(Text(start), "2024-06-05 09:00:00");  // moved to the first occurrence
-    DateTime end_date;
-    ASSERT_EQ(PatternOf(series.get())->get_PatternEndDate(&end_date), S_OK);
-    EXPECT_EQ(end_date.Format("%Y-%m-%d"), "2024-06-30");
+    EXPECT_EQ(Text(PROP(series, Start)), "2024-06-05 09:00:00");  // moved to the first occurrence
+    EXPECT_EQ(PROP(PatternOf(series), PatternEndDate).Format("%Y-%m-%d"), "2024-06-30");
     ASSERT_EQ(series->ClearRecurrencePattern(), S_OK);
     ASSERT_EQ(series->Save(), S_OK);
-    bool recurring = true;
-    ASSERT_EQ(series->get_IsRecurring(&recurring), S_OK);
-    EXPECT_FALSE(recurring);
-    outlook::OlRecurrenceState state = outlook::olApptMaster;
-    ASSERT_EQ(series->get_RecurrenceState(&state), S_OK);
-    EXPECT_EQ(state, outlook::olApptNotRecurring);
+    EXPECT_FALSE(PROP(series, IsRecurring));
+    EXPECT_EQ(PROP(series, RecurrenceState), outlook::olApptNotRecurring);
 }
-
-}  // namespace
-}  // namespace host_test
-
-namespace host_test {
-namespace {
 
 TEST_F(RecurringAppointment, SeriesInAnotherZoneKeepsThatZonesTimeAcrossBothChanges) {
     // 09:00 in Los Angeles every Monday. America changes to summer time on 10 March 2024, Europe on
@@ -274,8 +221,7 @@ TEST_F(RecurringAppointment, SeriesInAnotherZoneKeepsThatZonesTimeAcrossBothChan
         NewAppointment("Call", DateTime::FromParts(2024, 3, 4, 18), DateTime::FromParts(2024, 3, 4, 19));
     ASSERT_EQ(appointment->put_StartTimeZone(pacific.get()), S_OK);
     ASSERT_EQ(appointment->put_StartInStartTimeZone(DateTime::FromParts(2024, 3, 4, 9)), S_OK);
-    ComPtr<outlook::RecurrencePattern> pattern;
-    ASSERT_EQ(appointment->GetRecurrencePattern(&pattern), S_OK);
+    auto pattern = PatternOf(appointment);
     ASSERT_EQ(pattern->put_Occurrences(6), S_OK);
     ASSERT_EQ(appointment->Save(), S_OK);
 
@@ -289,52 +235,32 @@ TEST_F(RecurringAppointment, SeriesInAnotherZoneKeepsThatZonesTimeAcrossBothChan
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(Text(row.local));
-        ComPtr<outlook::AppointmentItem> occurrence;
-        ASSERT_EQ(pattern->GetOccurrence(row.local, &occurrence), S_OK);
-        DateTime utc;
-        ASSERT_EQ(occurrence->get_StartUTC(&utc), S_OK);
-        EXPECT_EQ(Text(utc), row.utc);
-        DateTime in_zone;
-        ASSERT_EQ(occurrence->get_StartInStartTimeZone(&in_zone), S_OK);
-        EXPECT_EQ(in_zone.Format("%H:%M"), "09:00");
+        auto occurrence = Occurrence(pattern, row.local);
+        ASSERT_TRUE(occurrence);
+        EXPECT_EQ(Text(PROP(occurrence, StartUTC)), row.utc);
+        EXPECT_EQ(PROP(occurrence, StartInStartTimeZone).Format("%H:%M"), "09:00");
     }
 }
 
 TEST_F(RecurringAppointment, ChangingThePatternDropsExceptionsItNoLongerHas) {
-    auto series = MakeSeries(DateTime::FromParts(2024, 5, 6, 9), [](outlook::RecurrencePattern* pattern) {
-        EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursDaily), S_OK);
-        EXPECT_EQ(pattern->put_Occurrences(10), S_OK);
-    });
-    auto pattern = PatternOf(series.get());
-    ComPtr<outlook::AppointmentItem> occurrence;
-    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 5, 7, 9), &occurrence), S_OK);
-    ASSERT_EQ(occurrence->Delete(), S_OK);
-    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 5, 8, 9), &occurrence), S_OK);
-    ASSERT_EQ(occurrence->Delete(), S_OK);
+    auto series = DailySeries(DateTime::FromParts(2024, 5, 6, 9), 10);
+    auto pattern = PatternOf(series);
+    ASSERT_EQ(Occurrence(pattern, DateTime::FromParts(2024, 5, 7, 9))->Delete(), S_OK);
+    ASSERT_EQ(Occurrence(pattern, DateTime::FromParts(2024, 5, 8, 9))->Delete(), S_OK);
 
     // Every second day from the 6th: the 8th is still an occurrence, the 7th is not.
     ASSERT_EQ(pattern->put_Interval(2), S_OK);
     ASSERT_EQ(series->Save(), S_OK);
-    ComPtr<outlook::Exceptions> exceptions;
-    ASSERT_EQ(pattern->get_Exceptions(&exceptions), S_OK);
-    std::int32_t count = 0;
-    ASSERT_EQ(exceptions->get_Count(&count), S_OK);
-    ASSERT_EQ(count, 1);
-    ComPtr<outlook::Exception> kept;
-    ASSERT_EQ(exceptions->Item(1, &kept), S_OK);
-    DateTime original;
-    ASSERT_EQ(kept->get_OriginalDate(&original), S_OK);
-    EXPECT_EQ(Text(original), "2024-05-08 09:00:00");
+    ASSERT_EQ(PROP(PROP(pattern, Exceptions), Count), 1);
+    EXPECT_EQ(Text(PROP(ExceptionAt(pattern, 1), OriginalDate)), "2024-05-08 09:00:00");
+    ComPtr<outlook::AppointmentItem> occurrence;
     EXPECT_EQ(pattern->GetOccurrence(DateTime::FromParts(2024, 5, 8, 9), &occurrence),
               outlook::MAPI_E_NOT_FOUND);
 }
 
 TEST_F(RecurringAppointment, OccurrenceOfADeletedSeriesCannotBeSaved) {
-    auto series = MakeSeries(DateTime::FromParts(2024, 5, 6, 9), [](outlook::RecurrencePattern* pattern) {
-        EXPECT_EQ(pattern->put_RecurrenceType(outlook::olRecursDaily), S_OK);
-    });
-    ComPtr<outlook::AppointmentItem> occurrence;
-    ASSERT_EQ(PatternOf(series.get())->GetOccurrence(DateTime::FromParts(2024, 5, 9, 9), &occurrence), S_OK);
+    auto series = DailySeries(DateTime::FromParts(2024, 5, 6, 9), 0);
+    auto occurrence = Occurrence(PatternOf(series), DateTime::FromParts(2024, 5, 9, 9));
     ASSERT_EQ(series->Delete(), S_OK);
     ASSERT_EQ(occurrence->put_Subject("Orphan"), S_OK);
     EXPECT_EQ(occurrence->Save(), outlook::MAPI_E_OBJECT_DELETED);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "support/temp_home.h"
 
@@ -29,45 +30,37 @@ TEST_F(IndexFile, MissingFileIsAnEmptyIndexBoundToItsPath) {
     EXPECT_EQ(index.Path(), path_);
 }
 
-TEST_F(IndexFile, LastLineWithoutCrLfStillCounts) {
-    const SyncIndex index = LoadText("a\tb\t20130405T142800Z\r\nc\td\t20130405T142801Z");
-    ASSERT_EQ(index.Records().size(), 2u);
-    EXPECT_EQ(index.Records()[1].ServerId, "c");
-    EXPECT_EQ(index.Records()[1].synchDate.Format("%H%M%S"), "142801");
-}
-
-TEST_F(IndexFile, RunsOfTabsAreOneSeparatorAndLeadingTabsShiftFields) {
-    const SyncIndex index = LoadText("abc\t\tdef\t20130101T000000Z\r\n\tx\ty\t20130101T000000Z\r\n");
-    ASSERT_EQ(index.Records().size(), 2u);
-    EXPECT_EQ(index.Records()[0].ServerId, "abc");
-    EXPECT_EQ(index.Records()[0].OutlookId, "def");
-    EXPECT_EQ(index.Records()[0].synchDate.Format("%Y%m%d"), "20130101");
-    EXPECT_EQ(index.Records()[1].ServerId, "x");
-    EXPECT_EQ(index.Records()[1].OutlookId, "y");
-}
-
-TEST_F(IndexFile, BlankLinesDropAndBadLinesLoadAsFarAsTheyGo) {
-    const SyncIndex index = LoadText("\r\n\r\n  \r\nonly-server\r\na\tb\tgarbage\r\na\tb\r\n\r\n");
-    ASSERT_EQ(index.Records().size(), 3u);
-    EXPECT_EQ(index.Records()[0].ServerId, "only-server");
-    EXPECT_EQ(index.Records()[0].OutlookId, "");
-    EXPECT_FALSE(index.Records()[0].synchDate.IsValid());
-    EXPECT_FALSE(index.Records()[1].synchDate.IsValid());
-    EXPECT_FALSE(index.Records()[2].synchDate.IsValid());
-}
-
-TEST_F(IndexFile, FieldsAreTrimmedAndLoneLineFeedsStayInsideALine) {
-    const SyncIndex index = LoadText(" a \t b \t 20130405T142800Z \r\n");
-    ASSERT_EQ(index.Records().size(), 1u);
-    EXPECT_EQ(index.Records()[0].ServerId, "a");
-    EXPECT_EQ(index.Records()[0].OutlookId, "b");
-    EXPECT_TRUE(index.Records()[0].synchDate.IsValid());
-}
-
-TEST_F(IndexFile, InvalidUtf8LoadsWithReplacementCharacters) {
-    const SyncIndex index = LoadText("/cal/\xFF.ics\tGID\t20130405T142800Z\r\n");
-    ASSERT_EQ(index.Records().size(), 1u);
-    EXPECT_EQ(index.Records()[0].ServerId, "/cal/\xEF\xBF\xBD.ics");
+TEST_F(IndexFile, LoadReadsWhatItCanOfEachLine) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> records;  // server|outlook|date, "-" for an invalid date
+    };
+    const Row rows[] = {
+        {"last line without CR LF",
+         "a\tb\t20130405T142800Z\r\nc\td\t20130405T142801Z",
+         {"a|b|20130405T142800Z", "c|d|20130405T142801Z"}},
+        {"runs of tabs are one separator, leading tabs shift fields",
+         "abc\t\tdef\t20130101T000000Z\r\n\tx\ty\t20130101T000000Z\r\n",
+         {"abc|def|20130101T000000Z", "x|y|20130101T000000Z"}},
+        {"blank lines drop, bad lines load as far as they go",
+         "\r\n\r\n  \r\nonly-server\r\na\tb\tgarbage\r\na\tb\r\n\r\n",
+         {"only-server||-", "a|b|-", "a|b|-"}},
+        {"fields are trimmed", " a \t b \t 20130405T142800Z \r\n", {"a|b|20130405T142800Z"}},
+        {"invalid UTF-8 becomes replacement characters",
+         "/cal/\xFF.ics\tGID\t20130405T142800Z\r\n",
+         {"/cal/\xEF\xBF\xBD.ics|GID|20130405T142800Z"}},
+        {"empty file", "", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> records;
+        const SyncIndex index = LoadText(row.bytes);
+        for (const IndexRecord& record : index.Records())
+            records.push_back(record.ServerId + "|" + record.OutlookId + "|" +
+                              (record.synchDate.IsValid() ? SyncIndex::FormatDate(record.synchDate) : "-"));
+        EXPECT_EQ(records, row.records);
+    }
 }
 
 TEST(IndexDate, TextFormsAndTheirReading) {

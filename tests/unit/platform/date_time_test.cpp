@@ -1,36 +1,12 @@
 #include "platform/date_time.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <time.h>
 
-#include <string>
+#include "support/scoped_time_zone.h"
 
 namespace {
 
 using platform::DateTime;
-
-class ZoneGuard {
-  public:
-    explicit ZoneGuard(const char* zone) {
-        if (const char* old = getenv("TZ"))
-            saved_ = old, had_ = true;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneGuard() {
-        if (had_) {
-            setenv("TZ", saved_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-  private:
-    std::string saved_;
-    bool had_ = false;
-};
 
 TEST(OleDate, KnownValues) {
     EXPECT_DOUBLE_EQ(DateTime::FromParts(1899, 12, 30).value(), 0.0);
@@ -81,7 +57,7 @@ TEST(OleDate, SecondsBetweenRoundsToWholeSeconds) {
 }
 
 TEST(LocalTime, FollowsTheProcessZoneAcrossDaylightSaving) {
-    ZoneGuard zone("Europe/Berlin");
+    testing_support::ScopedTimeZone zone("Europe/Berlin");
     // Winter: UTC+1; summer: UTC+2.
     EXPECT_EQ(DateTime::FromParts(2026, 1, 15, 12, 0, 0).LocalToUtc().Format("%H:%M"), "11:00");
     EXPECT_EQ(DateTime::FromParts(2026, 7, 15, 12, 0, 0).LocalToUtc().Format("%H:%M"), "10:00");

@@ -10,22 +10,20 @@ namespace {
 
 constexpr DWORD kLongEnoughMs = 5000;
 
-TEST(Event, AutoResetReleasesOneWaitThenResets) {
-    std::shared_ptr<Event> event;
-    ASSERT_EQ(Event::Create(false, true, &event), ERROR_SUCCESS);
-    EXPECT_EQ(event->Wait(0), WAIT_OBJECT_0);
-    EXPECT_EQ(event->Wait(0), WAIT_TIMEOUT);
-}
+TEST(Event, AutoResetReleasesOneWaitManualResetStaysSignalledUntilReset) {
+    std::shared_ptr<Event> automatic;
+    ASSERT_EQ(Event::Create(false, true, &automatic), ERROR_SUCCESS);
+    EXPECT_EQ(automatic->Wait(0), WAIT_OBJECT_0);
+    EXPECT_EQ(automatic->Wait(0), WAIT_TIMEOUT);
 
-TEST(Event, ManualResetStaysSignalledUntilReset) {
-    std::shared_ptr<Event> event;
-    ASSERT_EQ(Event::Create(true, false, &event), ERROR_SUCCESS);
-    EXPECT_EQ(event->Wait(0), WAIT_TIMEOUT);
-    event->Set();
-    EXPECT_EQ(event->Wait(0), WAIT_OBJECT_0);
-    EXPECT_EQ(event->Wait(0), WAIT_OBJECT_0);
-    event->Reset();
-    EXPECT_EQ(event->Wait(10), WAIT_TIMEOUT);
+    std::shared_ptr<Event> manual;
+    ASSERT_EQ(Event::Create(true, false, &manual), ERROR_SUCCESS);
+    EXPECT_EQ(manual->Wait(0), WAIT_TIMEOUT);
+    manual->Set();
+    EXPECT_EQ(manual->Wait(0), WAIT_OBJECT_0);
+    EXPECT_EQ(manual->Wait(0), WAIT_OBJECT_0);
+    manual->Reset();
+    EXPECT_EQ(manual->Wait(10), WAIT_TIMEOUT);
 }
 
 TEST(Event, SetFromAnotherThreadWakesTheWaiter) {
@@ -50,25 +48,16 @@ TEST(Event, AutoResetWakesExactlyOneOfTwoWaiters) {
     EXPECT_EQ(woken.load(), 1);
 }
 
-TEST(WaitForAnyEvent, ReportsTheFirstSignalledIndexAndResetsOnlyIt) {
+TEST(WaitForAnyEvent, ReportsTheFirstSignalledIndexResetsOnlyItAndRefusesBadLists) {
     Event first(false, false);
     Event second(false, true);
     Event third(true, true);
     EXPECT_EQ(WaitForAnyEvent({&first, &second, &third}, 0), WAIT_OBJECT_0 + 1);
     EXPECT_EQ(WaitForAnyEvent({&first, &second, &third}, 0), WAIT_OBJECT_0 + 2);
     EXPECT_EQ(third.Wait(0), WAIT_OBJECT_0);
-}
-
-TEST(WaitForAnyEvent, RefusesEmptyListsAndNullEntries) {
-    Event event(true, true);
-    EXPECT_EQ(WaitForAnyEvent({}, 0), WAIT_FAILED);
-    EXPECT_EQ(WaitForAnyEvent({&event, nullptr}, 0), WAIT_FAILED);
-}
-
-TEST(WaitForAnyEvent, TimesOutWhenNothingIsSignalled) {
-    Event first(true, false);
-    Event second(false, false);
     EXPECT_EQ(WaitForAnyEvent({&first, &second}, 20), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForAnyEvent({}, 0), WAIT_FAILED);
+    EXPECT_EQ(WaitForAnyEvent({&third, nullptr}, 0), WAIT_FAILED);
 }
 
 }  // namespace

@@ -11,72 +11,72 @@ namespace {
 
 constexpr DWORD kLongEnoughMs = 5000;
 
-TEST(RegisteredWait, SignalRunsTheCallbackWithTimedOutFalse) {
-    auto event = std::make_shared<Event>(false, false);
-    FiringCounter calls;
-    std::atomic<bool> timed_out{true};
-    std::unique_ptr<RegisteredWait> wait;
-    ASSERT_EQ(RegisteredWait::Register(
-                  event,
-                  [&](bool flag) {
-                      timed_out = flag;
-                      calls.Add();
-                  },
-                  INFINITE, WT_EXECUTEDEFAULT, &wait),
-              ERROR_SUCCESS);
-    event->Set();
-    ASSERT_TRUE(calls.WaitFor(1));
-    EXPECT_FALSE(timed_out);
+// A wait on `event` whose callbacks count in `calls` and record their timed-out flag.
+class RegisteredWaitTest : public ::testing::Test {
+  protected:
+    void Register(DWORD timeout, DWORD flags) {
+        ASSERT_EQ(RegisteredWait::Register(
+                      event_,
+                      [this](bool flag) {
+                          timed_out_ = flag;
+                          calls_.Add();
+                      },
+                      timeout, flags, &wait_),
+                  ERROR_SUCCESS);
+    }
+    // The callbacks use this fixture's members.
+    void TearDown() override {
+        if (wait_) {
+            EXPECT_EQ(wait_->Unregister(Completion::Wait), ERROR_SUCCESS);
+        }
+    }
+
+    std::shared_ptr<Event> event_ = std::make_shared<Event>(false, false);
+    FiringCounter calls_;
+    std::atomic<bool> timed_out_{false};
+    std::unique_ptr<RegisteredWait> wait_;
+};
+
+TEST_F(RegisteredWaitTest, SignalRunsTheCallbackWithTimedOutFalseAndTheWaitStays) {
+    Register(INFINITE, WT_EXECUTEDEFAULT);
+    timed_out_ = true;
+    event_->Set();
+    ASSERT_TRUE(calls_.WaitFor(1));
+    EXPECT_FALSE(timed_out_);
     // Default flags: the wait stays, and the auto-reset event was reset by it.
-    event->Set();
-    EXPECT_TRUE(calls.WaitFor(2));
-    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);
+    event_->Set();
+    EXPECT_TRUE(calls_.WaitFor(2));
 }
 
-TEST(RegisteredWait, ExecuteOnlyOnceEndsAfterTheFirstCallback) {
-    auto event = std::make_shared<Event>(true, false);
-    FiringCounter calls;
-    std::unique_ptr<RegisteredWait> wait;
-    ASSERT_EQ(RegisteredWait::Register(
-                  event, [&](bool) { calls.Add(); }, INFINITE, WT_EXECUTEONLYONCE, &wait),
-              ERROR_SUCCESS);
-    event->Set();  // manual reset: stays signalled, yet the callback runs once
-    ASSERT_TRUE(calls.WaitFor(1));
+TEST_F(RegisteredWaitTest, ExecuteOnlyOnceEndsAfterTheFirstCallback) {
+    event_ = std::make_shared<Event>(true, false);
+    Register(INFINITE, WT_EXECUTEONLYONCE);
+    event_->Set();  // manual reset: stays signalled, yet the callback runs once
+    ASSERT_TRUE(calls_.WaitFor(1));
     std::this_thread::sleep_for(kQuietPeriod);
-    EXPECT_EQ(calls.count(), 1);
-    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);  // the callback used this test's locals
+    EXPECT_EQ(calls_.count(), 1);
 }
 
-TEST(RegisteredWait, TimeOutRunsTheCallbackWithTimedOutTrue) {
-    auto event = std::make_shared<Event>(false, false);
-    FiringCounter calls;
-    std::atomic<bool> timed_out{false};
-    std::unique_ptr<RegisteredWait> wait;
-    ASSERT_EQ(RegisteredWait::Register(
-                  event,
-                  [&](bool flag) {
-                      timed_out = flag;
-                      calls.Add();
-                  },
-                  10, WT_EXECUTEONLYONCE, &wait),
-              ERROR_SUCCESS);
-    ASSERT_TRUE(calls.WaitFor(1));
-    EXPECT_TRUE(timed_out);
-    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);
+TEST_F(RegisteredWaitTest, TimeOutRunsTheCallbackWithTimedOutTrue) {
+    Register(10, WT_EXECUTEONLYONCE);
+    ASSERT_TRUE(calls_.WaitFor(1));
+    EXPECT_TRUE(timed_out_);
 }
 
-TEST(RegisteredWait, UnregisteredWaitLeavesTheSignalForOthers) {
-    auto event = std::make_shared<Event>(false, false);
-    FiringCounter calls;
-    std::unique_ptr<RegisteredWait> wait;
-    ASSERT_EQ(RegisteredWait::Register(
-                  event, [&](bool) { calls.Add(); }, INFINITE, 0, &wait),
-              ERROR_SUCCESS);
-    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);
-    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);
-    event->Set();
-    EXPECT_EQ(event->Wait(kLongEnoughMs), WAIT_OBJECT_0);
-    EXPECT_EQ(calls.count(), 0);
+TEST_F(RegisteredWaitTest, UnregisteredWaitLeavesTheSignalForOthers) {
+    Register(INFINITE, 0);
+    EXPECT_EQ(wait_->Unregister(Completion::Wait), ERROR_SUCCESS);
+    event_->Set();
+    EXPECT_EQ(event_->Wait(kLongEnoughMs), WAIT_OBJECT_0);
+    EXPECT_EQ(calls_.count(), 0);
+}
+
+TEST_F(RegisteredWaitTest, ClosingTheEventHandleKeepsTheWaitWorking) {
+    Register(INFINITE, WT_EXECUTEONLYONCE);
+    std::shared_ptr<Event> signaller = std::move(event_);
+    signaller->Set();
+    signaller.reset();
+    EXPECT_TRUE(calls_.WaitFor(1));
 }
 
 TEST(RegisteredWait, UnregisterFromInsideTheCallbackDoesNotDeadlock) {
@@ -95,21 +95,6 @@ TEST(RegisteredWait, UnregisterFromInsideTheCallbackDoesNotDeadlock) {
     event->Set();
     ASSERT_EQ(done.Wait(kLongEnoughMs), WAIT_OBJECT_0);
     EXPECT_EQ(wait_result.load(), ERROR_IO_PENDING);
-}
-
-TEST(RegisteredWait, ClosingTheEventHandleKeepsTheWaitWorking) {
-    auto event = std::make_shared<Event>(false, false);
-    FiringCounter calls;
-    std::unique_ptr<RegisteredWait> wait;
-    ASSERT_EQ(RegisteredWait::Register(
-                  event, [&](bool) { calls.Add(); }, INFINITE, WT_EXECUTEONLYONCE, &wait),
-              ERROR_SUCCESS);
-    std::shared_ptr<Event> signaller = event;
-    event.reset();
-    signaller->Set();
-    signaller.reset();
-    EXPECT_TRUE(calls.WaitFor(1));
-    EXPECT_EQ(wait->Unregister(Completion::Wait), ERROR_SUCCESS);
 }
 
 TEST(RegisteredWait, RefusesBadArguments) {

@@ -12,6 +12,8 @@ constexpr DWORD kLongEnoughMs = 5000;
 TEST(Thread, ExitCodeIsStillActiveUntilTheProcedureReturns) {
     Event release(true, false);
     std::unique_ptr<Thread> thread;
+    EXPECT_EQ(Thread::Start(Thread::Procedure(), &thread), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(thread, nullptr);
     ASSERT_EQ(Thread::Start(
                   [&] {
                       (void)release.Wait(kLongEnoughMs);
@@ -58,12 +60,6 @@ TEST(Thread, ProcedureMayCloseItsOwnHandle) {
               ERROR_SUCCESS);
     started.Set();
     EXPECT_EQ(done.Wait(kLongEnoughMs), WAIT_OBJECT_0);
-}
-
-TEST(Thread, EmptyProcedureIsRefused) {
-    std::unique_ptr<Thread> thread;
-    EXPECT_EQ(Thread::Start(Thread::Procedure(), &thread), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(thread, nullptr);
 }
 
 TEST(GetCurrentThreadId, DiffersBetweenThreadsAndIsStableWithinOne) {

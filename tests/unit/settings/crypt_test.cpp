@@ -4,45 +4,37 @@
 
 namespace {
 
-TEST(PasswordCrypt, EmptyTextStaysEmptyBothWays) {
-    CCrypt crypt;
-    std::string out = "x";
-    EXPECT_TRUE(crypt.Encrypt(&out, "", nullptr, CCrypt::SettingsKeyText()));
-    EXPECT_EQ(out, "");
-    EXPECT_TRUE(crypt.Decrypt(&out, "", nullptr, CCrypt::SettingsKeyText()));
-    EXPECT_EQ(out, "");
-}
-
-TEST(PasswordCrypt, RoundTripAndUpperCaseHex) {
+TEST(PasswordCrypt, RoundTripAcceptsUpperCaseHexAndEndsAtTheFirstZeroByte) {
     CCrypt crypt;
     std::string hex;
     ASSERT_TRUE(crypt.Encrypt(&hex, "s3cr3t!", nullptr, CCrypt::SettingsKeyText()));
     EXPECT_EQ(hex.size(), 14u);
+    EXPECT_EQ(hex.find_first_not_of("0123456789abcdef"), std::string::npos);
     std::string upper = hex;
     for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     std::string plain;
     ASSERT_TRUE(crypt.Decrypt(&plain, upper, nullptr, CCrypt::SettingsKeyText()));
     EXPECT_EQ(plain, "s3cr3t!");
-}
 
-TEST(PasswordCrypt, OddOrNonHexInputGivesEmptyText) {
-    CCrypt crypt;
-    std::string plain = "kept?";
-    EXPECT_FALSE(crypt.Decrypt(&plain, "abc", nullptr, CCrypt::SettingsKeyText()));
-    EXPECT_EQ(plain, "");
-    plain = "kept?";
-    EXPECT_FALSE(crypt.Decrypt(&plain, "zz", nullptr, CCrypt::SettingsKeyText()));
-    EXPECT_EQ(plain, "");
-}
-
-TEST(PasswordCrypt, DecryptedTextEndsAtTheFirstZeroByte) {
-    CCrypt crypt;
-    std::string hex;
     ASSERT_TRUE(crypt.Encrypt(&hex, std::string("ab\0cd", 5), nullptr, CCrypt::SettingsKeyText()));
-    std::string plain;
     ASSERT_TRUE(crypt.Decrypt(&plain, hex, nullptr, CCrypt::SettingsKeyText()));
     EXPECT_EQ(plain, "ab");
+}
+
+TEST(PasswordCrypt, EmptyStaysEmptyAndOddOrNonHexInputGivesEmptyText) {
+    CCrypt crypt;
+    std::string out = "x";
+    EXPECT_TRUE(crypt.Encrypt(&out, "", nullptr, CCrypt::SettingsKeyText()));
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(crypt.Decrypt(&out, "", nullptr, CCrypt::SettingsKeyText()));
+    EXPECT_EQ(out, "");
+    for (const char* bad : {"abc", "zz", "0g"}) {
+        SCOPED_TRACE(bad);
+        std::string plain = "kept?";
+        EXPECT_FALSE(crypt.Decrypt(&plain, bad, nullptr, CCrypt::SettingsKeyText()));
+        EXPECT_EQ(plain, "");
+    }
 }
 
 TEST(PasswordCrypt, KeyDependsOnTheExtraTextAndAnExplicitKeyText) {
@@ -60,12 +52,10 @@ TEST(PasswordCrypt, KeyDependsOnTheExtraTextAndAnExplicitKeyText) {
     EXPECT_EQ(a, d);
 }
 
-TEST(PasswordCrypt, KeyMaterialIsShuffledFromTheTwoTexts) {
-    // Pass phrase (14) + extra (5) = 19 bytes; the material starts at the fifth byte.
-    const std::string material = CCrypt::BuildKeyMaterial(CCrypt::SettingsKeyText());
-    EXPECT_EQ(material.size(), 15u);
+TEST(PasswordCrypt, KeyMaterialStartsAtTheFifthByteOfTheTwoTexts) {
+    // Pass phrase (14) + extra (5) = 19 bytes.
+    EXPECT_EQ(CCrypt::BuildKeyMaterial(CCrypt::SettingsKeyText()).size(), 15u);
     EXPECT_EQ(CCrypt::BuildKeyMaterial(nullptr).size(), 10u);
-    EXPECT_EQ(material, CCrypt::BuildKeyMaterial(CCrypt::SettingsKeyText()));
 }
 
 }  // namespace

@@ -1,34 +1,9 @@
-// Every interface header compiles on its own and the holder counts references as COM does.
+// The object model's reference holder counts references as COM does.
 #include <gtest/gtest.h>
 
-#include "outlook/application.h"
 #include "outlook/appointment_item.h"
 #include "outlook/com_ptr.h"
-#include "outlook/command_bar.h"
-#include "outlook/command_bar_button.h"
-#include "outlook/command_bar_controls.h"
-#include "outlook/command_bars.h"
-#include "outlook/contact_item.h"
-#include "outlook/dist_list_item.h"
-#include "outlook/exception.h"
-#include "outlook/exceptions.h"
-#include "outlook/explorer.h"
-#include "outlook/folder.h"
-#include "outlook/folders.h"
-#include "outlook/items.h"
-#include "outlook/mapi_message.h"
-#include "outlook/namespace.h"
-#include "outlook/property_accessor.h"
-#include "outlook/property_pages.h"
-#include "outlook/recipient.h"
-#include "outlook/recipients.h"
-#include "outlook/recurrence_pattern.h"
 #include "outlook/status.h"
-#include "outlook/storage_item.h"
-#include "outlook/time_zone.h"
-#include "outlook/time_zones.h"
-#include "outlook/user_properties.h"
-#include "outlook/user_property.h"
 
 namespace {
 
