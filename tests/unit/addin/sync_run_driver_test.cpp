@@ -126,23 +126,23 @@ class SyncRun : public ::testing::Test {
     SyncRunDriver driver_{&host_};
 };
 
-TEST_F(SyncRun, ContactsRunBeforeCalendarsWithTheEmailAsUserName) {
-    Run(0x3, true);
-    EXPECT_EQ(host_.events, (std::vector<std::string>{
-                                "status 330", "create contacts http://127.0.0.1:5232/ alice secret",
-                                "status 329", "create calendars http://127.0.0.1:5232/ alice secret"}));
-}
-
-TEST_F(SyncRun, AKindRunsOnlyWhenSettingsAndRequestBothAskForIt) {
-    SetSyncFlag(0x121);
-    Run(0x3, true);
-    EXPECT_EQ(host_.events, (std::vector<std::string>{
-                                "status 329", "create calendars http://127.0.0.1:5232/ alice secret"}));
-    host_.events.clear();
-    SetSyncFlag(0x123);
-    Run(0x2, false);
-    EXPECT_EQ(host_.events, (std::vector<std::string>{
-                                "status 330", "create contacts http://127.0.0.1:5232/ alice secret"}));
+TEST_F(SyncRun, AKindRunsWhenSettingsAndRequestBothAskContactsFirstWithTheEmailAsUserName) {
+    const std::string contacts = "create contacts http://127.0.0.1:5232/ alice secret";
+    const std::string calendars = "create calendars http://127.0.0.1:5232/ alice secret";
+    struct Row {
+        std::uint32_t flag;
+        std::uint32_t kinds;
+        std::vector<std::string> events;
+    };
+    for (const Row& row :
+         {Row{0x123, 0x3, {"status 330", contacts, "status 329", calendars}},
+          Row{0x121, 0x3, {"status 329", calendars}}, Row{0x123, 0x2, {"status 330", contacts}}}) {
+        SCOPED_TRACE(row.flag * 16 + row.kinds);
+        host_.events.clear();
+        SetSyncFlag(row.flag);
+        Run(row.kinds, true);
+        EXPECT_EQ(host_.events, row.events);
+    }
 }
 
 TEST_F(SyncRun, AFailedKindDoesNotStopTheOtherAndItsFolderListStillCounts) {
@@ -192,13 +192,13 @@ TEST_F(SyncRun, LinesOfTheRunGoToTheRunFile) {
     EXPECT_EQ(CurrentLogFileName(), "addin.log");
 }
 
-TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEvent) {
+TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEventWhenThereIsOne) {
     SetLogEnabled(true);
     SyncProc(&driver_, &host_);
     EXPECT_EQ(host_.events.front(), "CoInitialize");
     EXPECT_EQ(host_.events[host_.events.size() - 2], "CoUninitialize");
     EXPECT_EQ(host_.events.back(), "signal");
-    const std::string log = LogText("addin.log");
+    std::string log = LogText("addin.log");
     std::size_t at = 0;
     for (const char* step : {"SyncProc - CoInitialize", "SyncProc - lpParam", "SyncProc - CSynchronizer",
                              "SyncProc - Sync", "SyncProc - CoUninitialize", "SyncProc - Event check",
@@ -207,57 +207,56 @@ TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEvent) {
         at = log.find(step, at);
         EXPECT_NE(at, std::string::npos);
     }
-}
-
-TEST_F(SyncRun, SyncProcWithoutEventSkipsSetEvent) {
-    SetLogEnabled(true);
     host_.has_event = false;
     SyncProc(&driver_, &host_);
-    EXPECT_EQ(LogText("addin.log").find("SyncProc - SetEvent"), std::string::npos);
-    EXPECT_NE(LogText("addin.log").find("SyncProc - return"), std::string::npos);
+    log = LogText("addin.log");
+    EXPECT_EQ(log.rfind("SyncProc - SetEvent"), log.find("SyncProc - SetEvent"));
 }
 
 // The result text and the report.
 
-TEST_F(SyncRun, BothKindsSucceedGiveOneSentence) {
+TEST_F(SyncRun, ResultTextNamesEachKindAndItsFailure) {
+    struct Row {
+        const char* name;
+        std::uint32_t flag;
+        std::function<void()> contacts_fail;
+        std::function<void()> calendars_fail;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"both succeed", 0x123, nullptr, nullptr, "Contacts and events synchronized successfully."},
+        {"calendars only", 0x121, nullptr, nullptr, "Events synchronized successfully."},
+        {"neither on", 0x120, nullptr, nullptr, ""},
+        {"contacts fail with a text", 0x123,
+         Throw(CAddinException(std::string("\nContacts folder is missing on the server"))), nullptr,
+         "Contacts synchronization failed: \nContacts folder is missing on the server\n"
+         "Events synchronized successfully."},
+        {"calendars fail with a code", 0x123, nullptr, Throw(CAddinException(202)),
+         "Contacts synchronized successfully.\nEvents synchronization failed: Unable to get subcalendars"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetSyncFlag(row.flag);
+        host_.scripts[SyncKind::Contacts].on_sync = row.contacts_fail;
+        host_.scripts[SyncKind::Calendars].on_sync = row.calendars_fail;
+        Run(0x3, true);
+        EXPECT_EQ(driver_.GetSuccessMessage(), row.text);
+    }
+}
+
+TEST_F(SyncRun, ReportShowsSuccessWithInformationAndATimerRunsFailureWithError) {
     Run(0x3, true);
-    EXPECT_EQ(driver_.GetSuccessMessage(), "Contacts and events synchronized successfully.");
     driver_.ReportResult();
     ASSERT_EQ(boxes_.shown.size(), 1u);
     EXPECT_EQ(boxes_.shown[0].caption, "Velmarquin Sync Add-in for Outlook");
     EXPECT_EQ(boxes_.shown[0].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
     EXPECT_EQ(host_.events[host_.events.size() - 2], "enable");
     EXPECT_EQ(host_.events.back(), "status 302");
-}
-
-TEST_F(SyncRun, OnlyCalendarsOnGivesOnlyTheCalendarPart) {
-    SetSyncFlag(0x121);
-    Run(0x3, true);
-    EXPECT_EQ(driver_.GetSuccessMessage(), "Events synchronized successfully.");
-    SetSyncFlag(0x122);
-    EXPECT_EQ(driver_.GetSuccessMessage(), "Contacts synchronized successfully.");
-    SetSyncFlag(0x120);
-    EXPECT_EQ(driver_.GetSuccessMessage(), "");
-}
-
-TEST_F(SyncRun, ContactFailureTextThenLineFeedThenCalendarSuccessWithErrorIcon) {
-    host_.scripts[SyncKind::Contacts].on_sync =
-        Throw(CAddinException(std::string("\nContacts folder is missing on the server")));
+    host_.scripts[SyncKind::Contacts].on_sync = Throw(CAddinException(std::string("No connection")));
     Run(0x3, false);
-    EXPECT_EQ(driver_.GetSuccessMessage(),
-              "Contacts synchronization failed: \nContacts folder is missing on the server\n"
-              "Events synchronized successfully.");
-    driver_.ReportResult();  // a timer run that failed still shows its result
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_OK | platform::MB_ICONERROR);
-}
-
-TEST_F(SyncRun, CalendarFailureUsesTheMessageOfItsCode) {
-    host_.scripts[SyncKind::Calendars].on_sync = Throw(CAddinException(202));
-    Run(0x3, true);
-    EXPECT_EQ(
-        driver_.GetSuccessMessage(),
-        "Contacts synchronized successfully.\nEvents synchronization failed: Unable to get subcalendars");
+    driver_.ReportResult();  // a timer run that failed still shows its result; a text is never a code
+    ASSERT_EQ(boxes_.shown.size(), 2u);
+    EXPECT_EQ(boxes_.shown[1].flags, platform::MB_OK | platform::MB_ICONERROR);
 }
 
 TEST_F(SyncRun, SuccessfulTimerRunShowsNothing) {
@@ -294,14 +293,6 @@ TEST_F(SyncRun, LogonQuestionFromTheCalendarsWhenContactsGaveNone) {
     EXPECT_NE(LogText("addin.log").find("EndSync - First run dialog cancelled."), std::string::npos);
 }
 
-TEST_F(SyncRun, AnExceptionMadeFromTextIsNeverAConnectionFailure) {
-    host_.scripts[SyncKind::Contacts].on_sync = Throw(CAddinException(std::string("No connection")));
-    Run(0x2, true);
-    driver_.ReportResult();
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_OK | platform::MB_ICONERROR);
-}
-
 // Timer ticks.
 
 TEST_F(SyncRun, CalendarIntervalFiveIsDueOnTheFifthTickAndStaysDue) {
@@ -316,19 +307,14 @@ TEST_F(SyncRun, CalendarIntervalFiveIsDueOnTheFifthTickAndStaysDue) {
     EXPECT_EQ(driver_.GetContactCount(), 0);
 }
 
-TEST_F(SyncRun, ProceedLogsTheCountsAfterTheIncrements) {
+TEST_F(SyncRun, BothKindsDueTogetherAndProceedLogsTheCounts) {
     SetLogEnabled(true);
-    SetSyncFlag(0x20B);  // contacts hourly, calendars every 5 minutes
-    driver_.Proceed();
-    EXPECT_NE(LogText("addin.log").find("Proceed CalendarCount = 1 ContactCount = 1 flag = 0"),
-              std::string::npos);
-}
-
-TEST_F(SyncRun, BothKindsDueTogether) {
-    SetSyncFlag(0x208);
+    SetSyncFlag(0x208);  // contacts hourly, calendars every 5 minutes
     for (int tick = 1; tick < 60; ++tick)
         (void)driver_.Proceed();
     EXPECT_EQ(driver_.Proceed(), 0x3u);
+    EXPECT_NE(LogText("addin.log").find("Proceed CalendarCount = 1 ContactCount = 1 flag = 0"),
+              std::string::npos);
 }
 
 TEST_F(SyncRun, ButtonRunResetsBothCountsTimerRunOnlyItsKinds) {

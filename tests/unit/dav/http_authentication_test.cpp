@@ -21,14 +21,6 @@ TEST(DigestAuthorization, MatchesTheRfcExample) {
               "opaque=\"5ccc069c403ebaf9f0171e9517f40e41\"");
 }
 
-TEST(DigestAuthorization, BareCommasAsSabreDavSendsThem) {
-    const HttpCredentials credentials{"PROPFIND", "http://h/dav/", "u", "p"};
-    EXPECT_EQ(BuildDigestAuthorization("realm=\"r\",qop=\"auth\",nonce=\"n\",opaque=\"o\"", credentials,
-                                       "abcd1234"),
-              "Digest username=\"u\", realm=\"r\", nonce=\"n\", uri=\"/dav/\", qop=auth, nc=00000001, "
-              "cnonce=\"abcd1234\", response=\"4a606418624be317b1bbe7218f5c5892\", opaque=\"o\"");
-}
-
 TEST(DigestAuthorization, WithoutQopUsesTheRfc2069Form) {
     const std::string value =
         BuildDigestAuthorization("realm=\"testrealm@host.com\", nonce=\"dcd98b7102dd2f0e8b11d0f600bfb0c093\"",
@@ -56,9 +48,6 @@ TEST(DigestChallengeParsing, ReadsTheFormsServersSend) {
         {"apache: comma and space, algorithm unquoted",
          "realm=\"dav\", nonce=\"cVW/qPNhBgA=54939e\", algorithm=MD5, qop=\"auth\"",
          {"dav", "cVW/qPNhBgA=54939e", "", false, "auth"}},
-        {"apache stale",
-         "realm=\"dav\", nonce=\"x+y=\", algorithm=MD5, stale=true, qop=\"auth\"",
-         {"dav", "x+y=", "", false, "auth"}},
         {"sabre: bare commas, qop first",
          "realm=\"dav\",qop=\"auth\",nonce=\"6b1529864c333\",opaque=\"df58\"",
          {"dav", "6b1529864c333", "df58", true, "auth"}},

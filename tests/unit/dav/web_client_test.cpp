@@ -89,22 +89,17 @@ TEST_F(WebClient, StatusesMapToCodes) {
     };
     const Row rows[] = {
         {"PROPFIND", 207, 0},
-        {"PUT", 201, 0},
         {"PUT", 204, 0},
         {"REPORT", 299, 0},
         {"PROPFIND", 200, kErrorBadStatus},
-        {"REPORT", 200, kErrorBadStatus},
         {"MKCALENDAR", 200, kErrorBadStatus},
         {"PUT", 200, 0},
         {"DELETE", 200, 0},
         {"PROPFIND", 301, kErrorBadStatus},
-        {"PROPFIND", 302, kErrorBadStatus},
         {"PROPFIND", 300, kErrorBadStatus},
-        {"PROPFIND", 403, kErrorForbiddenOrNotFound},
         {"DELETE", 404, kErrorForbiddenOrNotFound},
         {"PROPFIND", 405, kErrorNotDavServer},
         {"PUT", 412, kErrorBadStatus},
-        {"PROPFIND", 500, kErrorBadStatus},
         {"PROPFIND", 100, kErrorBadStatus},
     };
     for (const Row& row : rows) {
@@ -114,14 +109,6 @@ TEST_F(WebClient, StatusesMapToCodes) {
     }
 }
 
-TEST_F(WebClient, BadStatusCarriesFormattedMessage) {
-    server_->answers = {FakeAnswer{S_OK, 200, {}, "", S_OK}};
-    std::string message;
-    EXPECT_EQ(ThrownCode("PROPFIND", &message), kErrorBadStatus);
-    EXPECT_EQ(message, "Bad response status. HTTP error code: 200");
-    EXPECT_NE(LogText().find("CWebClient::SendXml: Bad response status. Status: 200."), std::string::npos);
-}
-
 TEST_F(WebClient, WinInetNoContentIsSuccessWith204) {
     server_->answers = {FakeAnswer{S_OK, 1223, {}, "", S_OK}};
     EXPECT_EQ(Exchange("DELETE"), 204);
@@ -129,64 +116,39 @@ TEST_F(WebClient, WinInetNoContentIsSuccessWith204) {
     EXPECT_EQ(Exchange("DELETE"), 204);
 }
 
-TEST_F(WebClient, FailedSendIsNoConnection) {
-    server_->answers = {FakeAnswer{platform::kHttpErrorTimeout, 0, {}, "", S_OK}};
-    std::string message;
-    EXPECT_EQ(ThrownCode("PROPFIND", &message), kErrorNoConnection);
-    EXPECT_EQ(message, "No connection to the web server could be established");
-    const std::string expected = "CWebClient::SendXml: Unable to send request. HRESULT: " +
-                                 std::to_string(platform::kHttpErrorTimeout) + ".";
-    EXPECT_NE(LogText().find(expected), std::string::npos) << LogText();
-}
-
-TEST_F(WebClient, DigestRetryKeepsHeaderOrderAndAddsAuthorization) {
+TEST_F(WebClient, DigestRetryAddsAuthorizationAfterTheOtherHeaders) {
     server_->answers = {FakeAnswer{S_OK, 401, {{"WWW-Authenticate", kApacheChallenge}}, "", S_OK},
                         FakeAnswer{S_OK, 207, {}, "<ok/>", S_OK}};
     std::string response;
     EXPECT_EQ(Exchange("PROPFIND", &response), 207);
     EXPECT_EQ(response, "<ok/>");
     ASSERT_EQ(server_->sent.size(), 2u);
-    ASSERT_EQ(server_->opened_urls.size(), 2u);
-    const Headers& first = server_->sent[0].headers;
-    ASSERT_EQ(first.size(), 2u);
-    EXPECT_EQ(first[0].first, "User-Agent");
-    EXPECT_EQ(first[0].second, "Velmarquin Harrowgate/1.0");
-    EXPECT_EQ(first[1].first, "Depth");
     const Headers& second = server_->sent[1].headers;
     ASSERT_EQ(second.size(), 3u);
     EXPECT_EQ(second[0].first, "User-Agent");
     EXPECT_EQ(second[1].first, "Depth");
     EXPECT_EQ(second[2].first, "Authorization");
-    EXPECT_EQ(second[2].second.rfind("Digest username=\"u\", realm=\"dav\", nonce=\"cVW/qPNhBgA=", 0), 0u)
-        << second[2].second;
+    EXPECT_EQ(second[2].second.rfind("Digest username=\"u\", realm=\"dav\", nonce=\"cVW/qPNhBgA=", 0), 0u);
     EXPECT_NE(second[2].second.find("uri=\"/dav/\", qop=auth, nc=00000001, cnonce=\""), std::string::npos);
     EXPECT_EQ(server_->sent[1].body, "<x/>");
 }
 
-TEST_F(WebClient, SecondUnauthorizedIsLogonFailure) {
-    server_->answers = {FakeAnswer{S_OK, 401, {{"WWW-Authenticate", kApacheChallenge}}, "", S_OK},
-                        FakeAnswer{S_OK, 401, {{"WWW-Authenticate", kApacheChallenge}}, "", S_OK}};
-    std::string message;
-    EXPECT_EQ(ThrownCode("PROPFIND", &message), kErrorLogonFailed);
-    EXPECT_EQ(message, "Failed to log in on the DAV server");
-    EXPECT_EQ(server_->sent.size(), 2u);
-}
-
-TEST_F(WebClient, BasicChallengeRetriesWithEmptyAuthorization) {
+TEST_F(WebClient, UnauthorizedTwiceIsLogonFailureWithOrWithoutABasicChallenge) {
     const Headers basic = {{"WWW-Authenticate", "Basic realm=\"Radicale - Password Required\""}};
-    server_->answers = {FakeAnswer{S_OK, 401, basic, "", S_OK}, FakeAnswer{S_OK, 401, basic, "", S_OK}};
-    EXPECT_EQ(ThrownCode("PROPFIND"), kErrorLogonFailed);
-    ASSERT_EQ(server_->sent.size(), 2u);
-    ASSERT_EQ(server_->sent[1].headers.size(), 3u);
-    EXPECT_EQ(server_->sent[1].headers[2].first, "Authorization");
-    EXPECT_EQ(server_->sent[1].headers[2].second, "");
-}
-
-TEST_F(WebClient, UnauthorizedWithoutChallengeSendsAgainWithoutOpen) {
-    server_->answers = {FakeAnswer{S_OK, 401, {}, "", S_OK}, FakeAnswer{S_OK, 401, {}, "", S_OK}};
-    EXPECT_EQ(ThrownCode("PROPFIND"), kErrorLogonFailed);
-    EXPECT_EQ(server_->sent.size(), 2u);
-    EXPECT_EQ(server_->opened_urls.size(), 1u);
+    for (const Headers& challenge : {basic, Headers{}}) {
+        SCOPED_TRACE(challenge.empty() ? "no challenge" : "basic");
+        server_->sent.clear();
+        server_->opened_urls.clear();
+        server_->answers = {FakeAnswer{S_OK, 401, challenge, "", S_OK},
+                            FakeAnswer{S_OK, 401, challenge, "", S_OK}};
+        std::string message;
+        EXPECT_EQ(ThrownCode("PROPFIND", &message), kErrorLogonFailed);
+        EXPECT_EQ(message, "Failed to log in on the DAV server");
+        ASSERT_EQ(server_->sent.size(), 2u);
+        // Basic is answered with an empty Authorization (the request object sends the credentials).
+        EXPECT_EQ(server_->sent[1].headers.size(), challenge.empty() ? 2u : 3u);
+        EXPECT_EQ(server_->opened_urls.size(), challenge.empty() ? 1u : 2u);
+    }
 }
 
 TEST_F(WebClient, SendWithoutOpenReturnsMinusOne) {
@@ -215,29 +177,6 @@ TEST_F(WebClient, RequestObjectFailuresHaveTheirCodes) {
     EXPECT_NE(LogText().find(
                   "CWebClient::ReceiveData: Bad response body. HRESULT: " + std::to_string(E_FAIL) + "."),
               std::string::npos);
-}
-
-TEST_F(WebClient, EmptyBodiesGoBothWays) {
-    server_->answers = {FakeAnswer{S_OK, 204, {}, "", S_OK}};
-    std::string response = "untouched";
-    EXPECT_EQ(Exchange("DELETE", &response, ""), 204);
-    EXPECT_EQ(response, "untouched");
-    ASSERT_EQ(server_->sent.size(), 1u);
-    EXPECT_TRUE(server_->sent[0].body.empty());
-}
-
-TEST_F(WebClient, AddHeaderReplacesInPlaceAndNamesAreCaseSensitive) {
-    server_->answers = {FakeAnswer{S_OK, 207, {}, "", S_OK}};
-    CWebClient client(dav_test::FactoryFor(server_));
-    client.Open("PROPFIND", "http://dav.example/", "u", "p");
-    client.AddHeader("Depth", "0");
-    client.AddHeader("If-Match", "\"a\"");
-    client.AddHeader("Depth", "1");
-    client.AddHeader("depth", "infinity");
-    std::string response;
-    EXPECT_EQ(client.SendXml("", &response), 207);
-    const Headers expected = {{"Depth", "1"}, {"If-Match", "\"a\""}, {"depth", "infinity"}};
-    EXPECT_EQ(server_->sent[0].headers, expected);
 }
 
 TEST(WebClientText, InvalidUtf8DecodesWithReplacementCharacters) {

@@ -51,26 +51,9 @@ TEST_F(XmlResponses, ForeignPrefixesAreReadWithTheFixedOnes) {
     EXPECT_EQ(UnableToLoadLines(), 0);
 }
 
-TEST_F(XmlResponses, DefaultNamespaceAndXandikosPrefixes) {
-    const XmlNodePtr radicale = LoadXml(
-        "<multistatus xmlns=\"DAV:\" xmlns:CS=\"http://calendarserver.org/ns/\"><response><href>/a/</href>"
-        "<propstat><prop><CS:getctag>\"c1\"</CS:getctag></prop></propstat></response></multistatus>");
-    EXPECT_EQ(SelectText(radicale, "//d:response/d:href"), "/a/");
-    EXPECT_EQ(SelectText(radicale, "//cs:getctag"), "\"c1\"");
-    const XmlNodePtr xandikos = LoadXml(
-        "<ns0:multistatus xmlns:ns0=\"DAV:\" xmlns:ns1=\"urn:ietf:params:xml:ns:carddav\"><ns0:response>"
-        "<ns0:href>/alice/contacts/addressbook/</ns0:href><ns0:propstat><ns0:status>HTTP/1.1 200 "
-        "OK</ns0:status>"
-        "<ns0:prop><ns0:resourcetype><ns0:collection/><ns1:addressbook/></ns0:resourcetype></ns0:prop>"
-        "</ns0:propstat></ns0:response></ns0:multistatus>");
-    EXPECT_TRUE(HasNode(xandikos, "//d:resourcetype/card:addressbook"));
-    // A prefix that is not in the fixed set selects nothing.
-    EXPECT_EQ(SelectText(xandikos, "//ns0:href"), "");
-}
-
 TEST_F(XmlResponses, SelectNodesIteratesThenEnds) {
-    const XmlNodePtr document = LoadXml(kTwoResponses);
-    CXmlNodeIterator it = SelectNodes(document, "/d:multistatus/d:response");
+    // The nodes keep their document alive.
+    CXmlNodeIterator it = SelectNodes(LoadXml(kTwoResponses), "/d:multistatus/d:response");
     ASSERT_FALSE(it.IsEnd());
     // Relative expressions start at the node, absolute ones at the document.
     EXPECT_EQ(SelectText(it.Current(), "d:href"), "/alice/calendar/");
@@ -84,12 +67,6 @@ TEST_F(XmlResponses, SelectNodesIteratesThenEnds) {
     EXPECT_EQ(it.Current(), nullptr);
     it.Next();
     EXPECT_TRUE(it.IsEnd());
-}
-
-TEST_F(XmlResponses, NodesOutliveTheirDocumentPointer) {
-    CXmlNodeIterator it = SelectNodes(LoadXml(kTwoResponses), "//d:response");
-    ASSERT_FALSE(it.IsEnd());
-    EXPECT_EQ(SelectText(it.Current(), "d:href"), "/alice/calendar/");
 }
 
 TEST_F(XmlResponses, TextConcatenatesDescendants) {
@@ -107,12 +84,9 @@ TEST_F(XmlResponses, SelectIntReadsLikeWtoi) {
     };
     const Row rows[] = {
         {" 42abc", 42},
-        {"abc", 0},
         {"", 0},
         {"-17", -17},
-        {"+8", 8},
         {"\t\n7", 7},
-        {"0012", 12},
         {"- 3", 0},
         {"99999999999", 2147483647},
         {"-2147483648", -2147483647 - 1},
@@ -127,25 +101,16 @@ TEST_F(XmlResponses, SelectIntReadsLikeWtoi) {
     EXPECT_EQ(SelectInt(document, "/d:none"), 0);
 }
 
-TEST_F(XmlResponses, EmptyTextLogsAndSelectsNothing) {
-    const XmlNodePtr document = LoadXml("");
-    ASSERT_NE(document, nullptr);
+TEST_F(XmlResponses, NothingIsSelectedFromAnEmptyDocumentANullNodeOrAnInvalidExpression) {
+    const XmlNodePtr empty = LoadXml("");
+    ASSERT_NE(empty, nullptr);
     EXPECT_EQ(UnableToLoadLines(), 1);
-    EXPECT_EQ(SelectText(document, "/d:multistatus"), "");
-    EXPECT_EQ(SelectInt(document, "//d:anything"), 0);
-    EXPECT_TRUE(SelectNodes(document, "//*").IsEnd());
-    EXPECT_FALSE(HasNode(document, "/*"));
-}
-
-TEST_F(XmlResponses, NullNodesSelectNothing) {
-    const XmlNodePtr none;
-    EXPECT_TRUE(SelectNodes(none, "//*").IsEnd());
-    EXPECT_EQ(SelectText(none, "//*"), "");
-    EXPECT_EQ(SelectInt(none, "//*"), 0);
-    EXPECT_FALSE(HasNode(none, "//*"));
-}
-
-TEST_F(XmlResponses, InvalidExpressionsSelectNothing) {
+    for (const XmlNodePtr& node : {empty, XmlNodePtr()}) {
+        EXPECT_EQ(SelectText(node, "//*"), "");
+        EXPECT_EQ(SelectInt(node, "//*"), 0);
+        EXPECT_TRUE(SelectNodes(node, "//*").IsEnd());
+        EXPECT_FALSE(HasNode(node, "/*"));
+    }
     const XmlNodePtr document = LoadXml(kTwoResponses);
     EXPECT_TRUE(SelectNodes(document, "//d:response[").IsEnd());
     EXPECT_EQ(SelectText(document, "//x:unbound"), "");
@@ -185,6 +150,7 @@ TEST_F(XmlResponses, HostileDocumentsLoadEmpty) {
         {"two roots", "<d:a xmlns:d=\"DAV:\"/><d:href xmlns:d=\"DAV:\">x</d:href>"},
         {"plain text", "Internal Server Error"},
         {"embedded NUL", std::string("<d:href xmlns:d=\"DAV:\">a") + std::string(1, '\0') + "b</d:href>"},
+        {"invalid UTF-8", "<d:href xmlns:d=\"DAV:\">\xFF\xFE</d:href>"},
     };
     int expected_lines = 0;
     for (const Row& row : rows) {
@@ -209,12 +175,6 @@ TEST_F(XmlResponses, HugeTextNodeIsRefused) {
     many += "</d:multistatus>";
     EXPECT_EQ(SelectText(LoadXml(many), "/d:multistatus/d:response[20000]/d:href"), "/c/19999.ics");
     EXPECT_EQ(UnableToLoadLines(), 1);
-}
-
-TEST_F(XmlResponses, InvalidUtf8IsNotALoadedDocument) {
-    const XmlNodePtr document = LoadXml("<d:href xmlns:d=\"DAV:\">\xFF\xFE</d:href>");
-    EXPECT_EQ(UnableToLoadLines(), 1);
-    EXPECT_EQ(SelectText(document, "//d:href"), "");
 }
 
 TEST_F(XmlResponses, DeclaredEncodingDoesNotChangeUtf8Text) {

@@ -125,20 +125,15 @@ TEST_F(ReadonlyGuards, WritableFolderLetsEverythingThrough) {
     EXPECT_TRUE(boxes_.texts.empty());
 }
 
-TEST_F(ReadonlyGuards, DeleteInReadonlyFolderIsCancelledWithItsMessage) {
+TEST_F(ReadonlyGuards, DeleteAndEditInReadonlyFolderAreCancelledWithTheirMessage) {
     guards_.SetFolderReadonly(contacts_id_, true);
     EXPECT_EQ(contact_->Delete(), outlook::MAPI_E_USER_CANCEL);
     EXPECT_EQ(CountOf(contacts_.get()), 1);
-    EXPECT_EQ(boxes_.texts, Messages({IDS_ITEM_READ_ONLY}));
-    EXPECT_EQ(boxes_.captions, std::vector<std::string>{"Warning"});
-    EXPECT_EQ(boxes_.last_flags, 0x30u);
-}
-
-TEST_F(ReadonlyGuards, EditInReadonlyFolderIsRefusedWithItsMessage) {
-    guards_.SetFolderReadonly(contacts_id_, true);
     ASSERT_EQ(contact_->put_JobTitle("Editor"), S_OK);
     EXPECT_EQ(contact_->Save(), outlook::MAPI_E_USER_CANCEL);
-    EXPECT_EQ(boxes_.texts, Messages({IDS_ITEM_READ_ONLY}));
+    EXPECT_EQ(boxes_.texts, Messages({IDS_ITEM_READ_ONLY, IDS_ITEM_READ_ONLY}));
+    EXPECT_EQ(boxes_.captions[0], "Warning");
+    EXPECT_EQ(boxes_.last_flags, 0x30u);
 }
 
 TEST_F(ReadonlyGuards, OwnChangesPassWithoutMessage) {
@@ -240,17 +235,13 @@ TEST_F(ReadonlyGuards, ReadonlyContactFolderCannotBeDeletedButACalendarFolderCan
     guards_.ClearOwnChanges();
 }
 
-TEST_F(ReadonlyGuards, FolderAddedLaterIsWatchedToo) {
+TEST_F(ReadonlyGuards, FolderBecomingWritableLosesItsGuardsAndReadonlyDatFollows) {
+    // A folder made after the guards were set up is watched too.
     auto later = SubFolder(contacts_.get(), "Later");
     std::string later_id;
     ASSERT_EQ(later->get_EntryID(&later_id), S_OK);
-    auto inside = AddContact(later.get(), "Inside", "inside@example.org");
-    guards_.SetFolderReadonly(later_id, true);
-    EXPECT_EQ(inside->Delete(), outlook::MAPI_E_USER_CANCEL);
-    EXPECT_EQ(boxes_.texts, Messages({IDS_ITEM_READ_ONLY}));
-}
-
-TEST_F(ReadonlyGuards, FolderBecomingWritableLosesItsGuardsAndReadonlyDatFollows) {
+    contact_ = AddContact(later.get(), "Inside", "inside@example.org");
+    contacts_id_ = later_id;
     guards_.SetFolderReadonly(contacts_id_, true);
     EXPECT_EQ(OpenReadonlyIndex().FindByServerId(contacts_id_).OutlookId, contacts_id_);
     EXPECT_EQ(contact_->Delete(), outlook::MAPI_E_USER_CANCEL);

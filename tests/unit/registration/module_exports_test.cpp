@@ -71,16 +71,6 @@ TEST_F(ModuleExportsTest, RegisterServerNamesTheLoadedModule) {
     EXPECT_FALSE(KeyExists(RootKey::CurrentUser, kAddins));
 }
 
-TEST_F(ModuleExportsTest, InstallWithUserGoesToTheUserClasses) {
-    auto install = Export<platform::DllInstallFunction>("DllInstall");
-    ASSERT_NE(install, nullptr);
-    ASSERT_EQ(install(true, "USER"), S_OK);
-    EXPECT_EQ(ReadString(RootKey::CurrentUser, "Software\\Classes\\" + kInproc), module_path_);
-    EXPECT_FALSE(KeyExists(RootKey::LocalMachine, "Software\\Classes\\" + kInproc));
-    ASSERT_EQ(install(false, "user"), S_OK);
-    EXPECT_FALSE(KeyExists(RootKey::ClassesRoot, kInproc));
-}
-
 TEST_F(ModuleExportsTest, ClassObjectsForTheTwoClassesOnly) {
     auto get_class_object = Export<platform::DllGetClassObjectFunction>("DllGetClassObject");
     auto can_unload = Export<platform::DllCanUnloadNowFunction>("DllCanUnloadNow");

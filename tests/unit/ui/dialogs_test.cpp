@@ -58,21 +58,13 @@ TEST_F(Dialogs, FirstRunOkWithoutChangeSavesNothing) {
     EXPECT_EQ(StoredUrl(), "http://changed-meanwhile/");
 }
 
-TEST_F(Dialogs, FirstRunOkAfterAnEditApplies) {
-    service_.actions = {TypeUrl(" http://new/ "), Click(IDC_OK)};
-    EXPECT_EQ(first_run_.DoModal(), platform::IDOK);
-    EXPECT_EQ(StoredUrl(), "http://new/");
-}
-
-TEST_F(Dialogs, FirstRunCancelLeavesTheSettingsUnchanged) {
+TEST_F(Dialogs, FirstRunAppliesAnEditOnOkOnly) {
     service_.actions = {TypeUrl("http://new/"), Click(IDC_CANCEL)};
     EXPECT_EQ(first_run_.DoModal(), platform::IDCANCEL);
     EXPECT_EQ(StoredUrl(), "http://stored/");
-}
-
-TEST_F(Dialogs, WithoutADialogServiceTheAnswerIsCancel) {
-    platform::SetDialogService(nullptr);
-    EXPECT_EQ(first_run_.DoModal(), platform::IDCANCEL);
+    service_.actions = {TypeUrl(" http://new/ "), Click(IDC_OK)};
+    EXPECT_EQ(first_run_.DoModal(), platform::IDOK);
+    EXPECT_EQ(StoredUrl(), "http://new/");
 }
 
 TEST_F(Dialogs, WarningButtonsCarryTheirCaptionsAndAnswers) {

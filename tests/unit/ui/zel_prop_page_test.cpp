@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/message_box.h"
-#include "settings/addin_exception.h"
 #include "settings/settings_manager.h"
 #include "support/scripted_dialog_window.h"
 #include "support/temp_home.h"
@@ -13,24 +11,8 @@ namespace {
 
 using testing_support::ScriptedDialogWindow;
 
-class RecordingBoxes : public platform::MessageBoxService {
-  public:
-    int Show(const std::string& text, const std::string& caption, unsigned flags) override {
-        shown.push_back({text, caption, flags});
-        return platform::IDOK;
-    }
-    struct Box {
-        std::string text, caption;
-        unsigned flags;
-    };
-    std::vector<Box> shown;
-};
-
 class OptionsPage : public ::testing::Test {
   protected:
-    void SetUp() override { platform::SetMessageBoxService(&boxes_); }
-    void TearDown() override { platform::SetMessageBoxService(nullptr); }
-
     void Store(std::uint32_t flag) {
         CSettingsManager settings;
         settings.SetUrl("http://dav.example/");
@@ -47,13 +29,7 @@ class OptionsPage : public ::testing::Test {
     }
 
     testing_support::TempHome home_;
-    RecordingBoxes boxes_;
-    std::vector<std::string> tested_;
-    CZelPropPage page_{[this](const std::string& url, const std::string& user, const std::string& password) {
-        tested_.push_back(url + "|" + user + "|" + password);
-        if (password != "right")
-            throw CAddinException(400);
-    }};
+    CZelPropPage page_;
     ScriptedDialogWindow window_;
     int status_changes_ = 0;
 };
@@ -133,34 +109,6 @@ TEST_F(OptionsPage, ListWithoutSelectionContributesNothing) {
     // Nothing selected for calendars: the stored flag has no calendar interval, and the next load repairs it.
     CSettingsManager stored = Stored();
     EXPECT_EQ(stored.GetSyncFlag(), 0x123u);
-}
-
-TEST_F(OptionsPage, ConnectionTestReportsSuccessAndRestoresTheButton) {
-    Store(0x123);
-    page_.OnInitDialog(window_);
-    window_.SetControlText(IDC_URL, " http://127.0.0.1/ ");
-    window_.SetControlText(IDC_PASSWORD, "right");
-    page_.OnCommand(window_, IDC_TEST_CONNECTION, platform::BN_CLICKED);
-    ASSERT_EQ(tested_.size(), 1u);
-    EXPECT_EQ(tested_[0], "http://127.0.0.1/|alice@example.org|right");
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].text, "Connection successful. Login/password valid.");
-    EXPECT_EQ(boxes_.shown[0].caption, "Velmarquin Sync Add-in for Outlook");
-    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_ICONINFORMATION);
-    EXPECT_EQ(window_.GetControlText(IDC_TEST_CONNECTION), "Test Connection");
-    EXPECT_TRUE(window_.IsEnabled(IDC_TEST_CONNECTION));
-    EXPECT_EQ(Stored().GetUrl(), "http://dav.example/") << "the test saves nothing";
-}
-
-TEST_F(OptionsPage, ConnectionTestWithWrongPasswordShowsTheLoginFailure) {
-    Store(0x123);
-    page_.OnInitDialog(window_);
-    window_.SetControlText(IDC_PASSWORD, "wrong");
-    page_.OnCommand(window_, IDC_TEST_CONNECTION, platform::BN_CLICKED);
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].text, "Failed to log in on the DAV server");
-    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_ICONERROR);
-    EXPECT_TRUE(window_.IsEnabled(IDC_TEST_CONNECTION));
 }
 
 }  // namespace
