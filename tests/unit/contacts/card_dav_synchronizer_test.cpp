@@ -3,17 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "contact_test_support.h"
+#include "host/fault_hook.h"
 #include "index/index_store.h"
 #include "outlook/status.h"
-#include "platform/file_system.h"
 #include "platform/http_request.h"
 #include "settings/addin_exception.h"
 #include "support/temp_home.h"
-#include "unit/contacts/fake_outlook.h"
+#include "unit/contacts/host_outlook.h"
 #include "unit/dav/fake_http_request.h"
 
 namespace {
 
+using contacts_test::HostOutlook;
 using dav_test::FakeAnswer;
 
 std::string Multistatus(const std::string& responses) {
@@ -58,19 +59,21 @@ class ContactSynchronizer : public ::testing::Test {
         Answer(207, Multistatus(books));
     }
     void Run() {
-        CCardDavSynchronizer synchronizer("http://127.0.0.1:1/", "alice", "secret", store_.application,
-                                          &guards_, dav_test::FactoryFor(fake_));
+        CCardDavSynchronizer synchronizer("http://127.0.0.1:1/", "alice", "secret", outlook_.app, &guards_,
+                                          dav_test::FactoryFor(fake_));
         synchronizer.Synchronize(&results_);
     }
-    std::string Folders() const {
-        std::string names;
-        for (const auto& folder : store_.contacts->folders)
-            names += folder->name + ";";
-        return names;
+    std::string FolderId(const std::string& name) {
+        return HostOutlook::EntryId(outlook_.Folder(name).get());
+    }
+    void Pair(const std::string& folder_href) {
+        SyncIndex groups = OpenGroupsIndex();
+        ASSERT_TRUE(groups.Add(folder_href, book_id_, platform::DateTime::NowLocal()));
+        ASSERT_TRUE(groups.Save());
     }
 
-    testing_support::TempHome home_;
-    fake::FakeStore store_;
+    HostOutlook outlook_;
+    const std::string book_id_ = HostOutlook::EntryId(outlook_.contacts.get());
     contacts_test::RecordingGuards guards_;
     std::shared_ptr<dav_test::FakeServer> fake_ = std::make_shared<dav_test::FakeServer>();
     SyncResultList results_;
@@ -88,10 +91,10 @@ TEST_F(ContactSynchronizer, DefaultBookPairsWithContactsAndMissingSharedBookIsNo
         Answer(status);
         Run();
         ASSERT_EQ(results_.size(), 2u);
-        EXPECT_EQ(results_[0].folder_key, store_.contacts->entry_id);
+        EXPECT_EQ(results_[0].folder_key, book_id_);
         EXPECT_FALSE(results_[0].flag);
-        EXPECT_EQ(results_[1].folder_key, store_.contacts->FindFolder("Team")->entry_id);
-        EXPECT_EQ(Folders(), "Team;");
+        EXPECT_EQ(results_[1].folder_key, FolderId("Team"));
+        EXPECT_EQ(outlook_.FolderNames(), "Team;");
         ASSERT_EQ(fake_->sent.size(), 6u);
         EXPECT_EQ(fake_->sent[1].url, "http://127.0.0.1:1/alice/");
         EXPECT_EQ(HeaderOf(fake_->sent[1], "Depth"), "0");
@@ -99,7 +102,7 @@ TEST_F(ContactSynchronizer, DefaultBookPairsWithContactsAndMissingSharedBookIsNo
         EXPECT_EQ(HeaderOf(fake_->sent[3], "Depth"), "1");
         EXPECT_EQ(fake_->sent[5].url, "http://127.0.0.1:1/gab");
         const SyncIndex groups = OpenGroupsIndex();
-        EXPECT_EQ(groups.FindByServerId("/alice/addressbook/").OutlookId, store_.contacts->entry_id);
+        EXPECT_EQ(groups.FindByServerId("/alice/addressbook/").OutlookId, book_id_);
     }
 }
 
@@ -124,13 +127,12 @@ TEST_F(ContactSynchronizer, FirstWritableBookStandsInForTheDefaultAndReadOnlyBoo
     Answer(404);
     Run();
     ASSERT_EQ(results_.size(), 3u);
-    EXPECT_EQ(Folders(), "Shared (read only);more;");
-    const auto* shared = store_.contacts->FindFolder("Shared (read only)");
-    EXPECT_EQ(results_[0].folder_key, shared->entry_id);
+    EXPECT_EQ(outlook_.FolderNames(), "Shared (read only);more;");
+    const std::string shared = FolderId("Shared (read only)");
+    EXPECT_EQ(results_[0].folder_key, shared);
     EXPECT_TRUE(results_[0].flag);
-    EXPECT_EQ(results_[1].folder_key, store_.contacts->entry_id);
-    EXPECT_EQ(guards_.calls, "readonly(" + shared->entry_id + ",1);readonly(" +
-                                 store_.contacts->FindFolder("more")->entry_id + ",0);");
+    EXPECT_EQ(results_[1].folder_key, book_id_);
+    EXPECT_EQ(guards_.calls, "readonly(" + shared + ",1);readonly(" + FolderId("more") + ",0);");
 }
 
 TEST_F(ContactSynchronizer, NoWritableBookRaisesTheMissingFolderMessageAfterPairing) {
@@ -146,18 +148,14 @@ TEST_F(ContactSynchronizer, NoWritableBookRaisesTheMissingFolderMessageAfterPair
     }
     ASSERT_EQ(results_.size(), 1u);
     EXPECT_TRUE(results_[0].flag);
-    EXPECT_EQ(Folders(), "Contacts (read only);");
+    EXPECT_EQ(outlook_.FolderNames(), "Contacts (read only);");
 }
 
 TEST_F(ContactSynchronizer, VanishedDefaultBookDiscardsEveryIndex) {
-    {
-        SyncIndex groups = OpenGroupsIndex();
-        ASSERT_TRUE(groups.Add("/alice/old/", store_.contacts->entry_id, platform::DateTime::NowLocal()));
-        ASSERT_TRUE(groups.Save());
-        SyncIndex calendar = OpenCalendarIndex("CAL");
-        ASSERT_TRUE(calendar.Add("/alice/calendar/x.ics", "X", platform::DateTime::NowLocal()));
-        ASSERT_TRUE(calendar.Save());
-    }
+    Pair("/alice/old/");
+    SyncIndex calendar = OpenCalendarIndex("CAL");
+    ASSERT_TRUE(calendar.Add("/alice/calendar/x.ics", "X", platform::DateTime::NowLocal()));
+    ASSERT_TRUE(calendar.Save());
     Discovery(Book("/alice/addressbook/", "Contacts", true));
     Answer(207, Multistatus(""));
     Answer(404);
@@ -169,12 +167,7 @@ TEST_F(ContactSynchronizer, VanishedDefaultBookDiscardsEveryIndex) {
 }
 
 TEST_F(ContactSynchronizer, RecordedPairingOutranksTheDefaultName) {
-    {
-        SyncIndex groups = OpenGroupsIndex();
-        ASSERT_TRUE(
-            groups.Add("/alice/contacts/", store_.contacts->entry_id, platform::DateTime::NowLocal()));
-        ASSERT_TRUE(groups.Save());
-    }
+    Pair("/alice/contacts/");
     Discovery(Book("/alice/addressbook/", "Later default", true) +
               Book("/alice/contacts/", "Personal", true));
     Answer(207, Multistatus(""));
@@ -182,22 +175,16 @@ TEST_F(ContactSynchronizer, RecordedPairingOutranksTheDefaultName) {
     Answer(404);
     Run();
     ASSERT_EQ(results_.size(), 2u);
-    EXPECT_EQ(results_[0].folder_key, store_.contacts->FindFolder("Later default")->entry_id);
-    EXPECT_EQ(results_[1].folder_key, store_.contacts->entry_id);
+    EXPECT_EQ(results_[0].folder_key, FolderId("Later default"));
+    EXPECT_EQ(results_[1].folder_key, book_id_);
 }
 
 TEST_F(ContactSynchronizer, DroppedConnectionDuringTheQueryLosesNothing) {
+    Pair("/alice/addressbook/");
+    const std::string ann = HostOutlook::EntryId(outlook_.AddContact({{"FullName", "Ann"}}).get());
     {
-        SyncIndex groups = OpenGroupsIndex();
-        ASSERT_TRUE(
-            groups.Add("/alice/addressbook/", store_.contacts->entry_id, platform::DateTime::NowLocal()));
-        ASSERT_TRUE(groups.Save());
-    }
-    auto ann = store_.contacts->AddContact("Ann", "ann@x.example");
-    {
-        SyncIndex contacts = OpenAddressBookIndex(store_.contacts->entry_id);
-        ASSERT_TRUE(
-            contacts.Add("/alice/addressbook/ann.vcf", ann->entry_id, platform::DateTime::NowLocal()));
+        SyncIndex contacts = OpenAddressBookIndex(book_id_);
+        ASSERT_TRUE(contacts.Add("/alice/addressbook/ann.vcf", ann, platform::DateTime::NowLocal()));
         ASSERT_TRUE(contacts.Save());
     }
     Discovery(Book("/alice/addressbook/", "Contacts", true));
@@ -208,15 +195,14 @@ TEST_F(ContactSynchronizer, DroppedConnectionDuringTheQueryLosesNothing) {
     } catch (const CAddinException& error) {
         EXPECT_EQ(error.GetCode(), kErrorNoConnection);
     }
-    EXPECT_FALSE(ann->deleted);
-    EXPECT_EQ(store_.contacts->Contacts().size(), 1u);
-    EXPECT_EQ(OpenAddressBookIndex(store_.contacts->entry_id).Records().size(), 1u);
+    EXPECT_EQ(outlook_.ContactIds(), std::vector<std::string>{ann});
+    EXPECT_EQ(OpenAddressBookIndex(book_id_).Records().size(), 1u);
     EXPECT_EQ(OpenGroupsIndex().Records().size(), 1u);
     EXPECT_TRUE(results_.empty());
 }
 
 TEST_F(ContactSynchronizer, NoContactsFolderEndsSilently) {
-    store_.fail_logon = outlook::MAPI_E_TIMEOUT;
+    host::SetFault("NameSpace.Logon", outlook::MAPI_E_TIMEOUT);
     Run();
     EXPECT_TRUE(fake_->sent.empty());
     EXPECT_TRUE(results_.empty());

@@ -2,39 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include "unit/contacts/fake_outlook.h"
+#include "host/record_owner.h"
+#include "outlook/dist_list_item.h"
+#include "outlook/items.h"
+#include "unit/contacts/host_outlook.h"
 
 namespace {
 
-using outlook::ComPtr;
 using Groups = std::set<std::string>;
+using Lists = std::map<std::string, std::vector<std::string>>;
 
 class GroupsManager : public ::testing::Test {
   protected:
-    // A list made as a user would: a saved distribution list in the folder with these members.
-    fake::FakeDistList* AddList(const std::string& name, std::initializer_list<const char*> members) {
-        ComPtr<outlook::Items> items;
-        ComPtr<outlook::IDispatch> item;
-        EXPECT_EQ(store_.contacts->get_Items(&items), S_OK);
-        EXPECT_EQ(items->Add(outlook::olDistributionListItem, &item), S_OK);
-        auto* list = dynamic_cast<fake::FakeDistList*>(item.get());
-        list->name = name;
-        for (const char* member : members) {
-            ComPtr<outlook::Recipient> recipient;
-            bool resolved = false;
-            EXPECT_EQ(store_.session->CreateRecipient(member, &recipient), S_OK);
-            EXPECT_EQ(recipient->Resolve(&resolved), S_OK);
-            EXPECT_EQ(list->AddMember(recipient.get()), S_OK);
-        }
-        EXPECT_EQ(list->Save(), S_OK);
-        return list;
-    }
-
-    fake::FakeStore store_;
+    contacts_test::HostOutlook outlook_;
 };
 
-TEST_F(GroupsManager, ParseGroupListSplitsAtUnescapedCommas) {
-    struct Row {
+TEST(GroupList, SplitsAtUnescapedCommas) {
+    const struct {
         const char* text;
         Groups expected;
     } rows[] = {
@@ -46,20 +30,18 @@ TEST_F(GroupsManager, ParseGroupListSplitsAtUnescapedCommas) {
         {"Smith\\, Jones,X", {"Smith, Jones", "X"}},
         {"back\\\\,slash", {"back\\", "slash"}},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
         EXPECT_EQ(COutlookGroupsManager::ParseGroupList(row.text), row.expected);
     }
 }
 
 TEST_F(GroupsManager, LoadsListsAndMembers) {
-    store_.contacts->AddContact("Ann Lee", "ann@x.example");
-    AddList("Friends", {"ann@x.example", "bob@x.example"});
-    AddList("Work", {"ann@x.example"});
-    store_.contacts->AddContact("Solo", "solo@x.example");
-    COutlookGroupsManager groups(store_.contacts);
+    outlook_.AddContact({{"FullName", "Ann Lee"}, {"Email1Address", "ann@x.example"}});
+    outlook_.AddList("Friends", {"ann@x.example", "bob@x.example"});
+    outlook_.AddList("Work", {"ann@x.example"});
+    COutlookGroupsManager groups(outlook_.contacts);
     EXPECT_EQ(groups.Lists().size(), 2u);
-    EXPECT_EQ(groups.GetContactGroups("ann@x.example"), (Groups{"Friends", "Work"}));
     EXPECT_EQ(groups.GetContactGroups("ANN@x.example"), (Groups{"Friends", "Work"}));
     EXPECT_EQ(groups.GetContactGroups("bob@x.example"), (Groups{"Friends"}));
     EXPECT_EQ(groups.GetContactGroups("solo@x.example"), Groups{});
@@ -67,74 +49,63 @@ TEST_F(GroupsManager, LoadsListsAndMembers) {
 }
 
 TEST_F(GroupsManager, AddressInsideALongerNameIsFoundButNotInsideAnotherAddress) {
-    ComPtr<fake::FakeDistList> list(AddList("Friends", {}));
-    ComPtr<fake::FakeRecipient> unresolved(new fake::FakeRecipient(&store_, "Ann Lee (ann@x.example)"));
-    list->members.push_back(unresolved);
-    COutlookGroupsManager groups(store_.contacts);
+    outlook_.AddList("Friends", {});
+    // A member another program wrote with its display text only.
+    outlook::ComPtr<outlook::Items> items;
+    outlook::ComPtr<outlook::IDispatch> item;
+    ASSERT_EQ(outlook_.contacts->get_Items(&items), S_OK);
+    ASSERT_EQ(items->Item(1, &item), S_OK);
+    auto* list = dynamic_cast<host::RecordOwner*>(item.get());
+    ASSERT_NE(list, nullptr);
+    list->Record().members.push_back({{"Name", outlook::Variant(std::string("Ann Lee (ann@x.example)"))}});
+    ASSERT_EQ(list->SaveOwner(), S_OK);
+    COutlookGroupsManager groups(outlook_.contacts);
     EXPECT_EQ(groups.GetContactGroups("ann@x.example"), (Groups{"Friends"}));
     EXPECT_EQ(groups.GetContactGroups("n@x.example"), Groups{});
     EXPECT_EQ(groups.GetContactGroups(""), Groups{});
 }
 
 TEST_F(GroupsManager, UpdateCreatesMissingListsAndJoinsThem) {
-    store_.contacts->AddContact("Ann Lee", "ann@x.example");
-    AddList("Friends", {"bob@x.example"});
-    COutlookGroupsManager groups(store_.contacts);
+    outlook_.AddContact({{"FullName", "Ann Lee"}, {"Email1Address", "ann@x.example"}});
+    outlook_.AddList("Friends", {"bob@x.example"});
+    COutlookGroupsManager groups(outlook_.contacts);
     groups.UpdateItem("ann@x.example", "Friends,Work");
-    ASSERT_NE(store_.contacts->FindList("Work"), nullptr);
-    EXPECT_EQ(store_.contacts->FindList("Work")->MemberAddresses(),
-              (std::vector<std::string>{"ann@x.example"}));
-    EXPECT_EQ(store_.contacts->FindList("Friends")->MemberAddresses(),
-              (std::vector<std::string>{"bob@x.example", "ann@x.example"}));
+    EXPECT_EQ(outlook_.Lists(),
+              (Lists{{"Friends", {"bob@x.example", "ann@x.example"}}, {"Work", {"ann@x.example"}}}));
     EXPECT_EQ(groups.GetContactGroups("ann@x.example"), (Groups{"Friends", "Work"}));
-    // A fresh manager reads the same from Outlook.
-    COutlookGroupsManager reread(store_.contacts);
-    EXPECT_EQ(reread.GetContactGroups("ann@x.example"), (Groups{"Friends", "Work"}));
+    EXPECT_EQ(COutlookGroupsManager(outlook_.contacts).GetContactGroups("ann@x.example"),
+              (Groups{"Friends", "Work"}));
 }
 
 TEST_F(GroupsManager, LeavingTheLastGroupMemberDeletesTheList) {
-    AddList("Work", {"ann@x.example"});
-    AddList("Friends", {"ann@x.example", "bob@x.example"});
-    COutlookGroupsManager groups(store_.contacts);
+    outlook_.AddList("Work", {"ann@x.example"});
+    outlook_.AddList("Friends", {"ann@x.example", "bob@x.example"});
+    COutlookGroupsManager groups(outlook_.contacts);
     groups.UpdateItem("ann@x.example", "");
-    EXPECT_EQ(store_.contacts->FindList("Work"), nullptr);
-    ASSERT_NE(store_.contacts->FindList("Friends"), nullptr);
-    EXPECT_EQ(store_.contacts->FindList("Friends")->MemberAddresses(),
-              (std::vector<std::string>{"bob@x.example"}));
-    EXPECT_EQ(groups.GetContactGroups("ann@x.example"), Groups{});
-}
-
-TEST_F(GroupsManager, LeaveAndJoinAgainInOneRun) {
-    AddList("Work", {"ann@x.example"});
-    COutlookGroupsManager groups(store_.contacts);
-    groups.UpdateItem("ann@x.example", "");
-    groups.UpdateItem("ann@x.example", "Work");
-    ASSERT_NE(store_.contacts->FindList("Work"), nullptr);
-    EXPECT_EQ(store_.contacts->FindList("Work")->MemberAddresses(),
-              (std::vector<std::string>{"ann@x.example"}));
-}
-
-TEST_F(GroupsManager, UnresolvableAddressGetsAnEmptyList) {
-    COutlookGroupsManager groups(store_.contacts);
-    groups.AddContactToGroup("not an address", "Team");
-    ASSERT_NE(store_.contacts->FindList("Team"), nullptr);
-    EXPECT_TRUE(store_.contacts->FindList("Team")->members.empty());
-}
-
-TEST_F(GroupsManager, ContactWithoutAddressJoinsNothing) {
-    COutlookGroupsManager groups(store_.contacts);
-    groups.UpdateItem("", "Friends");
-    EXPECT_TRUE(store_.contacts->Lists().empty());
+    EXPECT_EQ(outlook_.Lists(), (Lists{{"Friends", {"bob@x.example"}}}));
+    EXPECT_EQ(groups.GetContactGroupsListStr("ann@x.example"), "");
+    // Leave and join again in one run.
+    groups.UpdateItem("bob@x.example", "");
+    groups.UpdateItem("bob@x.example", "Friends");
+    EXPECT_EQ(outlook_.Lists(), (Lists{{"Friends", {"bob@x.example"}}}));
 }
 
 TEST_F(GroupsManager, DeleteItemLeavesEveryGroup) {
-    AddList("A", {"ann@x.example", "bob@x.example"});
-    AddList("B", {"ann@x.example"});
-    COutlookGroupsManager groups(store_.contacts);
+    outlook_.AddList("A", {"ann@x.example", "bob@x.example"});
+    outlook_.AddList("B", {"ann@x.example"});
+    COutlookGroupsManager groups(outlook_.contacts);
     groups.DeleteItem("ann@x.example");
-    EXPECT_EQ(store_.contacts->FindList("B"), nullptr);
-    EXPECT_EQ(store_.contacts->FindList("A")->MemberAddresses(), (std::vector<std::string>{"bob@x.example"}));
+    EXPECT_EQ(outlook_.Lists(), (Lists{{"A", {"bob@x.example"}}}));
     EXPECT_EQ(groups.GetContactGroupsListStr("ann@x.example"), "");
+}
+
+TEST_F(GroupsManager, AddressThatDoesNotResolve) {
+    COutlookGroupsManager groups(outlook_.contacts);
+    // A contact without address joins nothing; an unresolvable one gets an empty list.
+    groups.UpdateItem("", "Friends");
+    EXPECT_TRUE(outlook_.Lists().empty());
+    groups.AddContactToGroup("not an address", "Team");
+    EXPECT_EQ(outlook_.Lists(), (Lists{{"Team", {}}}));
 }
 
 }  // namespace

@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "contact_test_support.h"
-#include "outlook/status.h"
+#include "host/fault_hook.h"
+#include "outlook/user_properties.h"
+#include "outlook/user_property.h"
 #include "platform/message_box.h"
 #include "settings/addin_exception.h"
-#include "unit/contacts/fake_outlook.h"
+#include "unit/contacts/host_outlook.h"
 
 namespace {
 
-using outlook::ComPtr;
+using contacts_test::HostOutlook;
 
 // Answers every question with one button and keeps the texts.
 class ScriptedMessageBoxes : public platform::MessageBoxService {
@@ -29,51 +31,48 @@ class ScriptedMessageBoxes : public platform::MessageBoxService {
 
 class OutlookAddressbook : public ::testing::Test {
   protected:
-    fake::FakeStore store_;
+    HostOutlook outlook_;
     contacts_test::RecordingGuards guards_;
 };
 
 TEST_F(OutlookAddressbook, LoadsContactsAndSkipsLists) {
-    store_.contacts->AddContact("Ann", "ann@x.example");
-    ComPtr<outlook::IDispatch> list;
-    ASSERT_EQ(store_.application->CreateItem(outlook::olDistributionListItem, &list), S_OK);
-    ASSERT_EQ(dynamic_cast<fake::FakeDistList*>(list.get())->Save(), S_OK);
-    store_.contacts->AddContact("Bob", "bob@x.example");
-    auto child = store_.contacts->AddFolder("Team");
-    auto grandchild = child->AddFolder("Inner");
-    auto inner_contact = grandchild->AddContact("Cy", "cy@x.example");
+    outlook_.AddContact({{"FullName", "Ann"}, {"Email1Address", "ann@x.example"}});
+    outlook_.AddList("Friends", {"ann@x.example"});
+    outlook_.AddContact({{"FullName", "Bob"}});
+    auto inner_folder = outlook_.AddFolder("Inner", outlook_.AddFolder("Team").get());
+    const std::string inner_contact = HostOutlook::EntryId(outlook_.AddContact({}, inner_folder.get()).get());
 
-    auto root = COutlookAddressbook::Create(store_.contacts, nullptr);
+    auto root = COutlookAddressbook::Create(outlook_.contacts, nullptr);
     ASSERT_EQ(root->GetContacts().size(), 2u);
     EXPECT_EQ(root->GetContacts()[0]->GetEmail1Address(), "ann@x.example");
     EXPECT_EQ(root->GetChildren().size(), 1u);
-    EXPECT_EQ(root->FindAddressbook(store_.contacts->entry_id), root);
-    auto inner = root->FindAddressbook(grandchild->entry_id);
+    EXPECT_EQ(root->FindAddressbook(HostOutlook::EntryId(outlook_.contacts.get())), root);
+    auto inner = root->FindAddressbook(HostOutlook::EntryId(inner_folder.get()));
     ASSERT_NE(inner, nullptr);
     EXPECT_EQ(inner->GetName(), "Inner");
-    EXPECT_NE(inner->FindContact(inner_contact->entry_id), nullptr);
-    EXPECT_EQ(root->FindContact(inner_contact->entry_id), nullptr);
+    EXPECT_NE(inner->FindContact(inner_contact), nullptr);
+    EXPECT_EQ(root->FindContact(inner_contact), nullptr);
     EXPECT_EQ(root->FindAddressbook("nope"), nullptr);
     EXPECT_EQ(root->FindAddressbook(""), nullptr);
 }
 
-TEST_F(OutlookAddressbook, CreatedContactIsFoundOnceSaved) {
-    auto root = COutlookAddressbook::Create(store_.contacts, nullptr);
+TEST_F(OutlookAddressbook, CreatedContactIsFoundOnceSavedAndMarkedAllowCreate) {
+    auto root = COutlookAddressbook::Create(outlook_.contacts, nullptr);
     auto contact = root->CreateContact();
     contact->SetVCard("BEGIN:VCARD\r\nFN:New\r\nEND:VCARD\r\n");
     contact->SaveOutlookContact();
-    EXPECT_NE(contact->GetEntryId(), "");
+    ASSERT_NE(contact->GetEntryId(), "");
     EXPECT_EQ(root->FindContact(contact->GetEntryId()), contact);
-    EXPECT_EQ(root->GetContacts().size(), 1u);
-    ASSERT_EQ(store_.contacts->Contacts().size(), 1u);
-    outlook::Variant allow;
-    ASSERT_EQ(store_.contacts->Contacts()[0]->properties->FindFake("AllowCreate")->get_Value(&allow), S_OK);
-    EXPECT_EQ(allow, outlook::Variant(true));
-}
+    EXPECT_EQ(outlook_.Names(), std::vector<std::string>{"New"});
+    outlook::ComPtr<outlook::UserProperties> properties;
+    outlook::ComPtr<outlook::UserProperty> allow;
+    outlook::Variant value;
+    ASSERT_EQ(outlook_.Contact(contact->GetEntryId())->get_UserProperties(&properties), S_OK);
+    ASSERT_EQ(properties->Find("AllowCreate", true, &allow), S_OK);
+    ASSERT_EQ(allow->get_Value(&value), S_OK);
+    EXPECT_EQ(value, outlook::Variant(true));
 
-TEST_F(OutlookAddressbook, CreateContactFailureIsAnError) {
-    auto root = COutlookAddressbook::Create(store_.contacts, nullptr);
-    store_.fail_item_add = E_OUTOFMEMORY;
+    host::SetFault("Items.Add", E_OUTOFMEMORY);
     try {
         root->CreateContact();
         FAIL() << "no exception";
@@ -82,70 +81,63 @@ TEST_F(OutlookAddressbook, CreateContactFailureIsAnError) {
     }
 }
 
-TEST_F(OutlookAddressbook, NewFolderIsShownAsAddressBook) {
-    auto root = COutlookAddressbook::Create(store_.contacts, &guards_);
+TEST_F(OutlookAddressbook, NewFolderIsShownAsAddressBookAndAnExistingOneReusedWhenAllowed) {
+    auto root = COutlookAddressbook::Create(outlook_.contacts, &guards_);
     ScriptedMessageBoxes boxes(platform::IDNO);
     auto book = root->CreateNewAddressbook("Team", false);
     ASSERT_NE(book, nullptr);
-    ASSERT_NE(store_.contacts->FindFolder("Team"), nullptr);
-    EXPECT_TRUE(store_.contacts->FindFolder("Team")->show_as_address_book);
+    bool shown = false;
+    ASSERT_NE(outlook_.Folder("Team"), nullptr);
+    ASSERT_EQ(outlook_.Folder("Team")->get_ShowAsOutlookAB(&shown), S_OK);
+    EXPECT_TRUE(shown);
     EXPECT_EQ(root->FindAddressbook(book->GetEntryId()), book);
+
+    outlook_.AddContact({{"FullName", "Kept"}}, outlook_.Folder("Team").get());
+    auto again = COutlookAddressbook::Create(outlook_.contacts, &guards_);
+    auto reused = again->CreateNewAddressbook("team", true);
+    ASSERT_NE(reused, nullptr);
+    EXPECT_EQ(reused->GetEntryId(), book->GetEntryId());
+    EXPECT_EQ(reused->GetContacts().size(), 1u);
+    EXPECT_EQ(again->GetChildren().size(), 1u);
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(OutlookAddressbook, ExistingFolderIsReusedWhenAllowed) {
-    auto team = store_.contacts->AddFolder("Team");
-    team->AddContact("Kept", "kept@x.example");
-    auto root = COutlookAddressbook::Create(store_.contacts, &guards_);
-    ScriptedMessageBoxes boxes(platform::IDNO);
-    auto book = root->CreateNewAddressbook("team", true);
-    ASSERT_NE(book, nullptr);
-    EXPECT_EQ(book->GetEntryId(), team->entry_id);
-    EXPECT_EQ(book->GetContacts().size(), 1u);
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(root->GetChildren().size(), 1u);
-}
-
-TEST_F(OutlookAddressbook, ExistingFolderStaysWhenTheUserSaysNo) {
-    auto team = store_.contacts->AddFolder("Team (read only)");
-    team->AddContact("Kept", "kept@x.example");
-    auto root = COutlookAddressbook::Create(store_.contacts, &guards_);
-    ScriptedMessageBoxes boxes(platform::IDNO);
-    EXPECT_EQ(root->CreateNewAddressbook("Team (read only)", false), nullptr);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0],
-              "Warning|Team (read only) folder already exists in Outlook. Overwrite it from the "
-              "server?|36");
-    EXPECT_EQ(store_.contacts->FindFolder("Team (read only)"), team.get());
-    EXPECT_EQ(team->Contacts().size(), 1u);
-    EXPECT_EQ(guards_.calls, "");
-    EXPECT_EQ(root->GetChildren().size(), 1u);
-}
-
-TEST_F(OutlookAddressbook, ExistingFolderIsReplacedWhenTheUserSaysYes) {
-    auto team = store_.contacts->AddFolder("Team (read only)");
-    team->AddContact("Dropped", "dropped@x.example");
-    auto root = COutlookAddressbook::Create(store_.contacts, &guards_);
-    ScriptedMessageBoxes boxes(platform::IDYES);
+TEST_F(OutlookAddressbook, ExistingFolderIsReplacedOnlyWhenTheUserSaysYes) {
+    auto team = outlook_.AddFolder("Team (read only)");
+    const std::string team_id = HostOutlook::EntryId(team.get());
+    outlook_.AddContact({{"FullName", "Mine"}}, team.get());
+    auto root = COutlookAddressbook::Create(outlook_.contacts, &guards_);
+    {
+        ScriptedMessageBoxes no(platform::IDNO);
+        EXPECT_EQ(root->CreateNewAddressbook("Team (read only)", false), nullptr);
+        ASSERT_EQ(no.shown.size(), 1u);
+        EXPECT_EQ(
+            no.shown[0],
+            "Warning|Team (read only) folder already exists in Outlook. Overwrite it from the server?|36");
+        EXPECT_EQ(outlook_.Names(team.get()), std::vector<std::string>{"Mine"});
+        EXPECT_EQ(guards_.calls, "");
+        EXPECT_EQ(root->GetChildren().size(), 1u);
+    }
+    ScriptedMessageBoxes yes(platform::IDYES);
     auto book = root->CreateNewAddressbook("Team (read only)", false);
     ASSERT_NE(book, nullptr);
-    EXPECT_TRUE(team->deleted);
-    EXPECT_NE(book->GetEntryId(), team->entry_id);
+    EXPECT_NE(book->GetEntryId(), team_id);
     EXPECT_TRUE(book->GetContacts().empty());
-    EXPECT_EQ(guards_.calls, "readonly(" + team->entry_id + ",0);");
-    EXPECT_EQ(root->FindAddressbook(team->entry_id), nullptr);
+    EXPECT_EQ(outlook_.FolderNames(), "Team (read only);");
+    EXPECT_TRUE(outlook_.Names(outlook_.Folder("Team (read only)").get()).empty());
+    EXPECT_EQ(guards_.calls, "readonly(" + team_id + ",0);");
+    EXPECT_EQ(root->FindAddressbook(team_id), nullptr);
 }
 
-TEST_F(OutlookAddressbook, DetachFindsTheFirstOfTwoNames) {
-    auto first = store_.contacts->AddFolder("Twin");
-    auto second = store_.contacts->AddFolder("Other");
-    second->name = "Twin";
-    auto root = COutlookAddressbook::Create(store_.contacts, nullptr);
+TEST_F(OutlookAddressbook, DetachByName) {
+    auto twin = outlook_.AddFolder("Twin");
+    outlook_.AddFolder("Other");
+    auto root = COutlookAddressbook::Create(outlook_.contacts, nullptr);
     auto detached = root->DetachAddressbookByName("Twin");
     ASSERT_NE(detached, nullptr);
-    EXPECT_EQ(detached->GetEntryId(), first->entry_id);
+    EXPECT_EQ(detached->GetEntryId(), HostOutlook::EntryId(twin.get()));
     EXPECT_EQ(root->GetChildren().size(), 1u);
-    EXPECT_EQ(root->DetachAddressbookByName("Nothing"), nullptr);
+    EXPECT_EQ(root->DetachAddressbookByName("Twin"), nullptr);
 }
 
 }  // namespace

@@ -3,14 +3,16 @@
 #include "contact_test_support.h"
 #include "contacts/outlook_contact.h"
 #include "contacts/outlook_groups_manager.h"
+#include "host/fault_hook.h"
 #include "outlook/status.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
-#include "unit/contacts/fake_outlook.h"
+#include "unit/contacts/host_outlook.h"
 
 namespace {
 
 using outlook::ComPtr;
+using platform::DateTime;
 
 std::string Card(std::initializer_list<const char*> lines) {
     std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
@@ -21,59 +23,60 @@ std::string Card(std::initializer_list<const char*> lines) {
 
 class VCardReader : public ::testing::Test {
   protected:
-    VCardReader() { contact_ = store_.contacts->AddContact("Old Name", "old@x.example"); }
+    VCardReader() {
+        contact_ = outlook_.AddContact({{"FullName", "Old Name"}, {"Email1Address", "old@x.example"}});
+        id_ = contacts_test::HostOutlook::EntryId(contact_.get());
+    }
 
-    void Apply(const std::string& text) {
-        COutlookContact wrapper(&groups_, contact_, false, &guards_);
+    // Reads the text into the contact (by default the fixture's) and saves it; the preferred slot after.
+    int Apply(const std::string& text, const ComPtr<outlook::ContactItem>& contact = nullptr) {
+        COutlookContact wrapper(&groups_, contact ? contact : contact_, false, &guards_);
         wrapper.SetVCard(text);
         wrapper.SaveOutlookContact();
-    }
-    int Pref() {
-        COutlookContact wrapper(&groups_, contact_, false, nullptr);
         return wrapper.GetPreferredSlot();
     }
-    std::string Field(const char* name) const { return contact_->Field(name); }
+    std::string Field(const char* name) { return outlook_.Field(id_, name); }
+    double Birthday() {
+        DateTime value;
+        EXPECT_EQ(outlook_.Contact(id_)->get_Birthday(&value), S_OK);
+        return value.value();
+    }
 
-    fake::FakeStore store_;
-    ComPtr<fake::FakeContact> contact_;
-    COutlookGroupsManager groups_{store_.contacts};
+    contacts_test::HostOutlook outlook_;
+    ComPtr<outlook::ContactItem> contact_;
+    std::string id_;
+    COutlookGroupsManager groups_{outlook_.contacts};
     contacts_test::RecordingGuards guards_;
 };
 
 TEST_F(VCardReader, HomeEmailSetsPreferredSlotOnlyForUpperCasePref) {
-    Apply(Card({"EMAIL;TYPE=INTERNET;TYPE=HOME;TYPE=pref:a@x.example"}));
+    EXPECT_EQ(Apply(Card({"EMAIL;TYPE=INTERNET;TYPE=HOME;TYPE=pref:a@x.example"})), 0);
     EXPECT_EQ(Field("Email1Address"), "a@x.example");
-    EXPECT_EQ(Pref(), 0);
-    Apply(Card({"EMAIL;TYPE=INTERNET,HOME,PREF:a@x.example"}));
-    EXPECT_EQ(Pref(), 1);
+    EXPECT_EQ(Apply(Card({"EMAIL;TYPE=INTERNET,HOME,PREF:a@x.example"})), 1);
     // Never reset by a card without preference.
-    Apply(Card({"EMAIL;TYPE=HOME:a@x.example"}));
-    EXPECT_EQ(Pref(), 1);
-}
-
-TEST_F(VCardReader, LastPreferredAddressWins) {
-    Apply(Card({"EMAIL;TYPE=home,PREF:a@x.example", "EMAIL;TYPE=work,PREF:b@x.example"}));
-    EXPECT_EQ(Pref(), 2);
+    EXPECT_EQ(Apply(Card({"EMAIL;TYPE=HOME:a@x.example"})), 1);
+    // The last preferred address wins.
+    EXPECT_EQ(Apply(Card({"EMAIL;TYPE=home,PREF:a@x.example", "EMAIL;TYPE=work,PREF:b@x.example"})), 2);
     EXPECT_EQ(Field("Email2Address"), "b@x.example");
 }
 
 TEST_F(VCardReader, UntypedAddressesFillTheSlotsTypedOnesLeaveEmpty) {
-    contact_->fields["Email3Address"] = "three@x.example";
+    outlook_.Edit(contact_.get(), {{"Email3Address", "three@x.example"}});
     Apply(Card({"EMAIL:plain@x.example"}));
     EXPECT_EQ(Field("Email1Address"), "plain@x.example");
     EXPECT_EQ(Field("Email2Address"), "");
     EXPECT_EQ(Field("Email3Address"), "three@x.example");
 
-    Apply(Card({"EMAIL;TYPE=INTERNET:first@x.example", "EMAIL;TYPE=work:work@x.example",
-                "EMAIL;TYPE=INTERNET,PREF:second@x.example", "EMAIL:third@x.example"}));
+    EXPECT_EQ(Apply(Card({"EMAIL;TYPE=INTERNET:first@x.example", "EMAIL;TYPE=work:work@x.example",
+                          "EMAIL;TYPE=INTERNET,PREF:second@x.example", "EMAIL:third@x.example"})),
+              3);
     EXPECT_EQ(Field("Email1Address"), "first@x.example");
     EXPECT_EQ(Field("Email2Address"), "work@x.example");
     EXPECT_EQ(Field("Email3Address"), "second@x.example");
-    EXPECT_EQ(Pref(), 3);
 }
 
 TEST_F(VCardReader, ThirdAddressFromOtherEmailTypedOtherOrLabel) {
-    struct Row {
+    const struct {
         const char* name;
         std::string card;
         const char* address;
@@ -87,39 +90,30 @@ TEST_F(VCardReader, ThirdAddressFromOtherEmailTypedOtherOrLabel) {
         {"label pref", Card({"item2.EMAIL;TYPE=INTERNET,pref:m@x.example", "item2.X-ABLABEL:other"}),
          "m@x.example", 3},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        fake::FakeStore store;
-        ComPtr<fake::FakeContact> contact = store.contacts->AddContact("", "");
-        COutlookGroupsManager groups(store.contacts);
-        COutlookContact wrapper(&groups, contact, false, nullptr);
-        wrapper.SetVCard(row.card);
-        wrapper.SaveOutlookContact();
-        EXPECT_EQ(contact->Field("Email3Address"), row.address);
-        EXPECT_EQ(wrapper.GetPreferredSlot(), row.pref);
+        auto contact = outlook_.AddContact({});
+        EXPECT_EQ(Apply(row.card, contact), row.pref);
+        EXPECT_EQ(outlook_.Field(contacts_test::HostOutlook::EntryId(contact.get()), "Email3Address"),
+                  row.address);
     }
 }
 
-TEST_F(VCardReader, StrictAddressLookupNeedsExactlyOneType) {
-    contact_->fields["HomeAddressStreet"] = "Old street";
+TEST_F(VCardReader, Addresses) {
+    // Strict lookup: a line with two types is no home address, so the old one is cleared.
+    outlook_.Edit(contact_.get(), {{"HomeAddressStreet", "Old street"}});
     Apply(Card({"ADR;TYPE=home,pref:;;Street;City"}));
     EXPECT_EQ(Field("HomeAddressStreet"), "");
     EXPECT_EQ(Field("HomeAddressCity"), "");
-}
-
-TEST_F(VCardReader, ShortAddressLeavesTheMissingParts) {
-    contact_->fields["HomeAddressState"] = "IL";
-    contact_->fields["HomeAddressCountry"] = "USA";
+    // A short address leaves the missing parts.
+    outlook_.Edit(contact_.get(), {{"HomeAddressState", "IL"}, {"HomeAddressCountry", "USA"}});
     Apply(Card({"ADR;TYPE=HOME:;;Main St 1;Springfield"}));
     EXPECT_EQ(Field("HomeAddressStreet"), "Main St 1");
     EXPECT_EQ(Field("HomeAddressCity"), "Springfield");
     EXPECT_EQ(Field("HomeAddressState"), "IL");
     EXPECT_EQ(Field("HomeAddressCountry"), "USA");
-}
-
-TEST_F(VCardReader, WorkAddressKeepsOfficeWhenCleared) {
-    contact_->fields["OfficeLocation"] = "Room 4";
-    contact_->fields["BusinessAddressCity"] = "Old";
+    // A cleared work address keeps the office.
+    outlook_.Edit(contact_.get(), {{"OfficeLocation", "Room 4"}, {"BusinessAddressCity", "Old"}});
     Apply(Card({}));
     EXPECT_EQ(Field("OfficeLocation"), "Room 4");
     EXPECT_EQ(Field("BusinessAddressCity"), "");
@@ -130,7 +124,7 @@ TEST_F(VCardReader, WorkAddressKeepsOfficeWhenCleared) {
 }
 
 TEST_F(VCardReader, OrganizationComponents) {
-    contact_->fields["Department"] = "Kept";
+    outlook_.Edit(contact_.get(), {{"Department", "Kept"}});
     Apply(Card({"ORG:Acme\\;Inc"}));
     EXPECT_EQ(Field("CompanyName"), "Acme;Inc");
     EXPECT_EQ(Field("Department"), "Kept");
@@ -154,35 +148,30 @@ TEST_F(VCardReader, TelephoneTakesTheLastLineWithAllWantedTypes) {
 TEST_F(VCardReader, FoldedNoteIsJoinedAndDecoded) {
     Apply(
         "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:first part \\, with comma\\nsecond\r\n\t line and \\\\n "
-        "literal\r\n"
-        "END:VCARD\r\n");
-    EXPECT_EQ(contact_->body, "first part , with comma\r\nsecond line and \\n literal");
+        "literal\r\nEND:VCARD\r\n");
+    EXPECT_EQ(Field("Body"), "first part , with comma\r\nsecond line and \\n literal");
 }
 
 TEST_F(VCardReader, BirthdayForms) {
-    struct Row {
-        const char* value;
-        platform::DateTime expected;
+    const double unset = DateTime::FromParts(4501, 1, 1).value();
+    const double before = DateTime::FromParts(2000, 1, 1).value();
+    const struct {
+        const char* line;
+        double expected;
     } rows[] = {
-        {"BDAY:1985-03-07", platform::DateTime::FromParts(1985, 3, 7)},
-        {"BDAY:85-03-07", platform::DateTime::FromParts(1985, 3, 7)},
-        {"BDAY:2001-02-30", platform::DateTime::FromParts(4501, 1, 1)},
-        {"BDAY:1990-05-06T00:00:00Z", platform::DateTime::FromParts(1990, 5, 6)},
+        {"BDAY:1985-03-07", DateTime::FromParts(1985, 3, 7).value()},
+        {"BDAY:85-03-07", DateTime::FromParts(1985, 3, 7).value()},
+        {"BDAY:2001-02-30", unset},
+        {"BDAY:1990-05-06T00:00:00Z", DateTime::FromParts(1990, 5, 6).value()},
+        {"BDAY:19850307", before},  // not a form the reader knows: the birthday stays
+        {"NOTE:no birthday", unset},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.value);
-        contact_->birthday = platform::DateTime::FromParts(2000, 1, 1);
-        Apply(Card({row.value}));
-        EXPECT_EQ(contact_->birthday.value(), row.expected.value());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        ASSERT_EQ(contact_->put_Birthday(DateTime::FromParts(2000, 1, 1)), S_OK);
+        Apply(Card({row.line}));
+        EXPECT_EQ(Birthday(), row.expected);
     }
-}
-
-TEST_F(VCardReader, BirthdayWithoutHyphensOrMissing) {
-    contact_->birthday = platform::DateTime::FromParts(2000, 1, 1);
-    Apply(Card({"BDAY:19850307"}));
-    EXPECT_EQ(contact_->birthday.value(), platform::DateTime::FromParts(2000, 1, 1).value());
-    Apply(Card({}));
-    EXPECT_EQ(contact_->birthday.value(), platform::DateTime::FromParts(4501, 1, 1).value());
 }
 
 TEST_F(VCardReader, UidIsKeptAndMissingUidLeavesIt) {
@@ -194,24 +183,25 @@ TEST_F(VCardReader, UidIsKeptAndMissingUidLeavesIt) {
 }
 
 TEST_F(VCardReader, RoundTripThroughTheWriterKeepsEveryField) {
-    fake::FakeStore store;
-    ComPtr<fake::FakeContact> target = store.contacts->AddContact("", "");
-    COutlookGroupsManager groups(store.contacts);
-    COutlookContact wrapper(&groups, target, false, nullptr);
-    wrapper.SetVCard(contacts_test::ReadData("writer-full-contact.vcf"));
-    wrapper.SaveOutlookContact();
-    EXPECT_EQ(target->Field("FullName"), "Ann Lee");
-    EXPECT_EQ(target->Field("CompanyName"), "Acme, Inc");
-    EXPECT_EQ(target->Field("BusinessAddressPostalCode"), "62565");
-    EXPECT_EQ(target->Field("Email3Address"), "ann@other.example");
-    EXPECT_EQ(target->body, "Met at the fair;\r\ncall back");
-    target->modified = platform::DateTime::FromParts(2024, 3, 5, 14, 28, 0);
     contacts_test::ScopedTimeZone utc("UTC");
-    EXPECT_EQ(wrapper.GetVCard("ignored"), contacts_test::ReadData("writer-full-contact.vcf"));
+    const std::string golden = contacts_test::ReadData("writer-full-contact.vcf");
+    auto target = outlook_.AddContact({});
+    Apply(golden, target);
+    const std::string id = contacts_test::HostOutlook::EntryId(target.get());
+    EXPECT_EQ(outlook_.Field(id, "FullName"), "Ann Lee");
+    EXPECT_EQ(outlook_.Field(id, "CompanyName"), "Acme, Inc");
+    EXPECT_EQ(outlook_.Field(id, "Email3Address"), "ann@other.example");
+    EXPECT_EQ(outlook_.Field(id, "Body"), "Met at the fair;\r\ncall back");
+    // Everything but the time of the save comes back as it was.
+    const std::string rewritten = COutlookContact(&groups_, target, false, nullptr).GetVCard("ignored");
+    const std::size_t rev = golden.find("REV:");
+    ASSERT_NE(rev, std::string::npos);
+    EXPECT_EQ(rewritten.substr(0, rev), golden.substr(0, rev));
+    EXPECT_EQ(rewritten.substr(rewritten.find("\r\nUID:")), golden.substr(golden.find("\r\nUID:")));
 }
 
 TEST_F(VCardReader, HostileTextIsReadAsFarAsItGoes) {
-    struct Row {
+    const struct {
         const char* name;
         std::string text;
     } rows[] = {
@@ -224,22 +214,28 @@ TEST_F(VCardReader, HostileTextIsReadAsFarAsItGoes) {
         {"lone LF and blank lines", "BEGIN:VCARD\n\n\nNOTE:kept\n \t\nEND:VCARD"},
         {"only folds", "\t\r\n \r\nNOTE:kept"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        contact_->body.clear();
         Apply(row.text);
-        EXPECT_EQ(contact_->body, "kept");
+        EXPECT_EQ(Field("Body"), "kept");
         EXPECT_EQ(platform::SanitizeUtf8(Field("FullName")), Field("FullName"));
+        outlook_.Edit(contact_.get(), {{"Body", ""}});
     }
 }
 
-TEST_F(VCardReader, OwnChangeIsRegisteredAroundTheSave) {
-    Apply(Card({"FN:New"}));
-    EXPECT_EQ(guards_.calls, "own(" + contact_->entry_id + ");clear;");
+TEST_F(VCardReader, SaveAndDeleteAreOwnChangesAndDeleteLeavesGroups) {
+    Apply(Card({"EMAIL;TYPE=home:ann@x.example", "CATEGORIES:Friends"}));
+    EXPECT_EQ(guards_.calls, "own(" + id_ + ");clear;");
+    ASSERT_EQ(outlook_.Lists().count("Friends"), 1u);
+    guards_.calls.clear();
+    COutlookContact(&groups_, contact_, false, &guards_).DeleteOutlookContact();
+    EXPECT_EQ(Field("FullName"), "<gone>");
+    EXPECT_TRUE(outlook_.Lists().empty());
+    EXPECT_EQ(guards_.calls, "own(" + id_ + ");clear;");
 }
 
-TEST_F(VCardReader, FailedSaveIsAnErrorOfTheContact) {
-    store_.fail_contact_save = outlook::MAPI_E_USER_CANCEL;
+TEST_F(VCardReader, FailedSaveIsAnErrorOfTheContactAndJoinsNoGroup) {
+    host::SetFault("OutlookItem.Save", outlook::MAPI_E_USER_CANCEL, 1);
     COutlookContact wrapper(&groups_, contact_, false, &guards_);
     wrapper.SetVCard(Card({"FN:New", "CATEGORIES:Friends"}));
     try {
@@ -248,19 +244,9 @@ TEST_F(VCardReader, FailedSaveIsAnErrorOfTheContact) {
     } catch (const CAddinException& error) {
         EXPECT_EQ(error.GetCode(), kErrorUnknown);
     }
-    EXPECT_EQ(guards_.calls, "own(" + contact_->entry_id + ");clear;");
-    EXPECT_EQ(store_.contacts->FindList("Friends"), nullptr);
-}
-
-TEST_F(VCardReader, DeleteLeavesGroupsAndRemovesTheItem) {
-    Apply(Card({"EMAIL;TYPE=home:ann@x.example", "CATEGORIES:Friends"}));
-    ASSERT_NE(store_.contacts->FindList("Friends"), nullptr);
-    guards_.calls.clear();
-    COutlookContact wrapper(&groups_, contact_, false, &guards_);
-    wrapper.DeleteOutlookContact();
-    EXPECT_TRUE(contact_->deleted);
-    EXPECT_EQ(store_.contacts->FindList("Friends"), nullptr);
-    EXPECT_EQ(guards_.calls, "own(" + contact_->entry_id + ");clear;");
+    EXPECT_EQ(guards_.calls, "own(" + id_ + ");clear;");
+    EXPECT_TRUE(outlook_.Lists().empty());
+    EXPECT_EQ(Field("FullName"), "Old Name");
 }
 
 }  // namespace

@@ -1,0 +1,189 @@
+#include "unit/contacts/host_outlook.h"
+
+#include <gtest/gtest.h>
+
+#include "host/fault_hook.h"
+#include "host/record_owner.h"
+#include "outlook/dist_list_item.h"
+#include "outlook/folders.h"
+#include "outlook/items.h"
+#include "outlook/recipient.h"
+
+namespace contacts_test {
+
+using outlook::ComPtr;
+
+namespace {
+
+// Every item of a folder that is of the kind asked for, in the folder's order.
+template <class Kind>
+std::vector<ComPtr<Kind>> ItemsOf(outlook::MAPIFolder* folder) {
+    std::vector<ComPtr<Kind>> found;
+    ComPtr<outlook::Items> items;
+    std::int32_t count = 0;
+    EXPECT_EQ(folder->get_Items(&items), S_OK);
+    EXPECT_EQ(items->get_Count(&count), S_OK);
+    for (std::int32_t i = 1; i <= count; ++i) {
+        ComPtr<outlook::IDispatch> item;
+        ComPtr<Kind> typed;
+        EXPECT_EQ(items->Item(i, &item), S_OK);
+        if (SUCCEEDED(item.As(&typed)))
+            found.push_back(typed);
+    }
+    return found;
+}
+
+}  // namespace
+
+HostOutlook::HostOutlook() {
+    std::string error;
+    EXPECT_EQ(host::ApplicationObject::Create(home.root() + "/outlook.db", 500, &app, &error), S_OK) << error;
+    EXPECT_EQ(app->get_Session(&session), S_OK);
+    EXPECT_EQ(session->GetDefaultFolder(outlook::olFolderContacts, &contacts), S_OK);
+}
+
+HostOutlook::~HostOutlook() {
+    host::ClearFaults();
+}
+
+ComPtr<outlook::ContactItem> HostOutlook::AddContact(const Fields& fields, outlook::MAPIFolder* folder) {
+    ComPtr<outlook::Items> items;
+    ComPtr<outlook::IDispatch> item;
+    ComPtr<outlook::ContactItem> contact;
+    EXPECT_EQ((folder ? folder : contacts.get())->get_Items(&items), S_OK);
+    EXPECT_EQ(items->Add(outlook::olContactItem, &item), S_OK);
+    EXPECT_EQ(item.As(&contact), S_OK);
+    Edit(contact.get(), fields);
+    return contact;
+}
+
+void HostOutlook::Edit(outlook::ContactItem* contact, const Fields& fields) {
+    auto* owner = dynamic_cast<host::RecordOwner*>(contact);
+    ASSERT_NE(owner, nullptr);
+    for (const auto& [key, value] : fields)
+        owner->Record().fields[key] = outlook::Variant(value);
+    owner->MarkChanged();
+    EXPECT_EQ(contact->Save(), S_OK);
+}
+
+ComPtr<outlook::MAPIFolder> HostOutlook::AddFolder(const std::string& name, outlook::MAPIFolder* parent) {
+    ComPtr<outlook::Folders> folders;
+    ComPtr<outlook::MAPIFolder> folder;
+    EXPECT_EQ((parent ? parent : contacts.get())->get_Folders(&folders), S_OK);
+    EXPECT_EQ(folders->Add(name, &folder), S_OK);
+    return folder;
+}
+
+void HostOutlook::AddList(const std::string& name, const std::vector<std::string>& members) {
+    ComPtr<outlook::Items> items;
+    ComPtr<outlook::IDispatch> item;
+    ComPtr<outlook::DistListItem> list;
+    ASSERT_EQ(contacts->get_Items(&items), S_OK);
+    ASSERT_EQ(items->Add(outlook::olDistributionListItem, &item), S_OK);
+    ASSERT_EQ(item.As(&list), S_OK);
+    ASSERT_EQ(list->put_DLName(name), S_OK);
+    for (const std::string& member : members) {
+        ComPtr<outlook::Recipient> recipient;
+        bool resolved = false;
+        ASSERT_EQ(session->CreateRecipient(member, &recipient), S_OK);
+        ASSERT_EQ(recipient->Resolve(&resolved), S_OK);
+        ASSERT_EQ(list->AddMember(recipient.get()), S_OK);
+    }
+    ASSERT_EQ(list->Save(), S_OK);
+}
+
+std::string HostOutlook::Field(const std::string& entry_id, const std::string& key) {
+    host::ItemRecord record;
+    if (FAILED(app->store().FindItem(entry_id, &record)))
+        return "<gone>";
+    return host::BagText(record.fields, key);
+}
+
+ComPtr<outlook::ContactItem> HostOutlook::Contact(const std::string& entry_id) {
+    ComPtr<outlook::IDispatch> item;
+    ComPtr<outlook::ContactItem> contact;
+    EXPECT_EQ(session->GetItemFromID(entry_id, &item), S_OK);
+    if (item) {
+        EXPECT_EQ(item.As(&contact), S_OK);
+    }
+    return contact;
+}
+
+std::vector<std::string> HostOutlook::ContactIds(outlook::MAPIFolder* folder) {
+    std::vector<std::string> ids;
+    for (const auto& contact : ItemsOf<outlook::ContactItem>(folder ? folder : contacts.get()))
+        ids.push_back(EntryId(contact.get()));
+    return ids;
+}
+
+std::vector<std::string> HostOutlook::Names(outlook::MAPIFolder* folder) {
+    std::vector<std::string> names;
+    for (const std::string& id : ContactIds(folder))
+        names.push_back(Field(id, "FullName"));
+    return names;
+}
+
+std::map<std::string, std::vector<std::string>> HostOutlook::Lists() {
+    std::map<std::string, std::vector<std::string>> lists;
+    for (const auto& list : ItemsOf<outlook::DistListItem>(contacts.get())) {
+        std::string name;
+        std::int32_t count = 0;
+        EXPECT_EQ(list->get_DLName(&name), S_OK);
+        EXPECT_EQ(list->get_MemberCount(&count), S_OK);
+        auto& members = lists[name];
+        for (std::int32_t i = 1; i <= count; ++i) {
+            ComPtr<outlook::Recipient> member;
+            std::string address;
+            EXPECT_EQ(list->GetMember(i, &member), S_OK);
+            EXPECT_EQ(member->get_Address(&address), S_OK);
+            members.push_back(address);
+        }
+    }
+    return lists;
+}
+
+ComPtr<outlook::MAPIFolder> HostOutlook::Folder(const std::string& name) {
+    ComPtr<outlook::Folders> folders;
+    std::int32_t count = 0;
+    EXPECT_EQ(contacts->get_Folders(&folders), S_OK);
+    EXPECT_EQ(folders->get_Count(&count), S_OK);
+    for (std::int32_t i = 1; i <= count; ++i) {
+        ComPtr<outlook::MAPIFolder> folder;
+        std::string found;
+        EXPECT_EQ(folders->Item(i, &folder), S_OK);
+        EXPECT_EQ(folder->get_Name(&found), S_OK);
+        if (found == name)
+            return folder;
+    }
+    return nullptr;
+}
+
+std::string HostOutlook::FolderNames() {
+    ComPtr<outlook::Folders> folders;
+    std::int32_t count = 0;
+    std::string names;
+    EXPECT_EQ(contacts->get_Folders(&folders), S_OK);
+    EXPECT_EQ(folders->get_Count(&count), S_OK);
+    for (std::int32_t i = 1; i <= count; ++i) {
+        ComPtr<outlook::MAPIFolder> folder;
+        std::string name;
+        EXPECT_EQ(folders->Item(i, &folder), S_OK);
+        EXPECT_EQ(folder->get_Name(&name), S_OK);
+        names += name + ";";
+    }
+    return names;
+}
+
+std::string HostOutlook::EntryId(outlook::ContactItem* contact) {
+    std::string id;
+    EXPECT_EQ(contact->get_EntryID(&id), S_OK);
+    return id;
+}
+
+std::string HostOutlook::EntryId(outlook::MAPIFolder* folder) {
+    std::string id;
+    EXPECT_EQ(folder->get_EntryID(&id), S_OK);
+    return id;
+}
+
+}  // namespace contacts_test

@@ -1,0 +1,60 @@
+// The host's Outlook for the contact tests: a store in a fresh velsync home, its session and the default
+// Contacts folder, with short ways to make and read contacts, folders and distribution lists.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/application_object.h"
+#include "outlook/contact_item.h"
+#include "outlook/folder.h"
+#include "outlook/namespace.h"
+#include "support/temp_home.h"
+
+namespace contacts_test {
+
+// Text fields by member name: "FullName", "Email1Address", "Body" ...
+using Fields = std::map<std::string, std::string>;
+
+class HostOutlook {
+  public:
+    HostOutlook();
+    ~HostOutlook();
+    HostOutlook(const HostOutlook&) = delete;
+    HostOutlook& operator=(const HostOutlook&) = delete;
+
+    // A saved contact of the folder (Contacts when null).
+    outlook::ComPtr<outlook::ContactItem> AddContact(const Fields& fields,
+                                                     outlook::MAPIFolder* folder = nullptr);
+    // Writes the fields into the contact and saves it, as a user's edit.
+    void Edit(outlook::ContactItem* contact, const Fields& fields);
+    outlook::ComPtr<outlook::MAPIFolder> AddFolder(const std::string& name,
+                                                   outlook::MAPIFolder* parent = nullptr);
+    // A saved distribution list of Contacts with these members, each resolved as a user would.
+    void AddList(const std::string& name, const std::vector<std::string>& members);
+
+    // A field of the item as saved; "" when absent. "<gone>" when the item is not in the store.
+    std::string Field(const std::string& entry_id, const std::string& key);
+    // The item as a fresh object, as another session would see it.
+    outlook::ComPtr<outlook::ContactItem> Contact(const std::string& entry_id);
+    // EntryIDs of a folder's contacts (Contacts when null) in the order they were first saved.
+    std::vector<std::string> ContactIds(outlook::MAPIFolder* folder = nullptr);
+    // FullName of each contact of the folder, in the same order.
+    std::vector<std::string> Names(outlook::MAPIFolder* folder = nullptr);
+    // The distribution lists of Contacts: name -> member addresses.
+    std::map<std::string, std::vector<std::string>> Lists();
+    // The sub-folder of that name of Contacts, or null; and all their names as "a;b;".
+    outlook::ComPtr<outlook::MAPIFolder> Folder(const std::string& name);
+    std::string FolderNames();
+
+    static std::string EntryId(outlook::ContactItem* contact);
+    static std::string EntryId(outlook::MAPIFolder* folder);
+
+    testing_support::TempHome home;
+    outlook::ComPtr<host::ApplicationObject> app;
+    outlook::ComPtr<outlook::NameSpace> session;
+    outlook::ComPtr<outlook::MAPIFolder> contacts;
+};
+
+}  // namespace contacts_test
