@@ -34,6 +34,12 @@ void Must(HRESULT hr, const char* what) {
     }
 }
 
+// Calls in order, each of which must succeed.
+void MustAll(std::initializer_list<HRESULT> results, const char* what) {
+    for (const HRESULT hr : results)
+        Must(hr, what);
+}
+
 std::string Local(const DateTime& value) {
     return value.IsValid() ? value.Format("%Y%m%dT%H%M%S") : "invalid";
 }
@@ -91,29 +97,23 @@ void AddPeople(outlook::AppointmentItem* item, const std::string& sender,
 
 Appointment Timed(Calendar& calendar, const std::string& subject = "Team meeting") {
     auto item = calendar.New();
-    Must(item->put_Subject(subject), "put_Subject");
-    Must(item->put_Location("Room 1"), "put_Location");
-    Must(item->put_Body("Agenda"), "put_Body");
-    Must(item->put_Start(DateTime::FromParts(2024, 1, 10, 9, 0, 0)), "put_Start");
-    Must(item->put_End(DateTime::FromParts(2024, 1, 10, 10, 0, 0)), "put_End");
-    Must(item->put_Sensitivity(outlook::olPrivate), "put_Sensitivity");
-    Must(item->put_Importance(outlook::olImportanceHigh), "put_Importance");
-    Must(item->put_BusyStatus(outlook::olBusy), "put_BusyStatus");
-    Must(item->put_ReminderSet(true), "put_ReminderSet");
-    Must(item->put_ReminderMinutesBeforeStart(15), "put_ReminderMinutesBeforeStart");
+    MustAll(
+        {item->put_Subject(subject), item->put_Location("Room 1"), item->put_Body("Agenda"),
+         item->put_Start(DateTime::FromParts(2024, 1, 10, 9, 0, 0)),
+         item->put_End(DateTime::FromParts(2024, 1, 10, 10, 0, 0)), item->put_Sensitivity(outlook::olPrivate),
+         item->put_Importance(outlook::olImportanceHigh), item->put_BusyStatus(outlook::olBusy),
+         item->put_ReminderSet(true), item->put_ReminderMinutesBeforeStart(15)},
+        "timed");
     return item;
 }
 
 Appointment AllDay(Calendar& calendar, const std::string& subject, const DateTime& day) {
     auto item = calendar.New();
-    Must(item->put_Subject(subject), "put_Subject");
-    Must(item->put_Start(day), "put_Start");
-    Must(item->put_End(day.AddSeconds(86400)), "put_End");
-    Must(item->put_AllDayEvent(true), "put_AllDayEvent");
-    Must(item->put_BusyStatus(outlook::olFree), "put_BusyStatus");
-    Must(item->put_Importance(outlook::olImportanceLow), "put_Importance");
-    Must(item->put_Sensitivity(outlook::olPersonal), "put_Sensitivity");
-    Must(item->put_ReminderSet(false), "put_ReminderSet");
+    MustAll({item->put_Subject(subject), item->put_Start(day), item->put_End(day.AddSeconds(86400)),
+             item->put_AllDayEvent(true), item->put_BusyStatus(outlook::olFree),
+             item->put_Importance(outlook::olImportanceLow), item->put_Sensitivity(outlook::olPersonal),
+             item->put_ReminderSet(false)},
+            "all day");
     return item;
 }
 
@@ -125,37 +125,33 @@ void DeleteOccurrence(outlook::RecurrencePattern* pattern, const DateTime& start
 
 Appointment Recurring(Calendar& calendar) {
     auto item = calendar.New();
-    Must(item->put_Subject("Standup"), "put_Subject");
-    Must(item->put_Start(DateTime::FromParts(2024, 1, 8, 9, 0, 0)), "put_Start");
-    Must(item->put_End(DateTime::FromParts(2024, 1, 8, 9, 30, 0)), "put_End");
-    Must(item->put_BusyStatus(outlook::olTentative), "put_BusyStatus");
-    Must(item->put_ReminderSet(false), "put_ReminderSet");
+    MustAll({item->put_Subject("Standup"), item->put_Start(DateTime::FromParts(2024, 1, 8, 9, 0, 0)),
+             item->put_End(DateTime::FromParts(2024, 1, 8, 9, 30, 0)),
+             item->put_BusyStatus(outlook::olTentative), item->put_ReminderSet(false)},
+            "series");
     const auto pattern = PatternOf(item.get());
-    Must(pattern->put_RecurrenceType(outlook::olRecursWeekly), "put_RecurrenceType");
-    Must(pattern->put_Interval(2), "put_Interval");
-    Must(pattern->put_DayOfWeekMask(outlook::olMonday | outlook::olWednesday), "put_DayOfWeekMask");
-    Must(pattern->put_PatternEndDate(DateTime::FromParts(2024, 3, 27)), "put_PatternEndDate");
-    Must(item->Save(), "Save");
+    MustAll({pattern->put_RecurrenceType(outlook::olRecursWeekly), pattern->put_Interval(2),
+             pattern->put_DayOfWeekMask(outlook::olMonday | outlook::olWednesday),
+             pattern->put_PatternEndDate(DateTime::FromParts(2024, 3, 27)), item->Save()},
+            "weekly pattern");
     DeleteOccurrence(pattern.get(), DateTime::FromParts(2024, 1, 10, 9, 0, 0));
     DeleteOccurrence(pattern.get(), DateTime::FromParts(2024, 1, 22, 9, 0, 0));
     Appointment moved;
     Must(pattern->GetOccurrence(DateTime::FromParts(2024, 1, 24, 9, 0, 0), &moved), "GetOccurrence");
-    Must(moved->put_Subject("Standup (moved)"), "put_Subject");
-    Must(moved->put_Start(DateTime::FromParts(2024, 1, 24, 11, 0, 0)), "put_Start");
-    Must(moved->put_End(DateTime::FromParts(2024, 1, 24, 11, 30, 0)), "put_End");
-    Must(moved->Save(), "Save");
+    MustAll(
+        {moved->put_Subject("Standup (moved)"), moved->put_Start(DateTime::FromParts(2024, 1, 24, 11, 0, 0)),
+         moved->put_End(DateTime::FromParts(2024, 1, 24, 11, 30, 0)), moved->Save()},
+        "moved occurrence");
     return item;
 }
 
 Appointment AllDayYearly(Calendar& calendar) {
     auto item = AllDay(calendar, "Birthday", DateTime::FromParts(2024, 6, 1));
     const auto pattern = PatternOf(item.get());
-    Must(pattern->put_RecurrenceType(outlook::olRecursYearly), "put_RecurrenceType");
-    Must(pattern->put_Interval(12), "put_Interval");
-    Must(pattern->put_DayOfMonth(1), "put_DayOfMonth");
-    Must(pattern->put_MonthOfYear(6), "put_MonthOfYear");
-    Must(pattern->put_PatternEndDate(DateTime::FromParts(2030, 6, 1)), "put_PatternEndDate");
-    Must(item->Save(), "Save");
+    MustAll({pattern->put_RecurrenceType(outlook::olRecursYearly), pattern->put_Interval(12),
+             pattern->put_DayOfMonth(1), pattern->put_MonthOfYear(6),
+             pattern->put_PatternEndDate(DateTime::FromParts(2030, 6, 1)), item->Save()},
+            "yearly pattern");
     DeleteOccurrence(pattern.get(), DateTime::FromParts(2026, 6, 1));
     return item;
 }
@@ -183,13 +179,14 @@ Appointment AttendeeMeeting(Calendar& calendar) {
 
 Appointment LongTexts(Calendar& calendar) {
     auto item = Timed(calendar);
-    // 80 characters: the fold falls after 67 of them.
-    Must(item->put_Subject("Quarterly business review with the regional sales teams and the product owners"),
-         "put_Subject");
-    Must(item->put_Body("Bring: slides, numbers; notes\\drafts\r\nSecond line\nThird line"), "put_Body");
-    // The fold would fall inside the emoji's surrogate pair.
-    Must(item->put_Location(std::string(65, 'x') + "\xF0\x9F\x98\x80" + " end"), "put_Location");
-    Must(item->put_ReminderSet(false), "put_ReminderSet");
+    // The subject's 80 characters fold after 67; the location's fold would fall inside the emoji's
+    // surrogate pair.
+    MustAll(
+        {item->put_Subject("Quarterly business review with the regional sales teams and the product owners"),
+         item->put_Body("Bring: slides, numbers; notes\\drafts\r\nSecond line\nThird line"),
+         item->put_Location(std::string(65, 'x') + "\xF0\x9F\x98\x80" + " end"),
+         item->put_ReminderSet(false)},
+        "long texts");
     return item;
 }
 
