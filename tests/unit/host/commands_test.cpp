@@ -19,6 +19,8 @@ namespace {
 
 constexpr const char* kProgId = "VelsyncTest.GuardAddIn";
 constexpr const char* kClsid = "{0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}";
+constexpr const char* kServerKey =
+    "Software\\Classes\\CLSID\\{0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}\\InprocServer32";
 
 struct Outcome {
     int code = -1;
@@ -155,22 +157,18 @@ class GuardedCommands : public VelsyncCommands {
   protected:
     void SetUp() override {
         // Register the test add-in as Outlook's Addins key and the class registration name it.
+        const std::string addins = std::string("Software\\Microsoft\\Office\\Outlook\\Addins\\") + kProgId;
         std::unique_ptr<platform::RegistryKey> key;
-        ASSERT_EQ(platform::RegistryKey::Create(
-                      platform::RootKey::CurrentUser,
-                      std::string("Software\\Microsoft\\Office\\Outlook\\Addins\\") + kProgId, &key),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(platform::RegistryKey::Create(platform::RootKey::CurrentUser, addins, &key), ERROR_SUCCESS);
         ASSERT_EQ(platform::SetDwordValue(*key, "LoadBehavior", 3), ERROR_SUCCESS);
-        ASSERT_EQ(
-            platform::RegistryKey::Create(platform::RootKey::CurrentUser,
-                                          std::string("Software\\Classes\\") + kProgId + "\\CLSID", &key),
-            ERROR_SUCCESS);
-        ASSERT_EQ(platform::SetStringValue(*key, "", kClsid), ERROR_SUCCESS);
-        ASSERT_EQ(platform::RegistryKey::Create(
-                      platform::RootKey::CurrentUser,
-                      std::string("Software\\Classes\\CLSID\\") + kClsid + "\\InprocServer32", &key),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(platform::SetStringValue(*key, "", GUARD_TEST_ADDIN), ERROR_SUCCESS);
+        SetDefaultValue(std::string("Software\\Classes\\") + kProgId + "\\CLSID", kClsid);
+        SetDefaultValue(kServerKey, GUARD_TEST_ADDIN);
+    }
+
+    static void SetDefaultValue(const std::string& path, const std::string& value) {
+        std::unique_ptr<platform::RegistryKey> key;
+        ASSERT_EQ(platform::RegistryKey::Create(platform::RootKey::CurrentUser, path, &key), ERROR_SUCCESS);
+        ASSERT_EQ(platform::SetStringValue(*key, "", value), ERROR_SUCCESS);
     }
 
     // Marks the folder read-only in readonly.dat, as a synchronization does.
@@ -218,12 +216,7 @@ TEST_F(GuardedCommands, EditAndDeleteInReadonlyCalendarAreRefusedWithTheGuardsMe
 }
 
 TEST_F(GuardedCommands, BrokenRegistrationIsReportedAndTheCommandStillRuns) {
-    std::unique_ptr<platform::RegistryKey> key;
-    ASSERT_EQ(platform::RegistryKey::Create(
-                  platform::RootKey::CurrentUser,
-                  std::string("Software\\Classes\\CLSID\\") + kClsid + "\\InprocServer32", &key),
-              ERROR_SUCCESS);
-    ASSERT_EQ(platform::SetStringValue(*key, "", "/nonexistent/addin.so"), ERROR_SUCCESS);
+    SetDefaultValue(kServerKey, "/nonexistent/addin.so");
     Outcome run = Calendar({"folders"});
     EXPECT_EQ(run.code, kExitOk);
     EXPECT_NE(run.err.find("add-in VelsyncTest.GuardAddIn cannot be loaded"), std::string::npos) << run.err;

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,54 +42,48 @@ struct GoldenCase {
 };
 
 GoldenCase ParseCase(const std::string& text) {
+    static const std::map<std::string, outlook::OlRecurrenceType> kTypes = {
+        {"DAILY", outlook::olRecursDaily},     {"WEEKLY", outlook::olRecursWeekly},
+        {"MONTHLY", outlook::olRecursMonthly}, {"MONTHNTH", outlook::olRecursMonthNth},
+        {"YEARLY", outlook::olRecursYearly},   {"YEARNTH", outlook::olRecursYearNth}};
+    static const std::string kDays[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
     GoldenCase golden;
+    host::RecurrenceRule& rule = golden.rule;
     std::istringstream lines(text);
     std::string line;
     std::getline(lines, line);
     EXPECT_EQ(line.rfind("RULE: ", 0), 0u) << line;
     std::istringstream parts(line.substr(6));
-    std::string part;
-    while (std::getline(parts, part, ';')) {
+    for (std::string part; std::getline(parts, part, ';');) {
         const std::size_t eq = part.find('=');
         const std::string key = part.substr(0, eq);
         const std::string value = eq == std::string::npos ? "" : part.substr(eq + 1);
         if (key == "TYPE") {
-            const std::vector<std::pair<std::string, outlook::OlRecurrenceType>> types = {
-                {"DAILY", outlook::olRecursDaily},     {"WEEKLY", outlook::olRecursWeekly},
-                {"MONTHLY", outlook::olRecursMonthly}, {"MONTHNTH", outlook::olRecursMonthNth},
-                {"YEARLY", outlook::olRecursYearly},   {"YEARNTH", outlook::olRecursYearNth}};
-            golden.rule.type = static_cast<outlook::OlRecurrenceType>(
-                std::isdigit(static_cast<unsigned char>(value[0])) ? std::stoi(value) : -1);
-            for (const auto& [name, type] : types) {
-                if (name == value) {
-                    golden.rule.type = type;
-                }
-            }
+            // A number stands for a type value Outlook does not have.
+            const auto known = kTypes.find(value);
+            rule.type = known != kTypes.end() ? known->second
+                                              : static_cast<outlook::OlRecurrenceType>(std::stoi(value));
         } else if (key == "INTERVAL") {
-            golden.rule.interval = std::stoi(value);
+            rule.interval = std::stoi(value);
         } else if (key == "DAY") {
-            golden.rule.day_of_month = std::stoi(value);
+            rule.day_of_month = std::stoi(value);
         } else if (key == "MONTH") {
-            golden.rule.month_of_year = std::stoi(value);
+            rule.month_of_year = std::stoi(value);
         } else if (key == "INSTANCE") {
-            golden.rule.instance = std::stoi(value);
+            rule.instance = std::stoi(value);
         } else if (key == "MASK") {
-            const std::string codes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
-            for (int i = 0; i < 7; ++i) {
-                if (value.find(codes[i]) != std::string::npos) {
-                    golden.rule.day_of_week_mask |= 1 << i;
-                }
-            }
+            for (int i = 0; i < 7; ++i)
+                rule.day_of_week_mask |= value.find(kDays[i]) != std::string::npos ? 1 << i : 0;
         } else if (key == "START") {
-            golden.rule.start_day = ParseDay(value);
+            rule.start_day = ParseDay(value);
         } else if (key == "COUNT") {
-            golden.rule.no_end = false;
-            golden.rule.occurrences = std::stoi(value);
+            rule.no_end = false;
+            rule.occurrences = std::stoi(value);
         } else if (key == "UNTIL") {
-            golden.rule.no_end = false;
-            golden.rule.end_day = ParseDay(value);
+            rule.no_end = false;
+            rule.end_day = ParseDay(value);
         } else if (key == "NOEND") {
-            golden.rule.no_end = true;
+            rule.no_end = true;
         } else if (key == "RANGE") {
             golden.has_range = true;
             golden.range_from = ParseDay(value.substr(0, 10));
@@ -100,10 +94,9 @@ GoldenCase ParseCase(const std::string& text) {
     }
     std::getline(lines, line);
     golden.refused = line == "REFUSED";
-    while (std::getline(lines, line)) {
-        if (!line.empty()) {
-            golden.instances.push_back(line);
-        }
+    for (std::string instance; std::getline(lines, instance);) {
+        if (!instance.empty())
+            golden.instances.push_back(instance);
     }
     return golden;
 }

@@ -17,21 +17,17 @@ class IndexFolders : public ::testing::Test {
     testing_support::TempHome home_;
 };
 
-TEST_F(IndexFolders, FoldersAreCreatedComponentByComponent) {
+TEST_F(IndexFolders, FoldersAreCreatedAndFilesNamedAfterTheFolderEntryId) {
+    EXPECT_EQ(GetIndexFolder(), Base());
     EXPECT_EQ(GetCalendarIndexFolder(), Base() + "/Calendar");
     EXPECT_EQ(GetAddressBookIndexFolder(), Base() + "/AddressBook");
-    EXPECT_EQ(GetIndexFolder(), Base());
     EXPECT_TRUE(fs::is_directory(Base() + "/Calendar"));
     EXPECT_TRUE(fs::is_directory(Base() + "/AddressBook"));
-}
-
-TEST_F(IndexFolders, FilesAreNamedAfterTheFolderEntryId) {
-    SyncIndex calendars = OpenCalendarsIndex();
-    EXPECT_EQ(calendars.Path(), Base() + "/Calendar/calendars.dat");
-    SyncIndex events = OpenCalendarIndex("00AB12");
-    EXPECT_EQ(events.Path(), Base() + "/Calendar/00AB12.dat");
+    EXPECT_EQ(OpenCalendarsIndex().Path(), Base() + "/Calendar/calendars.dat");
     EXPECT_EQ(OpenGroupsIndex().Path(), Base() + "/AddressBook/groups.dat");
     EXPECT_EQ(OpenAddressBookIndex("FF").Path(), Base() + "/AddressBook/FF.dat");
+    SyncIndex events = OpenCalendarIndex("00AB12");
+    EXPECT_EQ(events.Path(), Base() + "/Calendar/00AB12.dat");
 
     ASSERT_TRUE(events.Add("/cal/e.ics", "GID", DateTime::NowLocal()));
     ASSERT_TRUE(events.Save());
