@@ -50,6 +50,30 @@ ComPtr<outlook::RecurrencePattern> PatternOf(outlook::AppointmentItem* item) {
     return pattern;
 }
 
+struct Occurrence {
+    DateTime original;
+    bool deleted = false;
+    Appointment changed;  // null when deleted
+};
+
+std::vector<Occurrence> OccurrencesOf(outlook::RecurrencePattern* pattern) {
+    ComPtr<outlook::Exceptions> exceptions;
+    std::int32_t count = 0;
+    MustAll({pattern->get_Exceptions(&exceptions), exceptions ? exceptions->get_Count(&count) : E_POINTER},
+            "Exceptions");
+    std::vector<Occurrence> list(static_cast<std::size_t>(count));
+    for (std::int32_t i = 1; i <= count; ++i) {
+        ComPtr<outlook::Exception> exception;
+        Occurrence& entry = list[static_cast<std::size_t>(i - 1)];
+        Must(exceptions->Item(i, &exception), "Exceptions.Item");
+        MustAll({exception->get_OriginalDate(&entry.original), exception->get_Deleted(&entry.deleted)},
+                "Exception");
+        if (!entry.deleted)
+            Must(exception->get_AppointmentItem(&entry.changed), "get_AppointmentItem");
+    }
+    return list;
+}
+
 ComPtr<outlook::MapiMessage> MessageOf(outlook::AppointmentItem* item) {
     ComPtr<outlook::IUnknown> unknown;
     ComPtr<outlook::MapiMessage> message;
@@ -199,9 +223,7 @@ std::string EventJson(outlook::AppointmentItem* item, const DateTime& original, 
     bool all_day = false;
     DateTime start;
     DateTime end;
-    Must(item->get_AllDayEvent(&all_day), "get_AllDayEvent");
-    Must(item->get_Start(&start), "get_Start");
-    Must(item->get_End(&end), "get_End");
+    MustAll({item->get_AllDayEvent(&all_day), item->get_Start(&start), item->get_End(&end)}, "event times");
     std::string json = "{\"dtstart\":" + Iso(start, all_day) + ",\"dtend\":" + Iso(end, all_day);
     if (original.IsValid())
         json += ",\"recurrence_id\":" + Iso(original, all_day);
@@ -314,13 +336,11 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
     outlook::OlResponseStatus response = outlook::olResponseNone;
     outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
     outlook::OlSensitivity sensitivity = outlook::olNormal;
-    Must(item->get_Importance(&importance), "get_Importance");
-    Must(item->get_BusyStatus(&busy), "get_BusyStatus");
-    Must(item->get_MeetingStatus(&meeting), "get_MeetingStatus");
-    Must(item->get_ResponseStatus(&response), "get_ResponseStatus");
-    Must(item->get_RecurrenceState(&state), "get_RecurrenceState");
-    Must(item->get_Sensitivity(&sensitivity), "get_Sensitivity");
-    Must(item->get_AllDayEvent(&flag), "get_AllDayEvent");
+    MustAll(
+        {item->get_Importance(&importance), item->get_BusyStatus(&busy), item->get_MeetingStatus(&meeting),
+         item->get_ResponseStatus(&response), item->get_RecurrenceState(&state),
+         item->get_Sensitivity(&sensitivity), item->get_AllDayEvent(&flag)},
+        "appointment reads");
     fields["AllDay"] = flag ? "1" : "0";
     fields["Importance"] = std::to_string(importance);
     fields["BusyStatus"] = std::to_string(busy);
@@ -328,8 +348,7 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
     fields["ResponseStatus"] = std::to_string(response);
     fields["RecurrenceState"] = std::to_string(state);
     fields["Sensitivity"] = std::to_string(sensitivity);
-    Must(item->get_ReminderSet(&flag), "get_ReminderSet");
-    Must(item->get_ReminderMinutesBeforeStart(&number), "get_ReminderMinutesBeforeStart");
+    MustAll({item->get_ReminderSet(&flag), item->get_ReminderMinutesBeforeStart(&number)}, "reminder");
     fields["Reminder"] = flag ? std::to_string(number) : "off";
     for (const auto& [name, get] : {std::pair{"StartZone", &outlook::AppointmentItem::get_StartTimeZone},
                                     {"EndZone", &outlook::AppointmentItem::get_EndTimeZone}}) {
@@ -384,23 +403,13 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
         Must((pattern.get()->*get)(&number), name);
         parts += std::string(" ") + name + "=" + std::to_string(number);
     }
-    Must(pattern->get_NoEndDate(&flag), "get_NoEndDate");
-    Must(pattern->get_PatternEndDate(&date), "get_PatternEndDate");
+    MustAll({pattern->get_NoEndDate(&flag), pattern->get_PatternEndDate(&date)}, "pattern end");
     parts += flag ? " noend" : " until=" + Local(date);
     fields["Pattern"] = parts;
-    ComPtr<outlook::Exceptions> exceptions;
-    std::int32_t count = 0;
-    Must(pattern->get_Exceptions(&exceptions), "get_Exceptions");
-    Must(exceptions->get_Count(&count), "get_Count");
-    for (std::int32_t i = 1; i <= count; ++i) {
-        ComPtr<outlook::Exception> exception;
-        Appointment changed;
-        Must(exceptions->Item(i, &exception), "Exceptions.Item");
-        Must(exception->get_OriginalDate(&date), "get_OriginalDate");
-        Must(exception->get_Deleted(&flag), "get_Deleted");
-        std::string entry = Local(date) + "=";
-        if (!flag && SUCCEEDED(exception->get_AppointmentItem(&changed)) && changed &&
-            SUCCEEDED(changed->get_Subject(&text)) && SUCCEEDED(changed->get_Start(&date)))
+    for (const Occurrence& occurrence : OccurrencesOf(pattern.get())) {
+        std::string entry = Local(occurrence.original) + "=";
+        if (occurrence.changed && SUCCEEDED(occurrence.changed->get_Subject(&text)) &&
+            SUCCEEDED(occurrence.changed->get_Start(&date)))
             entry += text + "@" + Local(date);
         else
             entry += "deleted";
@@ -416,24 +425,13 @@ std::string ExpectedTimesJson(outlook::AppointmentItem* item) {
     if (SUCCEEDED(item->get_IsRecurring(&recurring)) && recurring) {
         bool all_day = false;
         const auto pattern = PatternOf(item);
-        ComPtr<outlook::Exceptions> exceptions;
-        std::int32_t count = 0;
         Must(item->get_AllDayEvent(&all_day), "get_AllDayEvent");
-        Must(pattern->get_Exceptions(&exceptions), "get_Exceptions");
-        Must(exceptions->get_Count(&count), "get_Count");
         std::string exdates;
-        for (std::int32_t i = 1; i <= count; ++i) {
-            ComPtr<outlook::Exception> exception;
-            Appointment changed;
-            DateTime original;
-            bool deleted = false;
-            Must(exceptions->Item(i, &exception), "Exceptions.Item");
-            Must(exception->get_Deleted(&deleted), "get_Deleted");
-            Must(exception->get_OriginalDate(&original), "get_OriginalDate");
-            if (deleted)
-                exdates += (exdates.empty() ? "" : ",") + Iso(original, all_day);
-            else if (SUCCEEDED(exception->get_AppointmentItem(&changed)) && changed)
-                changed_events += "," + EventJson(changed.get(), original, "");
+        for (const Occurrence& occurrence : OccurrencesOf(pattern.get())) {
+            if (occurrence.deleted)
+                exdates += (exdates.empty() ? "" : ",") + Iso(occurrence.original, all_day);
+            else if (occurrence.changed)
+                changed_events += "," + EventJson(occurrence.changed.get(), occurrence.original, "");
         }
         series = ",\"exdate\":[" + exdates + "]";
         bool no_end = true;
@@ -441,9 +439,9 @@ std::string ExpectedTimesJson(outlook::AppointmentItem* item) {
         DateTime time;
         platform::DateParts day;
         platform::DateParts clock;
-        Must(pattern->get_NoEndDate(&no_end), "get_NoEndDate");
-        Must(pattern->get_PatternEndDate(&last_day), "get_PatternEndDate");
-        Must(pattern->get_StartTime(&time), "get_StartTime");
+        MustAll({pattern->get_NoEndDate(&no_end), pattern->get_PatternEndDate(&last_day),
+                 pattern->get_StartTime(&time)},
+                "pattern end");
         Must(last_day.ToParts(&day) && time.ToParts(&clock) ? S_OK : E_FAIL, "date parts");
         if (!no_end) {
             const DateTime last =
