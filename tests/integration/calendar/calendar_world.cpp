@@ -15,48 +15,33 @@
 #include "platform/file_system.h"
 #include "platform/http_request.h"
 #include "settings/addin_exception.h"
+#include "support/scripted_dialog_window.h"
 
 namespace calendar_test {
 
 using outlook::ComPtr;
 
-int ScriptedQuestions::RunModal(int /*template_id*/, platform::DialogHandler& handler) {
-    class Window : public platform::DialogWindow {
-      public:
-        std::string GetControlText(int) const override { return text; }
-        void SetControlText(int id, const std::string& value) override {
-            if (id == 218)
-                text = value;
-        }
-        bool IsChecked(int) const override { return false; }
-        void SetChecked(int, bool) override {}
-        bool IsEnabled(int) const override { return true; }
-        void SetEnabled(int, bool) override {}
-        void ResetComboItems(int) override {}
-        void AddComboItem(int, const std::string&, std::uint32_t) override {}
-        std::optional<std::uint32_t> GetComboSelectionData(int) const override { return std::nullopt; }
-        void SelectComboItemByData(int, std::uint32_t) override {}
-        void EndDialog(int value) override { result = value; }
-        std::string text;
-        int result = -1;
-    } window;
-    handler.OnInitDialog(window);
-    asked.push_back(window.text);
-    const int answer = answers.empty() ? platform::IDCANCEL : answers.front();
-    if (!answers.empty())
-        answers.pop_front();
-    // The user clicks the button that gives the answer: 217 yes, 3 no, 2 cancel.
-    const int button = answer == platform::IDYES ? 217 : answer == platform::IDNO ? 3 : 2;
-    handler.OnCommand(window, button, platform::BN_CLICKED);
-    return window.result;
-}
-
-int ScriptedQuestions::Show(const std::string& text, const std::string&, unsigned) {
-    asked.push_back(text);
+int ScriptedQuestions::NextAnswer() {
     const int answer = answers.empty() ? platform::IDCANCEL : answers.front();
     if (!answers.empty())
         answers.pop_front();
     return answer;
+}
+
+int ScriptedQuestions::RunModal(int /*template_id*/, platform::DialogHandler& handler) {
+    testing_support::ScriptedDialogWindow window;
+    handler.OnInitDialog(window);
+    asked.push_back(window.GetControlText(218));
+    // The user clicks the button that gives the answer: 217 yes, 3 no, 2 cancel.
+    const int answer = NextAnswer();
+    const int button = answer == platform::IDYES ? 217 : answer == platform::IDNO ? 3 : 2;
+    handler.OnCommand(window, button, platform::BN_CLICKED);
+    return window.end_result.value_or(-1);
+}
+
+int ScriptedQuestions::Show(const std::string& text, const std::string&, unsigned) {
+    asked.push_back(text);
+    return NextAnswer();
 }
 
 void RecordingGuards::SetFolderReadonly(const std::string& folder_entry_id, bool readonly) {
@@ -230,6 +215,15 @@ std::vector<std::string> OtherClient::Calendars(const std::string& home) const {
     return ResponsesWith(answer.body, "calendar");
 }
 
+int OtherClient::MakeCalendar(const std::string& href, const std::string& name) const {
+    return Send("MKCALENDAR", href,
+                "<?xml version=\"1.0\"?><C:mkcalendar xmlns:D=\"DAV:\" "
+                "xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+                "<D:set><D:prop><D:displayname>" +
+                    name + "</D:displayname></D:prop></D:set></C:mkcalendar>")
+        .status;
+}
+
 int OtherClient::PutEvent(const std::string& href, const std::string& ics) const {
     return Send("PUT", href, ics, {"Content-Type: text/calendar; charset=utf-8"}).status;
 }
@@ -299,31 +293,31 @@ ComPtr<outlook::MAPIFolder> CalendarWorld::DefaultCalendar() const {
     return folder;
 }
 
-std::vector<std::string> CalendarWorld::SubFolderNames() const {
-    std::vector<std::string> names;
+std::vector<std::pair<std::string, ComPtr<outlook::MAPIFolder>>> CalendarWorld::SubFolders() const {
+    std::vector<std::pair<std::string, ComPtr<outlook::MAPIFolder>>> found;
     ComPtr<outlook::Folders> folders;
     std::int32_t count = 0;
     if (FAILED(DefaultCalendar()->get_Folders(&folders)) || FAILED(folders->get_Count(&count)))
-        return names;
+        return found;
     for (std::int32_t i = 1; i <= count; ++i) {
         ComPtr<outlook::MAPIFolder> folder;
         std::string name;
         if (SUCCEEDED(folders->Item(i, &folder)) && SUCCEEDED(folder->get_Name(&name)))
-            names.push_back(name);
+            found.emplace_back(name, folder);
     }
+    return found;
+}
+
+std::vector<std::string> CalendarWorld::SubFolderNames() const {
+    std::vector<std::string> names;
+    for (const auto& [name, folder] : SubFolders())
+        names.push_back(name);
     return names;
 }
 
 ComPtr<outlook::MAPIFolder> CalendarWorld::SubFolder(const std::string& name) const {
-    ComPtr<outlook::Folders> folders;
-    std::int32_t count = 0;
-    if (FAILED(DefaultCalendar()->get_Folders(&folders)) || FAILED(folders->get_Count(&count)))
-        return nullptr;
-    for (std::int32_t i = 1; i <= count; ++i) {
-        ComPtr<outlook::MAPIFolder> folder;
-        std::string folder_name;
-        if (SUCCEEDED(folders->Item(i, &folder)) && SUCCEEDED(folder->get_Name(&folder_name)) &&
-            folder_name == name)
+    for (const auto& [folder_name, folder] : SubFolders()) {
+        if (folder_name == name)
             return folder;
     }
     return nullptr;

@@ -31,6 +31,9 @@ class ScriptedQuestions : public platform::DialogService, public platform::Messa
 
     std::deque<int> answers;
     std::vector<std::string> asked;
+
+  private:
+    int NextAnswer();
 };
 
 class RecordingGuards : public ICalendarReadonlyGuards {
@@ -59,6 +62,8 @@ class OtherClient {
     std::vector<std::string> List(const std::string& collection) const;
     // The calendar collections of a home (resource type calendar).
     std::vector<std::string> Calendars(const std::string& home) const;
+    // MKCALENDAR with a display name; the status.
+    int MakeCalendar(const std::string& href, const std::string& name) const;
     // PUT of an event text; the status.
     int PutEvent(const std::string& href, const std::string& ics) const;
 
@@ -92,6 +97,7 @@ class CalendarWorld {
     outlook::ComPtr<outlook::MAPIFolder> DefaultCalendar() const;
     // The sub-folder of the default calendar with that name, or null.
     outlook::ComPtr<outlook::MAPIFolder> SubFolder(const std::string& name) const;
+    std::vector<std::pair<std::string, outlook::ComPtr<outlook::MAPIFolder>>> SubFolders() const;
     std::vector<std::string> SubFolderNames() const;
     outlook::ComPtr<outlook::MAPIFolder> AddSubFolder(const std::string& name) const;
     // A saved appointment; recurring daily for `daily_count` occurrences when it is not 0.

@@ -85,33 +85,6 @@ TEST_F(ScriptedStatus, PrincipalStatusesMapToCodes) {
     }
 }
 
-TEST_F(ScriptedStatus, PutConflictIsBadStatus412) {
-    if (!Start("put-conflict-412.txt"))
-        GTEST_SKIP() << "the scripted server cannot run";
-    CDavServer dav = Server();
-    try {
-        dav.ProcessRequest(DavRequest{"PUT",
-                                      "/alice/calendar/e1.ics",
-                                      "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n",
-                                      {{"If-Match", "\"old\""}}});
-        ADD_FAILURE() << "no exception";
-    } catch (CAddinException& error) {
-        EXPECT_EQ(error.GetCode(), kErrorBadStatus);
-        EXPECT_EQ(error.GetMessage(), "Bad response status. HTTP error code: 412");
-    }
-    EXPECT_EQ(scripted_.Result(), "done");
-}
-
-TEST_F(ScriptedStatus, DeleteAnsweredWith200Succeeds) {
-    if (!Start("delete-200.txt"))
-        GTEST_SKIP() << "the scripted server cannot run";
-    CDavServer dav = Server();
-    const std::string body =
-        dav.ProcessRequest(DavRequest{"DELETE", "/alice/calendar/e1.ics", "", {{"If-Match", "\"e1\""}}});
-    EXPECT_NE(body.find("<status>HTTP/1.1 200 OK</status>"), std::string::npos);
-    EXPECT_EQ(scripted_.Result(), "done");
-}
-
 TEST_F(ScriptedStatus, BasicAfterChallengeThenAtOnce) {
     if (!Start("principal-basic-then-preemptive.txt"))
         GTEST_SKIP() << "the scripted server cannot run";
@@ -157,18 +130,6 @@ TEST_F(ScriptedStatus, UntrustedCertificateIsNoConnectionUntilTrusted) {
         unsetenv("CURL_CA_BUNDLE");
     EXPECT_EQ(principal, "/tls/");
     EXPECT_EQ(scripted_.Result(), "done");
-}
-
-TEST_F(ScriptedStatus, ClosedPortIsNoConnection) {
-    const int port = testing_support::UnusedLocalPort();
-    ASSERT_NE(port, 0);
-    CDavServer dav("http://127.0.0.1:" + std::to_string(port) + "/", kDavUser, kDavPassword);
-    try {
-        (void)dav.GetCurrentUserPrincipal();
-        ADD_FAILURE() << "no exception";
-    } catch (CAddinException& error) {
-        EXPECT_EQ(error.GetCode(), kErrorNoConnection);
-    }
 }
 
 }  // namespace

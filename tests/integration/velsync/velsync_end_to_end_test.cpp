@@ -85,18 +85,9 @@ class VelsyncEndToEnd : public ::testing::Test {
     }
 
     Result Configure(const std::string& url, const std::string& password, bool test) {
-        std::vector<std::string> args = {"options",
-                                         "--url",
-                                         url,
-                                         "--email",
-                                         "alice",
-                                         "--password-stdin",
-                                         "--calendars",
-                                         "on",
-                                         "--contacts",
-                                         "off",
-                                         "--calendar-interval",
-                                         "5"};
+        std::vector<std::string> args = {"options", "--url", url, "--email", "alice", "--password-stdin"};
+        for (const char* arg : {"--calendars", "on", "--contacts", "off", "--calendar-interval", "5"})
+            args.push_back(arg);
         if (test)
             args.push_back("--test");
         return Velsync(args, password + "\n");
