@@ -35,15 +35,11 @@ TEST_F(IcalText, UnescapesInOnePassSoEscapedBackslashBeforeNStaysText) {
 }
 
 TEST_F(IcalText, FoldsAt75UnitsThenEvery75) {
-    // 80 characters of subject: 67 on the first line (75 - "SUMMARY:"), 13 on the next.
-    const std::string subject(80, 's');
-    EXPECT_EQ(ical::FoldLine("SUMMARY:", subject),
-              "SUMMARY:" + std::string(67, 's') + "\r\n\t" + std::string(13, 's') + "\r\n");
     // Exactly 75 with the name: no fold.
     EXPECT_EQ(ical::FoldLine("UID:", std::string(71, 'u')), "UID:" + std::string(71, 'u') + "\r\n");
     // 71 + 75 + 1 units: two folds.
-    const std::string folded = ical::FoldLine("UID:", std::string(147, 'u'));
-    EXPECT_EQ(folded, "UID:" + std::string(71, 'u') + "\r\n\t" + std::string(75, 'u') + "\r\n\t" + "u\r\n");
+    EXPECT_EQ(ical::FoldLine("UID:", std::string(147, 'u')),
+              "UID:" + std::string(71, 'u') + "\r\n\t" + std::string(75, 'u') + "\r\n\t" + "u\r\n");
 }
 
 TEST_F(IcalText, FoldCountsUtf16UnitsAndNeverSplitsASurrogatePair) {
