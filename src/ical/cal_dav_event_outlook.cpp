@@ -11,6 +11,7 @@
 #include "ical/outlook_event_repeat.h"
 #include "ical/zone_resolver.h"
 #include "outlook/application.h"
+#include "outlook/exceptions.h"
 #include "outlook/mapi_message.h"
 #include "outlook/property_accessor.h"
 #include "outlook/recipient.h"
@@ -131,6 +132,15 @@ void SetNamedProperty(outlook::PropertyAccessor* accessor, const char* name, con
     LogFailure("set a meeting property", accessor->SetProperty(name, value));
 }
 
+bool HasExceptions(outlook::AppointmentItem* item) {
+    outlook::ComPtr<outlook::RecurrencePattern> pattern;
+    outlook::ComPtr<outlook::Exceptions> exceptions;
+    std::int32_t count = 0;
+    return SUCCEEDED(item->GetRecurrencePattern(&pattern)) && pattern &&
+           SUCCEEDED(pattern->get_Exceptions(&exceptions)) && exceptions &&
+           SUCCEEDED(exceptions->get_Count(&count)) && count > 0;
+}
+
 }  // namespace
 
 void CCalDavEvent::InitOutlookEvent(const std::shared_ptr<COutlookEvent>& target) const {
@@ -245,6 +255,10 @@ void CCalDavEvent::ApplyRecurrence(const std::shared_ptr<COutlookEvent>& target,
             LogFailure("clear the recurrence pattern", item->ClearRecurrencePattern());
         return;
     }
+    // Outlook cannot bring back a deleted occurrence nor undo a changed one, so a series with exceptions
+    // starts afresh: the server's EXDATEs and changed occurrences are applied to it again below.
+    if (SUCCEEDED(item->get_IsRecurring(&recurring)) && recurring && HasExceptions(item))
+        LogFailure("clear the recurrence pattern", item->ClearRecurrencePattern());
     outlook::ComPtr<outlook::RecurrencePattern> pattern;
     HRESULT hr = item->GetRecurrencePattern(&pattern);
     if (FAILED(hr) || !pattern) {
