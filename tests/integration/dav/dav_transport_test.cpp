@@ -34,11 +34,6 @@ std::string Event(const std::string& uid, const std::string& summary) {
            summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
-std::string Card(const std::string& uid) {
-    return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid +
-           "\r\nFN:Dora K\xC3\xB6nig\r\nN:K\xC3\xB6nig;Dora;;;\r\nEND:VCARD\r\n";
-}
-
 // The code of the CAddinException that `action` throws, 0 when it throws none.
 template <typename Action>
 std::uint32_t CodeOf(Action action, std::string* message = nullptr) {
@@ -67,9 +62,6 @@ class DavTransport : public testing_support::DavServerTest {
     bool IsXandikos() const { return GetParam() == DavServerKind::kXandikos; }
     std::string CalendarPath() const {
         return IsXandikos() ? "/alice/calendars/calendar/" : "/alice/calendar/";
-    }
-    std::string AddressBookPath() const {
-        return IsXandikos() ? "/alice/contacts/addressbook/" : "/alice/addressbook/";
     }
 
     testing_support::TempHome home_;
@@ -119,17 +111,6 @@ TEST_P(DavTransport, EventRoundTrip) {
     // Radicale (and Apache in front of it) answers 200 here, Xandikos 204: both are success.
     dav.ProcessRequest("DELETE", href, "");
     EXPECT_EQ(CodeOf([&] { dav.ProcessRequest("DELETE", href, ""); }), kErrorForbiddenOrNotFound);
-}
-
-TEST_P(DavTransport, ContactRoundTrip) {
-    CDavServer dav = Server();
-    const std::string uid = UniqueName("card");
-    const std::string href = AddressBookPath() + uid + ".vcf";
-    dav.ProcessRequest(DavRequest{"PUT", href, Card(uid), {{"If-None-Match", "*"}}});
-    const XmlNodePtr listing =
-        LoadXml(dav.ProcessRequest(DavRequest{"PROPFIND", AddressBookPath(), kListing, {{"Depth", "1"}}}));
-    EXPECT_TRUE(HasNode(listing, "/d:multistatus/d:response[d:href='" + href + "']"));
-    dav.ProcessRequest("DELETE", href, "");
 }
 
 // Servers with accounts and shares: Radicale and the Apache front.
