@@ -18,6 +18,7 @@
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 #include "support/dav_servers.h"
+#include "unit/contacts/contact_test_support.h"
 #include "unit/contacts/host_outlook.h"
 
 namespace {
@@ -27,20 +28,6 @@ using Lists = std::map<std::string, std::vector<std::string>>;
 using testing_support::DavServerKind;
 using testing_support::kDavPassword;
 using testing_support::kDavUser;
-
-class Answers : public platform::MessageBoxService {
-  public:
-    explicit Answers(int answer) : m_answer(answer) { platform::SetMessageBoxService(this); }
-    ~Answers() override { platform::SetMessageBoxService(nullptr); }
-    int Show(const std::string& text, const std::string&, unsigned) override {
-        asked.push_back(text);
-        return m_answer;
-    }
-    std::vector<std::string> asked;
-
-  private:
-    int m_answer;
-};
 
 class ContactsSync : public testing_support::DavServerTest {
   protected:
@@ -200,7 +187,7 @@ TEST_P(ContactsSyncWithShares, ReadOnlyShareIsAServerWinsFolderUnderTheGuards) {
     guards.SetUp(outlook_.app.get());
     CContactReadonlyGuards link(&guards);
     ASSERT_EQ(Sync(&link), "");
-    auto shared = outlook_.Folder(kShared);
+    auto shared = outlook_.Folders()[kShared];
     ASSERT_NE(shared, nullptr);
     const std::string shared_id = HostOutlook::EntryId(shared.get());
     bool address_book = false;
@@ -232,18 +219,18 @@ TEST_P(ContactsSyncWithShares, ExistingFolderOfAReadOnlyBookAsksBeforeOverwritin
     const std::string existing_id = HostOutlook::EntryId(existing.get());
     outlook_.AddContact({{"FullName", "Mine"}}, existing.get());
     {
-        Answers no(platform::IDNO);
+        contacts_test::ScriptedMessageBoxes no(platform::IDNO);
         ASSERT_EQ(Sync(), "");
-        ASSERT_EQ(no.asked.size(), 1u);
-        EXPECT_EQ(no.asked[0],
-                  std::string(kShared) + " folder already exists in Outlook. Overwrite it from the server?");
+        ASSERT_EQ(no.shown.size(), 1u);
+        EXPECT_EQ(no.shown[0], "Warning|" + std::string(kShared) +
+                                   " folder already exists in Outlook. Overwrite it from the server?|36");
         EXPECT_EQ(outlook_.Names(existing.get()), std::vector<std::string>{"Mine"});
         EXPECT_EQ(results_.size(), 1u);
     }
-    Answers yes(platform::IDYES);
+    contacts_test::ScriptedMessageBoxes yes(platform::IDYES);
     ASSERT_EQ(Sync(), "");
-    EXPECT_EQ(yes.asked.size(), 1u);
-    auto replaced = outlook_.Folder(kShared);
+    EXPECT_EQ(yes.shown.size(), 1u);
+    auto replaced = outlook_.Folders()[kShared];
     ASSERT_NE(replaced, nullptr);
     EXPECT_NE(HostOutlook::EntryId(replaced.get()), existing_id);
     EXPECT_EQ(outlook_.Names(replaced.get()), std::vector<std::string>{"Carol Example"});

@@ -1,12 +1,15 @@
-// Small helpers shared by the contact unit tests.
+// Small helpers shared by the contact tests.
 #pragma once
 
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "contacts/readonly_guards.h"
-#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "settings/addin_exception.h"
 
 namespace contacts_test {
 
@@ -47,11 +50,30 @@ class RecordingGuards : public IReadonlyGuards {
     std::string calls;
 };
 
-inline std::string ReadData(const std::string& name) {
-    std::string text;
-    if (platform::ReadWholeFile(std::string(VELSYNC_CONTACTS_DATA) + "/" + name, &text) != 0)
-        return "<missing " + name + ">";
-    return text;
+// The error the call throws, or none.
+template <class Call>
+std::optional<CAddinException> ErrorOf(Call call) {
+    try {
+        call();
+    } catch (const CAddinException& error) {
+        return error;
+    }
+    return std::nullopt;
 }
+
+// Answers every question with one button and keeps "caption|text|flags" of each.
+class ScriptedMessageBoxes : public platform::MessageBoxService {
+  public:
+    explicit ScriptedMessageBoxes(int answer) : m_answer(answer) { platform::SetMessageBoxService(this); }
+    ~ScriptedMessageBoxes() override { platform::SetMessageBoxService(nullptr); }
+    int Show(const std::string& text, const std::string& caption, unsigned flags) override {
+        shown.push_back(caption + "|" + text + "|" + std::to_string(flags));
+        return m_answer;
+    }
+    std::vector<std::string> shown;
+
+  private:
+    int m_answer;
+};
 
 }  // namespace contacts_test

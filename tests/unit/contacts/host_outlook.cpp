@@ -15,7 +15,7 @@ using outlook::ComPtr;
 
 namespace {
 
-// Every item of a folder that is of the kind asked for, in the folder's order.
+// The items of a folder of the kind asked for, in the folder's order.
 template <class Kind>
 std::vector<ComPtr<Kind>> ItemsOf(outlook::MAPIFolder* folder) {
     std::vector<ComPtr<Kind>> found;
@@ -103,9 +103,7 @@ ComPtr<outlook::ContactItem> HostOutlook::Contact(const std::string& entry_id) {
     ComPtr<outlook::IDispatch> item;
     ComPtr<outlook::ContactItem> contact;
     EXPECT_EQ(session->GetItemFromID(entry_id, &item), S_OK);
-    if (item) {
-        EXPECT_EQ(item.As(&contact), S_OK);
-    }
+    EXPECT_EQ(item.As(&contact), S_OK);
     return contact;
 }
 
@@ -133,35 +131,17 @@ std::map<std::string, std::vector<std::string>> HostOutlook::Lists() {
         auto& members = lists[name];
         for (std::int32_t i = 1; i <= count; ++i) {
             ComPtr<outlook::Recipient> member;
-            std::string address;
             EXPECT_EQ(list->GetMember(i, &member), S_OK);
-            EXPECT_EQ(member->get_Address(&address), S_OK);
-            members.push_back(address);
+            EXPECT_EQ(member->get_Address(&members.emplace_back()), S_OK);
         }
     }
     return lists;
 }
 
-ComPtr<outlook::MAPIFolder> HostOutlook::Folder(const std::string& name) {
+std::map<std::string, ComPtr<outlook::MAPIFolder>> HostOutlook::Folders() {
+    std::map<std::string, ComPtr<outlook::MAPIFolder>> found;
     ComPtr<outlook::Folders> folders;
     std::int32_t count = 0;
-    EXPECT_EQ(contacts->get_Folders(&folders), S_OK);
-    EXPECT_EQ(folders->get_Count(&count), S_OK);
-    for (std::int32_t i = 1; i <= count; ++i) {
-        ComPtr<outlook::MAPIFolder> folder;
-        std::string found;
-        EXPECT_EQ(folders->Item(i, &folder), S_OK);
-        EXPECT_EQ(folder->get_Name(&found), S_OK);
-        if (found == name)
-            return folder;
-    }
-    return nullptr;
-}
-
-std::string HostOutlook::FolderNames() {
-    ComPtr<outlook::Folders> folders;
-    std::int32_t count = 0;
-    std::string names;
     EXPECT_EQ(contacts->get_Folders(&folders), S_OK);
     EXPECT_EQ(folders->get_Count(&count), S_OK);
     for (std::int32_t i = 1; i <= count; ++i) {
@@ -169,9 +149,9 @@ std::string HostOutlook::FolderNames() {
         std::string name;
         EXPECT_EQ(folders->Item(i, &folder), S_OK);
         EXPECT_EQ(folder->get_Name(&name), S_OK);
-        names += name + ";";
+        found[name] = folder;
     }
-    return names;
+    return found;
 }
 
 std::string HostOutlook::EntryId(outlook::ContactItem* contact) {

@@ -44,9 +44,8 @@ class HostOutlook {
     std::vector<std::string> Names(outlook::MAPIFolder* folder = nullptr);
     // The distribution lists of Contacts: name -> member addresses.
     std::map<std::string, std::vector<std::string>> Lists();
-    // The sub-folder of that name of Contacts, or null; and all their names as "a;b;".
-    outlook::ComPtr<outlook::MAPIFolder> Folder(const std::string& name);
-    std::string FolderNames();
+    // The sub-folders of Contacts by name.
+    std::map<std::string, outlook::ComPtr<outlook::MAPIFolder>> Folders();
 
     static std::string EntryId(outlook::ContactItem* contact);
     static std::string EntryId(outlook::MAPIFolder* folder);

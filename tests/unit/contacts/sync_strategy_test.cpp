@@ -11,12 +11,12 @@
 #include "host/fault_hook.h"
 #include "index/index_store.h"
 #include "settings/addin_exception.h"
+#include "unit/contacts/dav_answers.h"
 #include "unit/contacts/host_outlook.h"
-#include "unit/dav/fake_http_request.h"
 
 namespace {
 
-using contacts_test::HostOutlook;
+using namespace contacts_test;
 using dav_test::FakeAnswer;
 using outlook::ComPtr;
 using platform::DateTime;
@@ -40,14 +40,6 @@ TEST(SyncDates, LaterOnlyBeyondThreeSeconds) {
     }
 }
 
-std::string IfMatch(const dav_test::SentRequest& request) {
-    for (const auto& [name, value] : request.headers) {
-        if (name == "If-Match")
-            return value;
-    }
-    return "<none>";
-}
-
 // Contacts saved in a test are modified within a second or two after `synced_`, the time of the last
 // run the index records; an earlier record date makes a contact changed since.
 class ContactPairs : public ::testing::Test {
@@ -56,21 +48,13 @@ class ContactPairs : public ::testing::Test {
     void ServerHas(std::initializer_list<std::pair<std::string, DateTime>> cards) {
         std::string responses;
         for (const auto& [name, modified] : cards) {
-            responses +=
-                "<d:response><d:href>/alice/book/" + name + ".vcf</d:href><d:propstat><d:prop><d:getetag>\"" +
-                name + "\"</d:getetag><card:address-data>BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Server " + name +
-                "\r\nEMAIL;TYPE=home:" + name + "@x.example\r\nEND:VCARD\r\n</card:address-data>" +
-                (modified.IsValid() ? "<d:getlastmodified>" + modified.Format("%a, %d %b %Y %H:%M:%S GMT") +
-                                          "</d:getlastmodified>"
-                                    : std::string()) +
-                "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
+            responses += Card("/alice/book/" + name + ".vcf", "Server " + name,
+                              modified.IsValid()
+                                  ? "<d:getlastmodified>" + modified.Format("%a, %d %b %Y %H:%M:%S GMT") +
+                                        "</d:getlastmodified>"
+                                  : "");
         }
-        fake_->answers.push_back(
-            FakeAnswer{S_OK,
-                       207,
-                       {},
-                       "<d:multistatus xmlns:d=\"DAV:\" xmlns:card=\"urn:ietf:params:xml:ns:carddav\">" +
-                           responses + "</d:multistatus>"});
+        fake_->answers.push_back(FakeAnswer{S_OK, 207, {}, Multistatus(responses)});
         server_book_ = std::make_shared<CCardDavAddressbook>(&server_, false);
         server_book_->SetHref("/alice/book/");
         server_book_->LoadContacts();
@@ -187,17 +171,14 @@ TEST_F(ContactPairs, ConflictKeepsTheOldRecordAndOtherContactsGoOn) {
     Paired("b", Add("B"), 100);
     fake_->answers.push_back(FakeAnswer{S_OK, 412, {}, ""});
     fake_->answers.push_back(FakeAnswer{S_OK, 201, {}, ""});
-    try {
-        Run(true);
-        FAIL() << "no exception";
-    } catch (CAddinException& error) {
-        EXPECT_EQ(error.GetCode(), kErrorBadStatus);
-        EXPECT_NE(error.GetMessage().find("412"), std::string::npos);
-    }
+    auto error = ErrorOf([&] { Run(true); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->GetCode(), kErrorBadStatus);
+    EXPECT_NE(error->GetMessage().find("412"), std::string::npos);
     // The conflicting pair is not tried again from the server side.
     ASSERT_EQ(fake_->sent.size(), 2u);
-    EXPECT_EQ(IfMatch(fake_->sent[0]), "\"a\"");
-    EXPECT_EQ(IfMatch(fake_->sent[1]), "\"b\"");
+    EXPECT_EQ(HeaderOf(fake_->sent[0], "If-Match"), "\"e-Server a\"");
+    EXPECT_EQ(HeaderOf(fake_->sent[1], "If-Match"), "\"e-Server b\"");
     for (const IndexRecord& record : Records()) {
         SCOPED_TRACE(record.ServerId);
         if (record.ServerId == "/alice/book/a.vcf") {
@@ -243,7 +224,7 @@ TEST_F(ContactPairs, WithoutServerDatesAChangedEntityTagIsAServerChange) {
         ServerHas({{"pair", DateTime::Invalid()}});
         Paired("pair", contact, 10);
         SyncIndex tags = OpenAddressBookIndex(book_id_ + ".etag");
-        ASSERT_TRUE(tags.Add("/alice/book/pair.vcf", tag_changed ? "\"old\"" : "\"pair\"", synced_));
+        ASSERT_TRUE(tags.Add("/alice/book/pair.vcf", tag_changed ? "\"old\"" : "\"e-Server pair\"", synced_));
         ASSERT_TRUE(tags.Save());
         Run(true, 1);
         EXPECT_EQ(fake_->sent.size(), tag_changed ? 0u : 1u);
@@ -251,7 +232,7 @@ TEST_F(ContactPairs, WithoutServerDatesAChangedEntityTagIsAServerChange) {
         const auto kept = OpenAddressBookIndex(book_id_ + ".etag").Records();
         ASSERT_EQ(kept.size(), tag_changed ? 1u : 0u);
         if (tag_changed) {
-            EXPECT_EQ(kept[0].OutlookId, "\"pair\"");
+            EXPECT_EQ(kept[0].OutlookId, "\"e-Server pair\"");
         }
         fake_->answers.clear();
         ASSERT_EQ(outlook_.Contact(HostOutlook::EntryId(contact.get()))->Delete(), S_OK);
@@ -261,12 +242,9 @@ TEST_F(ContactPairs, WithoutServerDatesAChangedEntityTagIsAServerChange) {
 TEST_F(ContactPairs, FailedOutlookSaveLeavesTheServerContactUnpaired) {
     ServerHas({{"s1", synced_}});
     host::SetFault("OutlookItem.Save", E_FAIL);
-    try {
-        Run(true);
-        FAIL() << "no exception";
-    } catch (const CAddinException& error) {
-        EXPECT_EQ(error.GetCode(), kErrorUnknown);
-    }
+    auto error = ErrorOf([&] { Run(true); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->GetCode(), kErrorUnknown);
     EXPECT_TRUE(Records().empty());
     EXPECT_TRUE(fake_->sent.empty());
 }
