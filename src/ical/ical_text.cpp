@@ -42,11 +42,11 @@ std::string EscapeText(std::string_view text) {
     return EscapeNewlines(out);
 }
 
-std::string FoldLine(std::string_view name_with_colon, std::string_view value) {
+std::string FoldValue(std::string_view value, std::size_t prefix_units) {
     const std::u16string units = platform::Utf8ToUtf16(value);
-    const std::size_t name_units = platform::Utf16Length(name_with_colon);
-    std::string out(name_with_colon);
-    std::size_t limit = name_units < kLineUnits ? kLineUnits - name_units : 1;
+    std::size_t limit = prefix_units < kLineUnits ? kLineUnits - prefix_units : 1;
+    std::string out;
+    out.reserve(value.size() + value.size() / 24);
     std::size_t pos = 0;
     while (units.size() - pos > limit) {
         std::size_t take = limit;
@@ -58,6 +58,12 @@ std::string FoldLine(std::string_view name_with_colon, std::string_view value) {
         limit = kLineUnits;
     }
     out += platform::Utf16ToUtf8(std::u16string_view(units).substr(pos));
+    return out;
+}
+
+std::string FoldLine(std::string_view name_with_colon, std::string_view value) {
+    std::string out(name_with_colon);
+    out += FoldValue(value, platform::Utf16Length(name_with_colon));
     out += "\r\n";
     return out;
 }

@@ -14,6 +14,8 @@ std::string EscapeNewlines(std::string_view text);
 // Backslash, comma and semicolon get a backslash before them, then newlines are escaped.
 std::string EscapeText(std::string_view text);
 
+// Inserts CR LF TAB into a value whose line head is `prefix_units` UTF-16 units long, as FoldLine does.
+std::string FoldValue(std::string_view value, std::size_t prefix_units);
 // One content line "name:value" + CR LF. When it is longer than 75 UTF-16 code units, CR LF TAB is put
 // in after the first 75 units and after every further 75 units of value, one unit earlier wherever the
 // cut would split a surrogate pair.

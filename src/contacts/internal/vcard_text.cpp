@@ -4,37 +4,9 @@
 #include "platform/text.h"
 
 namespace contacts {
-namespace {
-
-constexpr std::size_t kLineUnits = 75;
-
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-}  // namespace
-
-std::string FoldValue(std::string_view value, std::size_t prefix_units) {
-    const std::u16string units = platform::Utf8ToUtf16(value);
-    std::size_t limit = prefix_units < kLineUnits ? kLineUnits - prefix_units : 1;
-    std::string out;
-    out.reserve(value.size() + value.size() / 24);
-    std::size_t pos = 0;
-    while (units.size() - pos > limit) {
-        std::size_t take = limit;
-        if (take > 1 && IsHighSurrogate(units[pos + take - 1]))
-            --take;
-        out += platform::Utf16ToUtf8(std::u16string_view(units).substr(pos, take));
-        out += "\r\n\t";
-        pos += take;
-        limit = kLineUnits;
-    }
-    out += platform::Utf16ToUtf8(std::u16string_view(units).substr(pos));
-    return out;
-}
 
 std::string EncodeValue(std::string_view text, std::size_t prefix_units) {
-    return FoldValue(ical::EscapeText(text), prefix_units);
+    return ical::FoldValue(ical::EscapeText(text), prefix_units);
 }
 
 std::vector<std::string> SplitUnescaped(std::string_view value, char separator) {

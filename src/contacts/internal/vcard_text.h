@@ -8,10 +8,6 @@
 
 namespace contacts {
 
-// Inserts CR LF TAB into an encoded value so that a line whose head is `prefix_units` UTF-16 units long
-// breaks after 75 units and then after every further 75 units of value; a surrogate pair is never cut.
-std::string FoldValue(std::string_view value, std::size_t prefix_units);
-
 // Escaped (backslash, comma, semicolon, newlines) and folded for a line head of `prefix_units` units.
 std::string EncodeValue(std::string_view text, std::size_t prefix_units);
 
