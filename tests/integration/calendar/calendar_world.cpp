@@ -45,11 +45,10 @@ int ScriptedQuestions::Show(const std::string& text, const std::string&, unsigne
 }
 
 void RecordingGuards::SetFolderReadonly(const std::string& folder_entry_id, bool readonly) {
-    (readonly ? readonly_folders : writable_folders).push_back(folder_entry_id);
+    if (readonly)
+        readonly_folders.push_back(folder_entry_id);
 }
-void RecordingGuards::RegisterOwnChange(const std::string&) {
-    ++own_changes;
-}
+void RecordingGuards::RegisterOwnChange(const std::string&) {}
 void RecordingGuards::ClearOwnChanges() {}
 
 namespace {
@@ -226,6 +225,12 @@ int OtherClient::MakeCalendar(const std::string& href, const std::string& name) 
 
 int OtherClient::PutEvent(const std::string& href, const std::string& ics) const {
     return Send("PUT", href, ics, {"Content-Type: text/calendar; charset=utf-8"}).status;
+}
+
+int OtherClient::PutEvent(const std::string& href, const std::string& uid, const std::string& summary,
+                          const std::string& day, int seconds_ago) const {
+    return PutEvent(href,
+                    EventText(uid, summary, day + "T090000Z", day + "T100000Z", UtcStamp(-seconds_ago)));
 }
 
 std::string EventText(const std::string& uid, const std::string& summary, const std::string& start_utc,

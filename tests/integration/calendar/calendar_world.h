@@ -41,9 +41,8 @@ class RecordingGuards : public ICalendarReadonlyGuards {
     void SetFolderReadonly(const std::string& folder_entry_id, bool readonly) override;
     void RegisterOwnChange(const std::string& item_id) override;
     void ClearOwnChanges() override;
+    // The folders made read-only, in order.
     std::vector<std::string> readonly_folders;
-    std::vector<std::string> writable_folders;
-    int own_changes = 0;
 };
 
 struct HttpAnswer {
@@ -66,6 +65,9 @@ class OtherClient {
     int MakeCalendar(const std::string& href, const std::string& name) const;
     // PUT of an event text; the status.
     int PutEvent(const std::string& href, const std::string& ics) const;
+    // PUT of a one-hour event at 09:00 UTC on `day` ("20310405"), changed `seconds_ago` seconds ago.
+    int PutEvent(const std::string& href, const std::string& uid, const std::string& summary,
+                 const std::string& day, int seconds_ago = 600) const;
 
   private:
     std::string m_base;
@@ -97,7 +99,6 @@ class CalendarWorld {
     outlook::ComPtr<outlook::MAPIFolder> DefaultCalendar() const;
     // The sub-folder of the default calendar with that name, or null.
     outlook::ComPtr<outlook::MAPIFolder> SubFolder(const std::string& name) const;
-    std::vector<std::pair<std::string, outlook::ComPtr<outlook::MAPIFolder>>> SubFolders() const;
     std::vector<std::string> SubFolderNames() const;
     outlook::ComPtr<outlook::MAPIFolder> AddSubFolder(const std::string& name) const;
     // A saved appointment; recurring daily for `daily_count` occurrences when it is not 0.
@@ -121,6 +122,8 @@ class CalendarWorld {
     RecordingGuards guards;
 
   private:
+    std::vector<std::pair<std::string, outlook::ComPtr<outlook::MAPIFolder>>> SubFolders() const;
+
     testing_support::TempHome m_home;
     testing_support::DavServerProcess m_server;
     std::unique_ptr<OtherClient> m_other;
