@@ -100,12 +100,16 @@ TEST_F(ContactStore, SubFoldersTakeTheParentsKindAndUniqueNames) {
     ASSERT_EQ(work->put_ShowAsOutlookAB(true), S_OK);
     EXPECT_TRUE(PROP(work, ShowAsOutlookAB));
 
-    auto contact = NewContact("Colleague", "c@example.org", work.get());
+    ComPtr<outlook::MAPIFolder> below;
+    ASSERT_EQ(PROP(work, Folders)->Add("Below", &below), S_OK);
+    auto contact = NewContact("Colleague", "c@example.org", below.get());
     ASSERT_EQ(contact->Save(), S_OK);
-    EXPECT_EQ(CountOf(work.get()), 1);
-    EXPECT_EQ(PROP(PROP(contact, Parent), Name), "Work");
+    EXPECT_EQ(CountOf(below.get()), 1);
+    EXPECT_EQ(PROP(PROP(contact, Parent), Name), "Below");
+    EXPECT_EQ(PROP(below, DefaultItemType), outlook::olContactItem);
     EXPECT_FALSE(PROP(contacts, Parent));
 
+    // Deleting a folder takes its sub-folders and their items with it.
     EXPECT_EQ(contacts->Delete(), outlook::MAPI_E_NO_SUPPORT);
     ASSERT_EQ(work->Delete(), S_OK);
     EXPECT_EQ(PROP(folders, Count), 0);
