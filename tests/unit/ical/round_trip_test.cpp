@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <regex>
 
-#include "ical/cal_dav_event.h"
 #include "test_appointments.h"
 
 namespace {
@@ -76,19 +75,6 @@ TEST_F(RoundTrip, EveryTestAppointmentComesBackTheSameAndWritesTheSameText) {
         testdata::ReadICal(text, copy.get());
         EXPECT_EQ(testdata::Fields(copy.get())["Exceptions"], want["Exceptions"]);
     }
-}
-
-TEST_F(RoundTrip, ServerUidIsKeptWhenTheAppointmentIsWrittenBack) {
-    CCalDavEvent event;
-    event.SetICal(
-        "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:server-made-uid@example.org\r\nSUMMARY:From the server\r\n"
-        "DTSTART:20240110T080000Z\r\nDTEND:20240110T090000Z\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-    const auto copy = calendar_.New();
-    testdata::ReadICal(event.GetICal(), copy.get());
-    const std::string text = testdata::WriteICal(copy.get(), true, event.GetPropertyValue("UID"));
-    EXPECT_NE(text.find("\r\nUID:server-made-uid@example.org\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nDTSTART:20240110T080000Z\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nSUMMARY:From the server\r\n"), std::string::npos);
 }
 
 // Rules the store accepts come back unchanged, last-of-month and leap day included.
