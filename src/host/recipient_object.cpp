@@ -45,14 +45,20 @@ PropertyBag* RecipientObject::Values() {
     return nullptr;
 }
 
-HRESULT RecipientObject::Get(const char* member, const char* key, std::string* out) {
-    HRESULT hr = CheckFault(member);
+HRESULT RecipientObject::Open(const char* member, PropertyBag** values) {
+    const HRESULT hr = CheckFault(member);
     if (FAILED(hr)) {
         return hr;
     }
-    PropertyBag* values = Values();
-    if (values == nullptr) {
-        return outlook::MAPI_E_OBJECT_DELETED;
+    *values = Values();
+    return *values == nullptr ? outlook::MAPI_E_OBJECT_DELETED : S_OK;
+}
+
+HRESULT RecipientObject::Get(const char* member, const char* key, std::string* out) {
+    PropertyBag* values = nullptr;
+    const HRESULT hr = Open(member, &values);
+    if (FAILED(hr)) {
+        return hr;
     }
     if (out == nullptr) {
         return E_POINTER;
@@ -72,13 +78,10 @@ HRESULT RecipientObject::get_EntryID(std::string* out) {
 }
 
 HRESULT RecipientObject::get_Resolved(bool* out) {
-    HRESULT hr = CheckFault("Recipient.get_Resolved");
+    PropertyBag* values = nullptr;
+    const HRESULT hr = Open("Recipient.get_Resolved", &values);
     if (FAILED(hr)) {
         return hr;
-    }
-    PropertyBag* values = Values();
-    if (values == nullptr) {
-        return outlook::MAPI_E_OBJECT_DELETED;
     }
     if (out == nullptr) {
         return E_POINTER;
@@ -88,13 +91,10 @@ HRESULT RecipientObject::get_Resolved(bool* out) {
 }
 
 HRESULT RecipientObject::Resolve(bool* out) {
-    HRESULT hr = CheckFault("Recipient.Resolve");
+    PropertyBag* values = nullptr;
+    const HRESULT hr = Open("Recipient.Resolve", &values);
     if (FAILED(hr)) {
         return hr;
-    }
-    PropertyBag* values = Values();
-    if (values == nullptr) {
-        return outlook::MAPI_E_OBJECT_DELETED;
     }
     if (out == nullptr) {
         return E_POINTER;
@@ -108,13 +108,10 @@ HRESULT RecipientObject::Resolve(bool* out) {
 }
 
 HRESULT RecipientObject::get_Type(outlook::OlMeetingRecipientType* out) {
-    HRESULT hr = CheckFault("Recipient.get_Type");
+    PropertyBag* values = nullptr;
+    const HRESULT hr = Open("Recipient.get_Type", &values);
     if (FAILED(hr)) {
         return hr;
-    }
-    PropertyBag* values = Values();
-    if (values == nullptr) {
-        return outlook::MAPI_E_OBJECT_DELETED;
     }
     if (out == nullptr) {
         return E_POINTER;
@@ -124,13 +121,10 @@ HRESULT RecipientObject::get_Type(outlook::OlMeetingRecipientType* out) {
 }
 
 HRESULT RecipientObject::put_Type(outlook::OlMeetingRecipientType value) {
-    HRESULT hr = CheckFault("Recipient.put_Type");
+    PropertyBag* values = nullptr;
+    const HRESULT hr = Open("Recipient.put_Type", &values);
     if (FAILED(hr)) {
         return hr;
-    }
-    PropertyBag* values = Values();
-    if (values == nullptr) {
-        return outlook::MAPI_E_OBJECT_DELETED;
     }
     if (value < outlook::olOrganizer || value > outlook::olResource) {
         return E_INVALIDARG;
@@ -143,13 +137,10 @@ HRESULT RecipientObject::put_Type(outlook::OlMeetingRecipientType value) {
 }
 
 HRESULT RecipientObject::get_MeetingResponseStatus(outlook::OlResponseStatus* out) {
-    HRESULT hr = CheckFault("Recipient.get_MeetingResponseStatus");
+    PropertyBag* values = nullptr;
+    const HRESULT hr = Open("Recipient.get_MeetingResponseStatus", &values);
     if (FAILED(hr)) {
         return hr;
-    }
-    PropertyBag* values = Values();
-    if (values == nullptr) {
-        return outlook::MAPI_E_OBJECT_DELETED;
     }
     if (out == nullptr) {
         return E_POINTER;

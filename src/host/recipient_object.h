@@ -37,6 +37,8 @@ class RecipientObject : public internal::ComObject<outlook::Recipient> {
   private:
     // The values, or null when the attendee was removed.
     PropertyBag* Values();
+    // The fault check of `member`, then this recipient's values (MAPI_E_OBJECT_DELETED once removed).
+    HRESULT Open(const char* member, PropertyBag** values);
     HRESULT Get(const char* member, const char* key, std::string* out);
 
     outlook::ComPtr<outlook::IUnknown> keep_;

@@ -12,6 +12,19 @@
 namespace host {
 namespace {
 
+// The first record a read found; `missing` when it found none.
+template <class Record>
+HRESULT FirstOf(HRESULT read, std::vector<Record>* found, HRESULT missing, Record* out) {
+    if (FAILED(read)) {
+        return read;
+    }
+    if (found->empty()) {
+        return missing;
+    }
+    *out = std::move(found->front());
+    return S_OK;
+}
+
 std::string RandomHex(std::size_t bytes) {
     std::vector<std::uint8_t> buffer(bytes);
     if (!platform::RandomBytes(buffer.data(), buffer.size())) {
@@ -333,42 +346,24 @@ HRESULT Store::ReadFolders(const char* sql, std::int64_t key, const std::string*
 }
 
 HRESULT Store::GetDefaultFolder(std::int32_t default_folder, FolderRecord* out) {
-    std::vector<FolderRecord> found;
-    HRESULT hr = ReadFolders("WHERE default_folder = ?1", default_folder, nullptr, &found);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (found.empty() || default_folder == 0) {
+    if (default_folder == 0) {
         return outlook::MAPI_E_NOT_FOUND;
     }
-    *out = found.front();
-    return S_OK;
+    std::vector<FolderRecord> found;
+    return FirstOf(ReadFolders("WHERE default_folder = ?1", default_folder, nullptr, &found), &found,
+                   outlook::MAPI_E_NOT_FOUND, out);
 }
 
 HRESULT Store::GetFolder(std::int64_t row_id, FolderRecord* out) {
     std::vector<FolderRecord> found;
-    HRESULT hr = ReadFolders("WHERE id = ?1", row_id, nullptr, &found);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (found.empty()) {
-        return outlook::MAPI_E_OBJECT_DELETED;
-    }
-    *out = found.front();
-    return S_OK;
+    return FirstOf(ReadFolders("WHERE id = ?1", row_id, nullptr, &found), &found,
+                   outlook::MAPI_E_OBJECT_DELETED, out);
 }
 
 HRESULT Store::FindFolder(const std::string& entry_id, FolderRecord* out) {
     std::vector<FolderRecord> found;
-    HRESULT hr = ReadFolders("WHERE entry_id = ?1", 0, &entry_id, &found);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (found.empty()) {
-        return outlook::MAPI_E_NOT_FOUND;
-    }
-    *out = found.front();
-    return S_OK;
+    return FirstOf(ReadFolders("WHERE entry_id = ?1", 0, &entry_id, &found), &found,
+                   outlook::MAPI_E_NOT_FOUND, out);
 }
 
 HRESULT Store::ListFolders(std::int64_t parent_id, std::vector<FolderRecord>* out) {
@@ -622,42 +617,21 @@ HRESULT Store::CountItems(std::int64_t folder_id, std::int32_t* out) {
 
 HRESULT Store::LoadItem(std::int64_t row_id, ItemRecord* out) {
     std::vector<ItemRecord> found;
-    HRESULT hr = ReadItems("WHERE id = ?1", row_id, nullptr, &found);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (found.empty()) {
-        return outlook::MAPI_E_OBJECT_DELETED;
-    }
-    *out = std::move(found.front());
-    return S_OK;
+    return FirstOf(ReadItems("WHERE id = ?1", row_id, nullptr, &found), &found,
+                   outlook::MAPI_E_OBJECT_DELETED, out);
 }
 
 HRESULT Store::FindItem(const std::string& entry_id, ItemRecord* out) {
     std::vector<ItemRecord> found;
-    HRESULT hr = ReadItems("WHERE entry_id = ?2", 0, &entry_id, &found);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (found.empty()) {
-        return outlook::MAPI_E_NOT_FOUND;
-    }
-    *out = std::move(found.front());
-    return S_OK;
+    return FirstOf(ReadItems("WHERE entry_id = ?2", 0, &entry_id, &found), &found, outlook::MAPI_E_NOT_FOUND,
+                   out);
 }
 
 HRESULT Store::FindStorage(std::int64_t folder_id, const std::string& subject, ItemRecord* out) {
     std::vector<ItemRecord> found;
-    HRESULT hr = ReadItems("WHERE folder_id = ?1 AND hidden = 1 AND subject = ?2 ORDER BY id", folder_id,
-                           &subject, &found);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (found.empty()) {
-        return outlook::MAPI_E_NOT_FOUND;
-    }
-    *out = std::move(found.front());
-    return S_OK;
+    return FirstOf(ReadItems("WHERE folder_id = ?1 AND hidden = 1 AND subject = ?2 ORDER BY id", folder_id,
+                             &subject, &found),
+                   &found, outlook::MAPI_E_NOT_FOUND, out);
 }
 
 HRESULT Store::SaveItem(ItemRecord* record) {
