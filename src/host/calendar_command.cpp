@@ -1,11 +1,11 @@
 #include "host/calendar_command.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "host/command_line.h"
 #include "host/command_output.h"
-#include "host/folder_commands.h"
+#include "host/item_command.h"
 #include "host/user_session.h"
 #include "outlook/appointment_item.h"
 #include "outlook/exception.h"
@@ -650,73 +650,34 @@ int CalendarCommand::Delete() {
     return kExitOk;
 }
 
+// The ID must name an appointment; the move itself is any item's.
 int CalendarCommand::Move() {
-    if (line_->Positional().empty() || !line_->Has("to")) {
-        output_->Error("move needs an ID and --to PATH");
-        return kExitUsage;
-    }
-    auto appointment = Appointment(line_->Positional()[0]);
-    auto folder = session_->FolderByPath(line_->Value("to"));
-    if (!appointment || !folder) {
+    if (!line_->Positional().empty() && line_->Has("to") && !Appointment(line_->Positional()[0])) {
         return kExitFailed;
     }
-    ComPtr<outlook::IDispatch> moved;
-    HRESULT hr = appointment->Move(folder.get(), &moved);
-    if (FAILED(hr)) {
-        return session_->Report("cannot move the appointment", hr);
-    }
-    output_->Message("moved to " + session_->PathOf(folder.get()));
-    return kExitOk;
+    return MoveItem(session_, output_, *line_);
 }
 
 }  // namespace
 
 int RunCalendarCommand(const std::vector<std::string>& args) {
-    CommandLine line;
-    const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-    const std::string verb = args.empty() ? "" : args[0];
-    CommandOutput output(false);
-    if (verb.empty() || verb == "--help" || verb == "help") {
-        std::printf(kHelp, FolderVerbsHelp("calendar", "Calendar").c_str());
-        return verb.empty() ? kExitUsage : kExitOk;
-    }
-    if (!line.Parse(rest, kFlags, kValued)) {
-        output.Error(line.Error());
-        return kExitUsage;
-    }
-    if (line.Has("help")) {
-        std::printf(kHelp, FolderVerbsHelp("calendar", "Calendar").c_str());
-        return kExitOk;
-    }
-    CommandOutput out(line.Has("json"));
-    UserSession session(&out, line.Value("answer"));
-    const bool known = IsFolderVerb(verb) || verb == "list" || verb == "show" || verb == "add" ||
-                       verb == "edit" || verb == "delete" || verb == "move";
-    if (!known) {
-        out.Error("unknown calendar action " + verb + " (see velsync calendar --help)");
-        return kExitUsage;
-    }
-    if (!session.Open()) {
-        return kExitNoStore;
-    }
-    if (IsFolderVerb(verb)) {
-        return RunFolderVerb(&session, &out, "Calendar", verb, line);
-    }
-    CalendarCommand command(&session, &out, &line);
-    if (verb == "list") {
-        return command.List();
-    }
-    if (verb == "show") {
-        return command.Show();
-    }
-    if (verb == "add") {
-        return command.Add();
-    }
-    if (verb == "edit") {
-        return command.Edit();
-    }
-    if (verb == "delete") {
-        return command.Delete();
-    }
-    return command.Move();
+    // Each action on a command object of its own.
+    const auto action = [](const std::function<int(CalendarCommand&)>& run) {
+        return [run](UserSession* session, CommandOutput* output, const CommandLine& line) {
+            CalendarCommand command(session, output, &line);
+            return run(command);
+        };
+    };
+    const ItemCommand calendar{"calendar",
+                               "Calendar",
+                               kHelp,
+                               kFlags,
+                               kValued,
+                               {{"list", action([](CalendarCommand& c) { return c.List(); })},
+                                {"show", action([](CalendarCommand& c) { return c.Show(); })},
+                                {"add", action([](CalendarCommand& c) { return c.Add(); })},
+                                {"edit", action([](CalendarCommand& c) { return c.Edit(); })},
+                                {"delete", action([](CalendarCommand& c) { return c.Delete(); })},
+                                {"move", action([](CalendarCommand& c) { return c.Move(); })}}};
+    return RunItemCommand(calendar, args);
 }

@@ -1,10 +1,10 @@
 #include "host/contacts_command.h"
 
-#include <cstdio>
+#include <functional>
 
 #include "host/command_line.h"
 #include "host/command_output.h"
-#include "host/folder_commands.h"
+#include "host/item_command.h"
 #include "host/user_session.h"
 #include "outlook/contact_item.h"
 #include "outlook/dist_list_item.h"
@@ -112,7 +112,6 @@ class ContactsCommand {
     int Add();
     int Edit();
     int Delete();
-    int Move();
     int GroupCreate();
     int GroupMember(bool add);
 
@@ -321,26 +320,6 @@ int ContactsCommand::Delete() {
     return kExitOk;
 }
 
-int ContactsCommand::Move() {
-    if (line_->Positional().empty() || !line_->Has("to")) {
-        output_->Error("move needs an ID and --to PATH");
-        return kExitUsage;
-    }
-    auto item = session_->ItemById(line_->Positional()[0]);
-    auto folder = session_->FolderByPath(line_->Value("to"));
-    ComPtr<outlook::OutlookItem> typed;
-    if (!item || !folder || FAILED(item.As(&typed))) {
-        return kExitFailed;
-    }
-    ComPtr<outlook::IDispatch> moved;
-    HRESULT hr = typed->Move(folder.get(), &moved);
-    if (FAILED(hr)) {
-        return session_->Report("cannot move the item", hr);
-    }
-    output_->Message("moved to " + session_->PathOf(folder.get()));
-    return kExitOk;
-}
-
 ComPtr<outlook::DistListItem> ContactsCommand::List(const std::string& id) {
     auto item = session_->ItemById(id);
     ComPtr<outlook::DistListItem> list;
@@ -413,58 +392,27 @@ int ContactsCommand::GroupMember(bool add) {
 }  // namespace
 
 int RunContactsCommand(const std::vector<std::string>& args) {
-    const std::string verb = args.empty() ? "" : args[0];
-    const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-    CommandOutput output(false);
-    if (verb.empty() || verb == "--help" || verb == "help") {
-        std::printf(kHelp, FolderVerbsHelp("contacts", "Contacts").c_str());
-        return verb.empty() ? kExitUsage : kExitOk;
-    }
-    CommandLine line;
-    if (!line.Parse(rest, {"json", "help"}, ValuedOptions())) {
-        output.Error(line.Error());
-        return kExitUsage;
-    }
-    if (line.Has("help")) {
-        std::printf(kHelp, FolderVerbsHelp("contacts", "Contacts").c_str());
-        return kExitOk;
-    }
-    CommandOutput out(line.Has("json"));
-    const bool known = IsFolderVerb(verb) || verb == "list" || verb == "show" || verb == "add" ||
-                       verb == "edit" || verb == "delete" || verb == "move" || verb == "group-create" ||
-                       verb == "group-add" || verb == "group-remove";
-    if (!known) {
-        out.Error("unknown contacts action " + verb + " (see velsync contacts --help)");
-        return kExitUsage;
-    }
-    UserSession session(&out, line.Value("answer"));
-    if (!session.Open()) {
-        return kExitNoStore;
-    }
-    if (IsFolderVerb(verb)) {
-        return RunFolderVerb(&session, &out, "Contacts", verb, line);
-    }
-    ContactsCommand command(&session, &out, &line);
-    if (verb == "list") {
-        return command.List();
-    }
-    if (verb == "show") {
-        return command.Show();
-    }
-    if (verb == "add") {
-        return command.Add();
-    }
-    if (verb == "edit") {
-        return command.Edit();
-    }
-    if (verb == "delete") {
-        return command.Delete();
-    }
-    if (verb == "move") {
-        return command.Move();
-    }
-    if (verb == "group-create") {
-        return command.GroupCreate();
-    }
-    return command.GroupMember(verb == "group-add");
+    // Each action on a command object of its own.
+    const auto action = [](const std::function<int(ContactsCommand&)>& run) {
+        return [run](UserSession* session, CommandOutput* output, const CommandLine& line) {
+            ContactsCommand command(session, output, &line);
+            return run(command);
+        };
+    };
+    const ItemCommand contacts{
+        "contacts",
+        "Contacts",
+        kHelp,
+        {"json", "help"},
+        ValuedOptions(),
+        {{"list", action([](ContactsCommand& c) { return c.List(); })},
+         {"show", action([](ContactsCommand& c) { return c.Show(); })},
+         {"add", action([](ContactsCommand& c) { return c.Add(); })},
+         {"edit", action([](ContactsCommand& c) { return c.Edit(); })},
+         {"delete", action([](ContactsCommand& c) { return c.Delete(); })},
+         {"move", MoveItem},
+         {"group-create", action([](ContactsCommand& c) { return c.GroupCreate(); })},
+         {"group-add", action([](ContactsCommand& c) { return c.GroupMember(true); })},
+         {"group-remove", action([](ContactsCommand& c) { return c.GroupMember(false); })}}};
+    return RunItemCommand(contacts, args);
 }

@@ -1,0 +1,31 @@
+// What the calendar and contacts commands share: reading the action and its options, the folder
+// actions, opening the store, and moving an item to another folder.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/command_line.h"
+#include "host/command_output.h"
+#include "host/user_session.h"
+
+// One action of a command, run with the store open. An exit code.
+using ItemAction = std::function<int(UserSession* session, CommandOutput* output, const CommandLine& line)>;
+
+struct ItemCommand {
+    std::string name;  // "calendar"
+    std::string root;  // the default folder's name, "Calendar"
+    const char* help;  // a printf format whose one %s takes the folder actions' help lines
+    std::set<std::string> flags;
+    std::set<std::string> valued;
+    std::map<std::string, ItemAction> actions;  // besides the folder actions
+};
+
+// `args` are the words after the command's name. An exit code (see user_session.h).
+int RunItemCommand(const ItemCommand& command, const std::vector<std::string>& args);
+
+// "move ID --to PATH": an item of the store into the folder.
+int MoveItem(UserSession* session, CommandOutput* output, const CommandLine& line);
