@@ -575,29 +575,18 @@ int CalendarCommand::Add() {
         output_->Error("add needs --start");
         return kExitUsage;
     }
-    auto folder = session_->FolderByPath(line_->Value("folder", "Calendar"));
-    if (!folder) {
-        return kExitFailed;
-    }
-    ComPtr<outlook::Items> items;
-    ComPtr<outlook::IDispatch> item;
     ComPtr<outlook::AppointmentItem> appointment;
-    HRESULT hr = folder->get_Items(&items);
-    if (SUCCEEDED(hr)) {
-        hr = items->Add(outlook::olAppointmentItem, &item);
-    }
-    if (SUCCEEDED(hr)) {
-        hr = item.As(&appointment);
-    }
-    if (FAILED(hr)) {
-        return session_->Report("cannot add an appointment here", hr);
+    const int code = NewItem(session_, line_->Value("folder", "Calendar"), outlook::olAppointmentItem,
+                             "an appointment", &appointment);
+    if (code != kExitOk) {
+        return code;
     }
     // An hour unless told otherwise.
     (void)appointment->put_Duration(60);
     if (!Apply(appointment.get(), false)) {
         return kExitUsage;
     }
-    hr = appointment->Save();
+    HRESULT hr = appointment->Save();
     if (FAILED(hr)) {
         return session_->Report("cannot save the appointment", hr);
     }

@@ -257,22 +257,11 @@ int ContactsCommand::Add() {
         output_->Error("add needs --name or --email");
         return kExitUsage;
     }
-    auto folder = session_->FolderByPath(line_->Value("folder", "Contacts"));
-    if (!folder) {
-        return kExitFailed;
-    }
-    ComPtr<outlook::Items> items;
-    ComPtr<outlook::IDispatch> item;
     ComPtr<outlook::ContactItem> contact;
-    HRESULT hr = folder->get_Items(&items);
-    if (SUCCEEDED(hr)) {
-        hr = items->Add(outlook::olContactItem, &item);
-    }
-    if (SUCCEEDED(hr)) {
-        hr = item.As(&contact);
-    }
-    if (FAILED(hr)) {
-        return session_->Report("cannot add a contact here", hr);
+    const int code =
+        NewItem(session_, line_->Value("folder", "Contacts"), outlook::olContactItem, "a contact", &contact);
+    if (code != kExitOk) {
+        return code;
     }
     if (!Apply(contact.get())) {
         return kExitUsage;
@@ -334,23 +323,13 @@ int ContactsCommand::GroupCreate() {
         output_->Error("group-create needs a name");
         return kExitUsage;
     }
-    auto folder = session_->FolderByPath(line_->Value("folder", "Contacts"));
-    if (!folder) {
-        return kExitFailed;
-    }
-    ComPtr<outlook::Items> items;
-    ComPtr<outlook::IDispatch> item;
     ComPtr<outlook::DistListItem> list;
-    HRESULT hr = folder->get_Items(&items);
-    if (SUCCEEDED(hr)) {
-        hr = items->Add(outlook::olDistributionListItem, &item);
+    const int code = NewItem(session_, line_->Value("folder", "Contacts"), outlook::olDistributionListItem,
+                             "a list", &list);
+    if (code != kExitOk) {
+        return code;
     }
-    if (SUCCEEDED(hr)) {
-        hr = item.As(&list);
-    }
-    if (SUCCEEDED(hr)) {
-        hr = list->put_DLName(line_->Positional()[0]);
-    }
+    const HRESULT hr = list->put_DLName(line_->Positional()[0]);
     if (FAILED(hr)) {
         return session_->Report("cannot create the list", hr);
     }

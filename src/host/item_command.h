@@ -11,6 +11,8 @@
 #include "host/command_line.h"
 #include "host/command_output.h"
 #include "host/user_session.h"
+#include "outlook/folder.h"
+#include "outlook/items.h"
 
 // One action of a command, run with the store open. An exit code.
 using ItemAction = std::function<int(UserSession* session, CommandOutput* output, const CommandLine& line)>;
@@ -26,6 +28,27 @@ struct ItemCommand {
 
 // `args` are the words after the command's name. An exit code (see user_session.h).
 int RunItemCommand(const ItemCommand& command, const std::vector<std::string>& args);
+
+// A new, unsaved item of `type` in the folder at `path`, as `Interface`. kExitOk, or the exit code after
+// the reason was printed. `what` names the item in that reason ("an appointment").
+template <class Interface>
+int NewItem(UserSession* session, const std::string& path, outlook::OlItemType type, const std::string& what,
+            outlook::ComPtr<Interface>* out) {
+    auto folder = session->FolderByPath(path);
+    if (!folder) {
+        return kExitFailed;
+    }
+    outlook::ComPtr<outlook::Items> items;
+    outlook::ComPtr<outlook::IDispatch> item;
+    HRESULT hr = folder->get_Items(&items);
+    if (SUCCEEDED(hr)) {
+        hr = items->Add(type, &item);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = item.As(out);
+    }
+    return FAILED(hr) ? session->Report("cannot add " + what + " here", hr) : kExitOk;
+}
 
 // "move ID --to PATH": an item of the store into the folder.
 int MoveItem(UserSession* session, CommandOutput* output, const CommandLine& line);
