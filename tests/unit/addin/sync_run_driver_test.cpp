@@ -210,6 +210,8 @@ TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEventWhenThereIsOne) {
     host_.has_event = false;
     SyncProc(&driver_, &host_);
     log = LogText("addin.log");
+    // The second run returned too, but without setting an event.
+    EXPECT_NE(log.find("SyncProc - return", log.find("SyncProc - return") + 1), std::string::npos);
     EXPECT_EQ(log.rfind("SyncProc - SetEvent"), log.find("SyncProc - SetEvent"));
 }
 
