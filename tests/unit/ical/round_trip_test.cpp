@@ -40,6 +40,13 @@ std::string Addresses(const std::string& recipients, const std::string& organize
     return text;
 }
 
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
 class RoundTrip : public ::testing::Test {
   protected:
     testdata::Calendar calendar_;
@@ -75,6 +82,29 @@ TEST_F(RoundTrip, EveryTestAppointmentComesBackTheSameAndWritesTheSameText) {
         testdata::ReadICal(text, copy.get());
         EXPECT_EQ(testdata::Fields(copy.get())["Exceptions"], want["Exceptions"]);
     }
+}
+
+// Outlook cannot undelete an occurrence nor undo a change one by one: a server copy that brings back a
+// deleted occurrence and drops a changed one still leaves Outlook with exactly the server's exceptions.
+TEST_F(RoundTrip, ServerThatRestoresOccurrencesRemovesTheirExceptions) {
+    const auto series = testdata::Named(calendar_, "recurring");
+    const auto copy = calendar_.New();
+    std::string text = testdata::WriteICal(series.get());
+    testdata::ReadICal(text, copy.get());
+    ASSERT_EQ(Count(text, "\r\nEXDATE"), 2u) << text;
+
+    const std::size_t exdate = text.find("\r\nEXDATE") + 2;
+    text.erase(exdate, text.find("\r\n", exdate) + 2 - exdate);
+    const std::size_t changed = text.find("BEGIN:VEVENT", text.find("BEGIN:VEVENT") + 1);
+    ASSERT_NE(changed, std::string::npos);
+    text.erase(changed, text.find("END:VEVENT\r\n", changed) + 12 - changed);
+    testdata::ReadICal(text, copy.get());
+
+    const std::string exceptions = testdata::Fields(copy.get())["Exceptions"];
+    EXPECT_TRUE(std::regex_match(exceptions, std::regex("[^ ]+=deleted"))) << exceptions;
+    const std::string written = testdata::WriteICal(copy.get());
+    EXPECT_EQ(Count(written, "\r\nEXDATE"), 1u) << written;
+    EXPECT_EQ(Count(written, "RECURRENCE-ID"), 0u) << written;
 }
 
 // Rules the store accepts come back unchanged, last-of-month and leap day included.
