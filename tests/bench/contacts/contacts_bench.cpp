@@ -27,25 +27,25 @@
 namespace {
 
 using outlook::ComPtr;
+using std::string_view;
 
 // Counts the exchanges of the request objects it hands out.
 class CountingRequest : public platform::HttpRequest {
   public:
     CountingRequest(std::unique_ptr<platform::HttpRequest> inner, long* sends)
         : m_inner(std::move(inner)), m_sends(sends) {}
-    HRESULT Open(std::string_view method, std::string_view url, std::string_view user,
-                 std::string_view password) override {
+    HRESULT Open(string_view method, string_view url, string_view user, string_view password) override {
         return m_inner->Open(method, url, user, password);
     }
-    HRESULT SetRequestHeader(std::string_view name, std::string_view value) override {
+    HRESULT SetRequestHeader(string_view name, string_view value) override {
         return m_inner->SetRequestHeader(name, value);
     }
-    HRESULT Send(std::string_view body) override {
+    HRESULT Send(string_view body) override {
         ++*m_sends;
         return m_inner->Send(body);
     }
     int Status() const override { return m_inner->Status(); }
-    std::string GetResponseHeader(std::string_view name) const override {
+    std::string GetResponseHeader(string_view name) const override {
         return m_inner->GetResponseHeader(name);
     }
     HRESULT GetResponseBody(std::string* body) const override { return m_inner->GetResponseBody(body); }
@@ -55,12 +55,6 @@ class CountingRequest : public platform::HttpRequest {
     std::unique_ptr<platform::HttpRequest> m_inner;
     long* m_sends;
 };
-
-long PeakKilobytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 bool Run(const char* label, const std::string& url, const ComPtr<outlook::Application>& application) {
     long sends = 0;
@@ -74,34 +68,34 @@ bool Run(const char* label, const std::string& url, const ComPtr<outlook::Applic
     const auto started = std::chrono::steady_clock::now();
     try {
         SyncResultList results;
-        CCardDavSynchronizer synchronizer(url, testing_support::kDavUser, testing_support::kDavPassword,
-                                          application, nullptr, factory);
-        synchronizer.Synchronize(&results);
+        CCardDavSynchronizer(url, testing_support::kDavUser, testing_support::kDavPassword, application,
+                             nullptr, factory)
+            .Synchronize(&results);
     } catch (CAddinException& failure) {
         std::fprintf(stderr, "%s failed: %s\n", label, failure.GetMessage().c_str());
         return false;
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("%-28s %8.2f s %7ld requests %8ld KB peak\n", label, seconds, sends, PeakKilobytes());
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%-28s %8.2f s %7ld requests %8ld KB peak\n", label, seconds, sends, usage.ru_maxrss);
     return true;
 }
 
-ComPtr<host::ApplicationObject> OpenStore(const std::string& path) {
+// A store with `count` contacts in its Contacts folder; null when it fails.
+ComPtr<host::ApplicationObject> OpenStore(const std::string& path, int count) {
     ComPtr<host::ApplicationObject> application;
-    std::string error;
-    if (FAILED(host::ApplicationObject::Create(path, 5000, &application, &error)))
-        std::fprintf(stderr, "store: %s\n", error.c_str());
-    return application;
-}
-
-bool FillOutlook(const ComPtr<host::ApplicationObject>& application, int count) {
     ComPtr<outlook::NameSpace> session;
     ComPtr<outlook::MAPIFolder> contacts;
     ComPtr<outlook::Items> items;
-    if (FAILED(application->get_Session(&session)) ||
+    std::string error;
+    if (FAILED(host::ApplicationObject::Create(path, 5000, &application, &error)) ||
+        FAILED(application->get_Session(&session)) ||
         FAILED(session->GetDefaultFolder(outlook::olFolderContacts, &contacts)) ||
-        FAILED(contacts->get_Items(&items)))
-        return false;
+        FAILED(contacts->get_Items(&items))) {
+        std::fprintf(stderr, "store: %s\n", error.c_str());
+        return nullptr;
+    }
     for (int i = 0; i < count; ++i) {
         ComPtr<outlook::IDispatch> item;
         ComPtr<outlook::ContactItem> contact;
@@ -112,9 +106,9 @@ bool FillOutlook(const ComPtr<host::ApplicationObject>& application, int count) 
             FAILED(contact->put_MobileTelephoneNumber("+1 555 " + n)) ||
             FAILED(contact->put_CompanyName("Bench Company")) || FAILED(contact->put_Body("Note " + n)) ||
             FAILED(contact->Save()))
-            return false;
+            return nullptr;
     }
-    return true;
+    return application;
 }
 
 }  // namespace
@@ -137,23 +131,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("%s, %d contacts\n", kind_name.c_str(), count);
-    {
-        auto uploader = OpenStore(home.root() + "/upload.db");
-        if (!uploader || !FillOutlook(uploader, count))
-            return 1;
-        if (!Run("first run (upload)", server.url(), uploader) || !Run("no change", server.url(), uploader))
-            return 1;
-    }
+    auto uploader = OpenStore(home.root() + "/upload.db", count);
+    if (!uploader || !Run("first run (upload)", server.url(), uploader) ||
+        !Run("no change", server.url(), uploader))
+        return 1;
     // A second Outlook that has never been paired downloads the book.
     std::filesystem::remove_all(home.app_data() + "/Velmarquin/HarrowgateAddin/Index");
-    {
-        auto downloader = OpenStore(home.root() + "/download.db");
-        if (!downloader)
-            return 1;
-        if (!Run("first run (download)", server.url(), downloader) ||
-            !Run("no change", server.url(), downloader))
-            return 1;
-    }
-    server.Stop();
+    auto downloader = OpenStore(home.root() + "/download.db", 0);
+    if (!downloader || !Run("first run (download)", server.url(), downloader) ||
+        !Run("no change", server.url(), downloader))
+        return 1;
     return 0;
 }

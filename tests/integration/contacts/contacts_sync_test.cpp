@@ -70,13 +70,11 @@ class ContactsSync : public testing_support::DavServerTest {
     // One contact run; "" or the failure's message.
     std::string Sync(IReadonlyGuards* guards = nullptr) {
         results_.clear();
-        try {
-            CCardDavSynchronizer synchronizer(server().url(), kDavUser, kDavPassword, outlook_.app, guards);
-            synchronizer.Synchronize(&results_);
-        } catch (CAddinException& error) {
-            return error.GetMessage();
-        }
-        return {};
+        auto error = contacts_test::ErrorOf([&] {
+            CCardDavSynchronizer(server().url(), kDavUser, kDavPassword, outlook_.app, guards)
+                .Synchronize(&results_);
+        });
+        return error ? error->GetMessage() : "";
     }
     // How the run reported the folder: "writable", "read-only" or "absent" (Radicale lists books in no
     // stable order).

@@ -154,16 +154,4 @@ std::map<std::string, ComPtr<outlook::MAPIFolder>> HostOutlook::Folders() {
     return found;
 }
 
-std::string HostOutlook::EntryId(outlook::ContactItem* contact) {
-    std::string id;
-    EXPECT_EQ(contact->get_EntryID(&id), S_OK);
-    return id;
-}
-
-std::string HostOutlook::EntryId(outlook::MAPIFolder* folder) {
-    std::string id;
-    EXPECT_EQ(folder->get_EntryID(&id), S_OK);
-    return id;
-}
-
 }  // namespace contacts_test

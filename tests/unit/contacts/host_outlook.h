@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "host/application_object.h"
 #include "outlook/contact_item.h"
 #include "outlook/folder.h"
@@ -47,8 +49,13 @@ class HostOutlook {
     // The sub-folders of Contacts by name.
     std::map<std::string, outlook::ComPtr<outlook::MAPIFolder>> Folders();
 
-    static std::string EntryId(outlook::ContactItem* contact);
-    static std::string EntryId(outlook::MAPIFolder* folder);
+    // The EntryID of a saved item or a folder.
+    template <class Object>
+    static std::string EntryId(Object* object) {
+        std::string id;
+        EXPECT_EQ(object->get_EntryID(&id), S_OK);
+        return id;
+    }
 
     testing_support::TempHome home;
     outlook::ComPtr<host::ApplicationObject> app;

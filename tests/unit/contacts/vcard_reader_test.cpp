@@ -12,10 +12,12 @@
 namespace {
 
 using contacts_test::ErrorOf;
+using contacts_test::Fields;
+using contacts_test::HostOutlook;
 using outlook::ComPtr;
 using platform::DateTime;
 
-std::string Card(std::initializer_list<const char*> lines) {
+std::string Card(const std::vector<const char*>& lines) {
     std::string text = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
     for (const char* line : lines)
         text += std::string(line) + "\r\n";
@@ -26,7 +28,7 @@ class VCardReader : public ::testing::Test {
   protected:
     VCardReader() {
         contact_ = outlook_.AddContact({{"FullName", "Old Name"}, {"Email1Address", "old@x.example"}});
-        id_ = contacts_test::HostOutlook::EntryId(contact_.get());
+        id_ = HostOutlook::EntryId(contact_.get());
     }
 
     // Reads the text into the contact (by default the fixture's) and saves it; the preferred slot after.
@@ -61,96 +63,100 @@ TEST_F(VCardReader, HomeEmailSetsPreferredSlotOnlyForUpperCasePref) {
     EXPECT_EQ(Field("Email2Address"), "b@x.example");
 }
 
-TEST_F(VCardReader, UntypedAddressesFillTheSlotsTypedOnesLeaveEmpty) {
-    outlook_.Edit(contact_.get(), {{"Email3Address", "three@x.example"}});
-    Apply(Card({"EMAIL:plain@x.example"}));
-    EXPECT_EQ(Field("Email1Address"), "plain@x.example");
-    EXPECT_EQ(Field("Email2Address"), "");
-    EXPECT_EQ(Field("Email3Address"), "three@x.example");
-
-    EXPECT_EQ(Apply(Card({"EMAIL;TYPE=INTERNET:first@x.example", "EMAIL;TYPE=work:work@x.example",
-                          "EMAIL;TYPE=INTERNET,PREF:second@x.example", "EMAIL:third@x.example"})),
-              3);
-    EXPECT_EQ(Field("Email1Address"), "first@x.example");
-    EXPECT_EQ(Field("Email2Address"), "work@x.example");
-    EXPECT_EQ(Field("Email3Address"), "second@x.example");
-}
-
-TEST_F(VCardReader, ThirdAddressFromOtherEmailTypedOtherOrLabel) {
+TEST_F(VCardReader, FieldsFromCard) {
     const struct {
         const char* name;
-        std::string card;
-        const char* address;
-        int pref;
+        Fields before;
+        std::vector<const char*> lines;
+        Fields after;
+        int pref = -1;  // -1: not checked
     } rows[] = {
-        {"OTHER.EMAIL", Card({"OTHER.EMAIL;TYPE=PREF:o@x.example"}), "o@x.example", 3},
-        {"typed OTHER", Card({"EMAIL;TYPE=OTHER:t@x.example"}), "t@x.example", 0},
-        {"typed OTHER,PREF", Card({"EMAIL;TYPE=OTHER,PREF:p@x.example"}), "p@x.example", 3},
-        {"label", Card({"item2.EMAIL;TYPE=INTERNET:l@x.example", "item2.X-ABLABEL:_$!<Other>!$_"}),
-         "l@x.example", 0},
-        {"label pref", Card({"item2.EMAIL;TYPE=INTERNET,pref:m@x.example", "item2.X-ABLABEL:other"}),
-         "m@x.example", 3},
+        {"untyped address takes the first slot",
+         {{"Email3Address", "three@x.example"}},
+         {"EMAIL:plain@x.example"},
+         {{"Email1Address", "plain@x.example"}, {"Email2Address", ""}, {"Email3Address", "three@x.example"}}},
+        {"untyped addresses fill the slots typed ones leave",
+         {},
+         {"EMAIL;TYPE=INTERNET:first@x.example", "EMAIL;TYPE=work:work@x.example",
+          "EMAIL;TYPE=INTERNET,PREF:second@x.example", "EMAIL:third@x.example"},
+         {{"Email1Address", "first@x.example"},
+          {"Email2Address", "work@x.example"},
+          {"Email3Address", "second@x.example"}},
+         3},
+        {"OTHER.EMAIL", {}, {"OTHER.EMAIL;TYPE=PREF:o@x.example"}, {{"Email3Address", "o@x.example"}}, 3},
+        {"typed OTHER", {}, {"EMAIL;TYPE=OTHER:t@x.example"}, {{"Email3Address", "t@x.example"}}, 0},
+        {"typed OTHER,PREF",
+         {},
+         {"EMAIL;TYPE=OTHER,PREF:p@x.example"},
+         {{"Email3Address", "p@x.example"}},
+         3},
+        {"label",
+         {},
+         {"item2.EMAIL;TYPE=INTERNET:l@x.example", "item2.X-ABLABEL:_$!<Other>!$_"},
+         {{"Email3Address", "l@x.example"}},
+         0},
+        {"label pref",
+         {},
+         {"item2.EMAIL;TYPE=INTERNET,pref:m@x.example", "item2.X-ABLABEL:other"},
+         {{"Email3Address", "m@x.example"}},
+         3},
+        {"address lookup wants exactly one type",
+         {{"HomeAddressStreet", "Old street"}},
+         {"ADR;TYPE=home,pref:;;Street;City"},
+         {{"HomeAddressStreet", ""}, {"HomeAddressCity", ""}}},
+        {"short address leaves the missing parts",
+         {{"HomeAddressState", "IL"}, {"HomeAddressCountry", "USA"}},
+         {"ADR;TYPE=HOME:;;Main St 1;Springfield"},
+         {{"HomeAddressStreet", "Main St 1"},
+          {"HomeAddressCity", "Springfield"},
+          {"HomeAddressState", "IL"},
+          {"HomeAddressCountry", "USA"}}},
+        {"cleared work address keeps the office",
+         {{"OfficeLocation", "Room 4"}, {"BusinessAddressCity", "Old"}},
+         {},
+         {{"OfficeLocation", "Room 4"}, {"BusinessAddressCity", ""}}},
+        {"work address",
+         {},
+         {"ADR;TYPE=work:;Room 5;2 Side St\\; Unit 3;Shelbyville;IL;62565;USA"},
+         {{"OfficeLocation", "Room 5"},
+          {"BusinessAddressStreet", "2 Side St; Unit 3"},
+          {"BusinessAddressCountry", "USA"}}},
+        {"company alone keeps the department",
+         {{"Department", "Kept"}},
+         {"ORG:Acme\\;Inc"},
+         {{"CompanyName", "Acme;Inc"}, {"Department", "Kept"}}},
+        {"company and department",
+         {},
+         {"ORG:Acme;Sales"},
+         {{"CompanyName", "Acme"}, {"Department", "Sales"}}},
+        {"no ORG clears both",
+         {{"CompanyName", "Acme"}, {"Department", "Sales"}},
+         {},
+         {{"CompanyName", ""}, {"Department", ""}}},
+        {"telephone: the last line with all wanted types",
+         {},
+         {"TEL;TYPE=CELL:1", "TEL;TYPE=CELL:2", "TEL;TYPE=HOME,VOICE,PREF:3", "TEL;TYPE=HOME:4",
+          "TEL;TYPE=work;TYPE=fax:5", "TEL;TYPE=VOICE,WORK:6", "TEL;TYPE=home;TYPE=fax:7"},
+         {{"MobileTelephoneNumber", "2"},
+          {"HomeTelephoneNumber", "3"},
+          {"BusinessFaxNumber", "5"},
+          {"BusinessTelephoneNumber", "6"},
+          {"HomeFaxNumber", "7"}}},
+        {"folded note",
+         {},
+         {"NOTE:first part \\, with comma\\nsecond\r\n\t line and \\\\n literal"},
+         {{"Body", "first part , with comma\r\nsecond line and \\n literal"}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        auto contact = outlook_.AddContact({});
-        EXPECT_EQ(Apply(row.card, contact), row.pref);
-        EXPECT_EQ(outlook_.Field(contacts_test::HostOutlook::EntryId(contact.get()), "Email3Address"),
-                  row.address);
+        auto contact = outlook_.AddContact(row.before);
+        const int pref = Apply(Card(row.lines), contact);
+        for (const auto& [key, value] : row.after)
+            EXPECT_EQ(outlook_.Field(HostOutlook::EntryId(contact.get()), key), value) << key;
+        if (row.pref >= 0) {
+            EXPECT_EQ(pref, row.pref);
+        }
     }
-}
-
-TEST_F(VCardReader, Addresses) {
-    // Strict lookup: a line with two types is no home address, so the old one is cleared.
-    outlook_.Edit(contact_.get(), {{"HomeAddressStreet", "Old street"}});
-    Apply(Card({"ADR;TYPE=home,pref:;;Street;City"}));
-    EXPECT_EQ(Field("HomeAddressStreet"), "");
-    EXPECT_EQ(Field("HomeAddressCity"), "");
-    // A short address leaves the missing parts.
-    outlook_.Edit(contact_.get(), {{"HomeAddressState", "IL"}, {"HomeAddressCountry", "USA"}});
-    Apply(Card({"ADR;TYPE=HOME:;;Main St 1;Springfield"}));
-    EXPECT_EQ(Field("HomeAddressStreet"), "Main St 1");
-    EXPECT_EQ(Field("HomeAddressCity"), "Springfield");
-    EXPECT_EQ(Field("HomeAddressState"), "IL");
-    EXPECT_EQ(Field("HomeAddressCountry"), "USA");
-    // A cleared work address keeps the office.
-    outlook_.Edit(contact_.get(), {{"OfficeLocation", "Room 4"}, {"BusinessAddressCity", "Old"}});
-    Apply(Card({}));
-    EXPECT_EQ(Field("OfficeLocation"), "Room 4");
-    EXPECT_EQ(Field("BusinessAddressCity"), "");
-    Apply(Card({"ADR;TYPE=work:;Room 5;2 Side St\\; Unit 3;Shelbyville;IL;62565;USA"}));
-    EXPECT_EQ(Field("OfficeLocation"), "Room 5");
-    EXPECT_EQ(Field("BusinessAddressStreet"), "2 Side St; Unit 3");
-    EXPECT_EQ(Field("BusinessAddressCountry"), "USA");
-}
-
-TEST_F(VCardReader, OrganizationComponents) {
-    outlook_.Edit(contact_.get(), {{"Department", "Kept"}});
-    Apply(Card({"ORG:Acme\\;Inc"}));
-    EXPECT_EQ(Field("CompanyName"), "Acme;Inc");
-    EXPECT_EQ(Field("Department"), "Kept");
-    Apply(Card({"ORG:Acme;Sales"}));
-    EXPECT_EQ(Field("Department"), "Sales");
-    Apply(Card({}));
-    EXPECT_EQ(Field("CompanyName"), "");
-    EXPECT_EQ(Field("Department"), "");
-}
-
-TEST_F(VCardReader, TelephoneTakesTheLastLineWithAllWantedTypes) {
-    Apply(Card({"TEL;TYPE=CELL:1", "TEL;TYPE=CELL:2", "TEL;TYPE=HOME,VOICE,PREF:3", "TEL;TYPE=HOME:4",
-                "TEL;TYPE=work;TYPE=fax:5", "TEL;TYPE=VOICE,WORK:6", "TEL;TYPE=home;TYPE=fax:7"}));
-    EXPECT_EQ(Field("MobileTelephoneNumber"), "2");
-    EXPECT_EQ(Field("HomeTelephoneNumber"), "3");
-    EXPECT_EQ(Field("BusinessFaxNumber"), "5");
-    EXPECT_EQ(Field("BusinessTelephoneNumber"), "6");
-    EXPECT_EQ(Field("HomeFaxNumber"), "7");
-}
-
-TEST_F(VCardReader, FoldedNoteIsJoinedAndDecoded) {
-    Apply(
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE:first part \\, with comma\\nsecond\r\n\t line and \\\\n "
-        "literal\r\nEND:VCARD\r\n");
-    EXPECT_EQ(Field("Body"), "first part , with comma\r\nsecond line and \\n literal");
 }
 
 TEST_F(VCardReader, BirthdayForms) {
