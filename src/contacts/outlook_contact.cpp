@@ -50,6 +50,35 @@ std::string Line(std::string_view head, std::string_view text) {
     return line;
 }
 
+// ADR: `head`, then the parts separated by ";", each folded as if its line head were 14 units long.
+std::string AddressLine(ContactItem* contact, std::string_view head, std::initializer_list<Getter> parts) {
+    std::string line(head);
+    for (auto part = parts.begin(); part != parts.end(); ++part) {
+        if (part != parts.begin())
+            line += ';';
+        const std::string value = Read(contact, *part);
+        line += contacts::EncodeValue(part + 1 == parts.end() ? WithoutTrailingBlanks(value) : value, 14);
+    }
+    line += "\r\n";
+    return line;
+}
+
+struct FieldLine {
+    Getter getter;
+    const char* head;
+};
+
+// A line for each of the fields that holds a value.
+std::string FieldLines(ContactItem* contact, std::initializer_list<FieldLine> fields) {
+    std::string lines;
+    for (const FieldLine& field : fields) {
+        const std::string value = Read(contact, field.getter);
+        if (!value.empty())
+            lines += Line(field.head, value);
+    }
+    return lines;
+}
+
 ComPtr<outlook::UserProperty> FindOrAddProperty(ContactItem* contact, const char* name,
                                                 outlook::OlUserPropertyType type) {
     ComPtr<outlook::UserProperties> properties;
@@ -299,48 +328,22 @@ std::string COutlookContact::GetVCard(const std::string& default_uid) const {
     const std::string body = Read(c, &ContactItem::get_Body);
     if (!body.empty())
         card += Line("NOTE:", body);
-    card += "ADR;TYPE=home:;;";
-    bool first = true;
-    Getter last = &ContactItem::get_HomeAddressCountry;
-    for (Getter part : {&ContactItem::get_HomeAddressStreet, &ContactItem::get_HomeAddressCity,
-                        &ContactItem::get_HomeAddressState, &ContactItem::get_HomeAddressPostalCode,
-                        &ContactItem::get_HomeAddressCountry}) {
-        if (!first)
-            card += ';';
-        first = false;
-        const std::string value = Read(c, part);
-        card += contacts::EncodeValue(part == last ? WithoutTrailingBlanks(value) : value, 14);
-    }
-    card += "\r\n";
-    const struct {
-        Getter getter;
-        const char* head;
-    } kHomeLines[] = {{&ContactItem::get_HomeTelephoneNumber, "TEL;TYPE=VOICE,home:"},
-                      {&ContactItem::get_HomeFaxNumber, "TEL;TYPE=home;TYPE=fax:"},
-                      {&ContactItem::get_MobileTelephoneNumber, "TEL;TYPE=home;TYPE=cell:"},
-                      {&ContactItem::get_PersonalHomePage, "URL;TYPE=home:"}};
-    for (const auto& entry : kHomeLines) {
-        const std::string value = Read(c, entry.getter);
-        if (!value.empty())
-            card += Line(entry.head, value);
-    }
+    card += AddressLine(c, "ADR;TYPE=home:;;",
+                        {&ContactItem::get_HomeAddressStreet, &ContactItem::get_HomeAddressCity,
+                         &ContactItem::get_HomeAddressState, &ContactItem::get_HomeAddressPostalCode,
+                         &ContactItem::get_HomeAddressCountry});
+    card += FieldLines(c, {{&ContactItem::get_HomeTelephoneNumber, "TEL;TYPE=VOICE,home:"},
+                           {&ContactItem::get_HomeFaxNumber, "TEL;TYPE=home;TYPE=fax:"},
+                           {&ContactItem::get_MobileTelephoneNumber, "TEL;TYPE=home;TYPE=cell:"},
+                           {&ContactItem::get_PersonalHomePage, "URL;TYPE=home:"}});
     if (!email2.empty())
         card += Line(pref == 2 ? "EMAIL;TYPE=internet;TYPE=work,PREF:" : "EMAIL;TYPE=internet;TYPE=work:",
                      email2);
-    card += "ADR;TYPE=work:;";
-    first = true;
-    last = &ContactItem::get_BusinessAddressCountry;
-    for (Getter part :
-         {&ContactItem::get_OfficeLocation, &ContactItem::get_BusinessAddressStreet,
-          &ContactItem::get_BusinessAddressCity, &ContactItem::get_BusinessAddressState,
-          &ContactItem::get_BusinessAddressPostalCode, &ContactItem::get_BusinessAddressCountry}) {
-        if (!first)
-            card += ';';
-        first = false;
-        const std::string value = Read(c, part);
-        card += contacts::EncodeValue(part == last ? WithoutTrailingBlanks(value) : value, 14);
-    }
-    card += "\r\n";
+    card +=
+        AddressLine(c, "ADR;TYPE=work:;",
+                    {&ContactItem::get_OfficeLocation, &ContactItem::get_BusinessAddressStreet,
+                     &ContactItem::get_BusinessAddressCity, &ContactItem::get_BusinessAddressState,
+                     &ContactItem::get_BusinessAddressPostalCode, &ContactItem::get_BusinessAddressCountry});
     const std::string company = Read(c, &ContactItem::get_CompanyName);
     const std::string department = Read(c, &ContactItem::get_Department);
     if (!department.empty())
@@ -348,18 +351,10 @@ std::string COutlookContact::GetVCard(const std::string& default_uid) const {
                 contacts::EncodeValue(WithoutTrailingBlanks(department), 4) + "\r\n";
     else if (!company.empty())
         card += Line("ORG:", company);
-    const struct {
-        Getter getter;
-        const char* head;
-    } kWorkLines[] = {{&ContactItem::get_JobTitle, "TITLE:"},
-                      {&ContactItem::get_BusinessTelephoneNumber, "TEL;TYPE=VOICE,work:"},
-                      {&ContactItem::get_BusinessFaxNumber, "TEL;TYPE=work;TYPE=fax:"},
-                      {&ContactItem::get_BusinessHomePage, "URL;TYPE=work:"}};
-    for (const auto& entry : kWorkLines) {
-        const std::string value = Read(c, entry.getter);
-        if (!value.empty())
-            card += Line(entry.head, value);
-    }
+    card += FieldLines(c, {{&ContactItem::get_JobTitle, "TITLE:"},
+                           {&ContactItem::get_BusinessTelephoneNumber, "TEL;TYPE=VOICE,work:"},
+                           {&ContactItem::get_BusinessFaxNumber, "TEL;TYPE=work;TYPE=fax:"},
+                           {&ContactItem::get_BusinessHomePage, "URL;TYPE=work:"}});
     if (!email3.empty())
         card += Line(pref == 3 ? "EMAIL;TYPE=OTHER,PREF:" : "EMAIL;TYPE=OTHER:", email3);
 
