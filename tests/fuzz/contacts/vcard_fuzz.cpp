@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The writer's own text must read back to the same contact; REV is the time of each save.
     const auto without_rev = [](const std::string& card) {
         const std::size_t rev = card.find("\r\nREV:");
-        return rev == std::string::npos ? card
-                                        : card.substr(0, rev) + card.substr(card.find("\r\n", rev + 2));
+        const std::size_t end = rev == std::string::npos ? rev : card.find("\r\n", rev + 2);
+        return end == std::string::npos ? card : card.substr(0, rev) + card.substr(end);
     };
     if (without_rev(rewritten) != without_rev(written)) {
         std::fprintf(stderr, "first write:\n%s\nsecond write:\n%s\n", written.c_str(), rewritten.c_str());
