@@ -100,11 +100,12 @@ ComPtr<outlook::UserProperty> FindOrAddProperty(ContactItem* contact, const char
     throw CAddinException(kErrorUnknown, std::string(what) + " " + HrName(hr));
 }
 
-// The TYPE values of a line: every TYPE parameter, each split at ",".
+// The TYPE values of a line: every TYPE parameter, each split at ",", and the bare types of vCard 2.1
+// (TEL;HOME;VOICE), which older clients still send.
 std::vector<std::string> TypeValues(const CICalLine& line) {
     std::vector<std::string> values;
     for (const auto& [name, value] : line.Parameters()) {
-        if (!platform::EqualsIgnoreAsciiCase(name, "TYPE"))
+        if (!name.empty() && !platform::EqualsIgnoreAsciiCase(name, "TYPE"))
             continue;
         for (const std::string& piece : contacts::SplitUnescaped(contacts::Unquote(value), ','))
             values.push_back(piece);

@@ -53,6 +53,8 @@ std::optional<CICalLine> CICalLine::Parse(std::string_view line) {
         const std::size_t equals = piece.find('=');
         if (equals != std::string_view::npos)
             result.m_parameters.emplace_back(piece.substr(0, equals), piece.substr(equals + 1));
+        else if (!piece.empty())
+            result.m_parameters.emplace_back(std::string(), piece);
     }
     result.m_value = ical::UnescapeNewlines(RemoveFolds(line.substr(colon + 1)));
     return result;

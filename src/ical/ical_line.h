@@ -11,7 +11,8 @@ class CICalLine {
   public:
     // From one unfolded line. None when the line has no ":". The name is the text before the first ";"
     // of the head (the part before the first ":" outside double quotes); each later ";" piece with an
-    // "=" is a parameter, kept as written (quotes included). The value has leftover folds removed and its
+    // "=" is a parameter, kept as written (quotes included). A non-empty piece without "=" (vCard 2.1's
+    // bare types, TEL;HOME;VOICE) is kept with an empty key. The value has leftover folds removed and its
     // newline escapes turned into CR LF.
     static std::optional<CICalLine> Parse(std::string_view line);
 

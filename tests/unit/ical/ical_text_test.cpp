@@ -81,10 +81,13 @@ TEST_F(IcalText, ContentLineSplitsNameParametersAndValue) {
     EXPECT_TRUE(line->HasName("dtstart"));
 
     EXPECT_FALSE(CICalLine::Parse("no colon here").has_value());
-    // A parameter without "=" is ignored; the value keeps every later colon.
-    const auto odd = CICalLine::Parse("X;FLAG;K=v:a:b");
+    // A parameter without "=" is kept with an empty key and named by no key; an empty piece is dropped;
+    // the value keeps every later colon.
+    const auto odd = CICalLine::Parse("X;FLAG;;K=v:a:b");
     ASSERT_TRUE(odd.has_value());
-    EXPECT_EQ(odd->Parameters().size(), 1u);
+    const std::vector<std::pair<std::string, std::string>> parameters = {{"", "FLAG"}, {"K", "v"}};
+    EXPECT_EQ(odd->Parameters(), parameters);
+    EXPECT_EQ(odd->GetParameter("FLAG"), "");
     EXPECT_EQ(odd->Value(), "a:b");
     // Newline escapes in the value become CR LF; other escapes wait for the text properties.
     EXPECT_EQ(CICalLine::Parse("DESCRIPTION:a\\nb\\,c")->Value(), "a\r\nb\\,c");
