@@ -261,13 +261,6 @@ TEST_F(SyncRun, ReportShowsSuccessWithInformationAndATimerRunsFailureWithError) 
     EXPECT_EQ(boxes_.shown[1].flags, platform::MB_OK | platform::MB_ICONERROR);
 }
 
-TEST_F(SyncRun, SuccessfulTimerRunShowsNothing) {
-    Run(0x1, false);
-    driver_.ReportResult();
-    EXPECT_TRUE(boxes_.shown.empty());
-    EXPECT_EQ(host_.events.back(), "status 302");
-}
-
 TEST_F(SyncRun, ConnectionAndLogonFailuresAskForTheSettingsContactsFirst) {
     host_.scripts[SyncKind::Contacts].on_sync = Throw(CAddinException(303));
     host_.scripts[SyncKind::Calendars].on_sync = Throw(CAddinException(400));
