@@ -22,17 +22,19 @@ class OutlookAddressbook : public ::testing::Test {
     contacts_test::RecordingGuards guards_;
 };
 
-TEST_F(OutlookAddressbook, LoadsContactsAndSkipsLists) {
+TEST_F(OutlookAddressbook, LoadsContactsAndBooksAndDetachesByName) {
     outlook_.AddContact({{"FullName", "Ann"}, {"Email1Address", "ann@x.example"}});
     outlook_.AddList("Friends", {"ann@x.example"});
     outlook_.AddContact({{"FullName", "Bob"}});
-    auto inner_folder = outlook_.AddFolder("Inner", outlook_.AddFolder("Team").get());
+    auto team = outlook_.AddFolder("Team");
+    outlook_.AddFolder("Other");
+    auto inner_folder = outlook_.AddFolder("Inner", team.get());
     const std::string inner_contact = HostOutlook::EntryId(outlook_.AddContact({}, inner_folder.get()).get());
 
     auto root = COutlookAddressbook::Create(outlook_.contacts, nullptr);
     ASSERT_EQ(root->GetContacts().size(), 2u);
     EXPECT_EQ(root->GetContacts()[0]->GetEmail1Address(), "ann@x.example");
-    EXPECT_EQ(root->GetChildren().size(), 1u);
+    EXPECT_EQ(root->GetChildren().size(), 2u);
     EXPECT_EQ(root->FindAddressbook(HostOutlook::EntryId(outlook_.contacts.get())), root);
     auto inner = root->FindAddressbook(HostOutlook::EntryId(inner_folder.get()));
     ASSERT_NE(inner, nullptr);
@@ -41,6 +43,11 @@ TEST_F(OutlookAddressbook, LoadsContactsAndSkipsLists) {
     EXPECT_EQ(root->FindContact(inner_contact), nullptr);
     EXPECT_EQ(root->FindAddressbook("nope"), nullptr);
     EXPECT_EQ(root->FindAddressbook(""), nullptr);
+    auto detached = root->DetachAddressbookByName("Team");
+    ASSERT_NE(detached, nullptr);
+    EXPECT_EQ(detached->GetEntryId(), HostOutlook::EntryId(team.get()));
+    EXPECT_EQ(root->GetChildren().size(), 1u);
+    EXPECT_EQ(root->DetachAddressbookByName("Team"), nullptr);
 }
 
 TEST_F(OutlookAddressbook, CreatedContactIsFoundOnceSavedAndMarkedAllowCreate) {
@@ -114,17 +121,6 @@ TEST_F(OutlookAddressbook, ExistingFolderIsReplacedOnlyWhenTheUserSaysYes) {
     EXPECT_TRUE(outlook_.ContactIds(folders.at("Team (read only)").get()).empty());
     EXPECT_EQ(guards_.calls, "readonly(" + team_id + ",0);");
     EXPECT_EQ(root->FindAddressbook(team_id), nullptr);
-}
-
-TEST_F(OutlookAddressbook, DetachByName) {
-    auto twin = outlook_.AddFolder("Twin");
-    outlook_.AddFolder("Other");
-    auto root = COutlookAddressbook::Create(outlook_.contacts, nullptr);
-    auto detached = root->DetachAddressbookByName("Twin");
-    ASSERT_NE(detached, nullptr);
-    EXPECT_EQ(detached->GetEntryId(), HostOutlook::EntryId(twin.get()));
-    EXPECT_EQ(root->GetChildren().size(), 1u);
-    EXPECT_EQ(root->DetachAddressbookByName("Twin"), nullptr);
 }
 
 }  // namespace
