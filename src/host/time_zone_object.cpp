@@ -36,38 +36,4 @@ HRESULT TimeZoneObject::get_Name(std::string* out) {
     return S_OK;
 }
 
-HRESULT TimeZoneObject::get_Bias(std::int32_t* out) {
-    HRESULT hr = CheckFault("TimeZone.get_Bias");
-    if (FAILED(hr)) {
-        return hr;
-    }
-    std::int32_t standard = 0;
-    std::int32_t daylight = 0;
-    if (!platform::ZoneOffsets(platform::IanaFromWindowsId(id_), &standard, &daylight)) {
-        return E_FAIL;
-    }
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    *out = -standard;
-    return S_OK;
-}
-
-HRESULT TimeZoneObject::get_DaylightBias(std::int32_t* out) {
-    HRESULT hr = CheckFault("TimeZone.get_DaylightBias");
-    if (FAILED(hr)) {
-        return hr;
-    }
-    std::int32_t standard = 0;
-    std::int32_t daylight = 0;
-    if (!platform::ZoneOffsets(platform::IanaFromWindowsId(id_), &standard, &daylight)) {
-        return E_FAIL;
-    }
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    *out = -daylight;
-    return S_OK;
-}
-
 }  // namespace host

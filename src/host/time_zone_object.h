@@ -17,8 +17,6 @@ class TimeZoneObject : public internal::ComObject<outlook::TimeZone> {
 
     [[nodiscard]] HRESULT get_ID(std::string* out) override;
     [[nodiscard]] HRESULT get_Name(std::string* out) override;
-    [[nodiscard]] HRESULT get_Bias(std::int32_t* out) override;
-    [[nodiscard]] HRESULT get_DaylightBias(std::int32_t* out) override;
 
   private:
     std::string id_;

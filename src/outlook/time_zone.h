@@ -1,7 +1,6 @@
 // _TimeZone: one time zone.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "outlook/dispatch.h"
@@ -16,10 +15,6 @@ class TimeZone : public IDispatch {
     [[nodiscard]] virtual HRESULT get_ID(std::string* out) = 0;
     // A display name, "(UTC-08:00) Pacific Time (US & Canada)".
     [[nodiscard]] virtual HRESULT get_Name(std::string* out) = 0;
-    // Minutes to add to local standard time to get UTC (480 for Pacific), as Windows counts them.
-    [[nodiscard]] virtual HRESULT get_Bias(std::int32_t* out) = 0;
-    // Minutes added to Bias in daylight-saving time (-60, or 0 for a zone without it).
-    [[nodiscard]] virtual HRESULT get_DaylightBias(std::int32_t* out) = 0;
 
   protected:
     ~TimeZone() = default;
