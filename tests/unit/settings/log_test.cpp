@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <regex>
 
-#include "platform/registry.h"
 #include "settings/settings_manager.h"
 #include "support/temp_home.h"
 
@@ -27,15 +26,11 @@ class LogFile : public ::testing::Test {
     testing_support::TempHome home_;
 };
 
-TEST_F(LogFile, DisabledLogCreatesNothing) {
-    SetLogEnabled(false);
-    Log("nothing %d", 1);
-    EXPECT_FALSE(std::filesystem::exists(home_.app_data() + "/Velmarquin/HarrowgateAddin"));
-}
-
-TEST_F(LogFile, InitLogFollowsTheEnableLogSetting) {
+TEST_F(LogFile, DisabledLogCreatesNothingAndInitLogFollowsTheEnableLogSetting) {
     InitLog();
     EXPECT_FALSE(IsLogEnabled());
+    Log("nothing %d", 1);
+    EXPECT_FALSE(std::filesystem::exists(home_.app_data() + "/Velmarquin/HarrowgateAddin"));
     CSettingsManager settings;
     settings.SetEnableLog(true);
     settings.Save();
@@ -51,25 +46,22 @@ TEST_F(LogFile, LineHasTimeStampPrefixAndCrLf) {
     EXPECT_TRUE(std::regex_match(Read("addin.log"), line)) << Read("addin.log");
 }
 
-TEST_F(LogFile, LinesAppendAndNeverTruncate) {
-    SetLogEnabled(true);
-    Log("one");
-    Log("two");
-    const std::string text = Read("addin.log");
-    EXPECT_LT(text.find("one\r\n"), text.find("two\r\n"));
-}
-
 TEST_F(LogFile, RunFileIsNamedByTheLocalStartTimeThenBackToDefault) {
     SetLogEnabled(true);
+    Log("before the run");
     SwitchLogToRunFile();
     const std::string name = CurrentLogFileName();
     EXPECT_TRUE(std::regex_match(name, std::regex(R"(addin-\d{8}T\d{6}Z\.log)"))) << name;
     Log("during the run");
     SwitchLogToDefaultFile();
     Log("after the run");
+    Log("and again");
     EXPECT_NE(Read(name).find("during the run"), std::string::npos);
     EXPECT_EQ(Read(name).find("after the run"), std::string::npos);
-    EXPECT_NE(Read("addin.log").find("after the run"), std::string::npos);
+    // The default file is appended to, never truncated.
+    const std::string text = Read("addin.log");
+    EXPECT_LT(text.find("before the run\r\n"), text.find("after the run\r\n"));
+    EXPECT_LT(text.find("after the run\r\n"), text.find("and again\r\n"));
 }
 
 TEST_F(LogFile, LinesAreLostUntilTheMakerFolderExists) {
