@@ -25,10 +25,13 @@ class ClassFactoryTest : public ::testing::Test {
     ModuleLockCount locks_;
 };
 
-TEST_F(ClassFactoryTest, CreatesAnObjectWithOneReferenceForTheCaller) {
+TEST_F(ClassFactoryTest, CreatesAnObjectWithOneReferenceAndTheFactoryHoldsTheModule) {
     ComPtr<IClassFactory> factory = MakeComObject<ClassFactory>(&CreateCounter, &locks_);
+    EXPECT_FALSE(locks_.CanUnload());
     ComPtr<INamed> named;
     ASSERT_EQ(factory->CreateInstance(nullptr, INamed::kIid, named.ReleaseAndGetVoidAddress()), S_OK);
+    factory.Reset();
+    EXPECT_TRUE(locks_.CanUnload());
     int number = 0;
     EXPECT_EQ(named->GetNumber(&number), S_OK);
     EXPECT_EQ(number, 7);
@@ -53,20 +56,6 @@ TEST_F(ClassFactoryTest, FailuresLeaveNoObjectAndANullOutput) {
     out = &log_;
     EXPECT_EQ(failing->CreateInstance(nullptr, IUnknown::kIid, &out), E_OUTOFMEMORY);
     EXPECT_EQ(out, nullptr);
-}
-
-TEST_F(ClassFactoryTest, FactoryAndServerLocksHoldTheModule) {
-    ComPtr<IClassFactory> factory = MakeComObject<ClassFactory>(&CreateCounter, &locks_);
-    EXPECT_FALSE(locks_.CanUnload());
-    EXPECT_EQ(factory->LockServer(true), S_OK);
-    EXPECT_EQ(factory->LockServer(true), S_OK);
-    EXPECT_EQ(factory->LockServer(false), S_OK);
-    factory.Reset();
-    EXPECT_FALSE(locks_.CanUnload());  // one server lock left
-    ComPtr<IClassFactory> again = MakeComObject<ClassFactory>(&CreateCounter, &locks_);
-    EXPECT_EQ(again->LockServer(false), S_OK);
-    again.Reset();
-    EXPECT_TRUE(locks_.CanUnload());
 }
 
 }  // namespace

@@ -6,13 +6,9 @@
 
 namespace {
 
-TEST(Utf16Counting, CountsSupplementaryCharactersAsTwoUnits) {
-    EXPECT_EQ(platform::Utf16Length("abc"), 3u);
+TEST(Utf16Counting, CountsSupplementaryCharactersAsTwoUnitsAndPrefixNeverSplitsOne) {
     EXPECT_EQ(platform::Utf16Length("\xC3\xA9"), 1u);          // e acute
     EXPECT_EQ(platform::Utf16Length("\xF0\x9F\x98\x80"), 2u);  // emoji
-}
-
-TEST(Utf16Counting, PrefixNeverSplitsACharacter) {
     const std::string text =
         "a\xF0\x9F\x98\x80"
         "b";
@@ -30,9 +26,6 @@ TEST(Utf8Sanitizing, ReplacesInvalidSequencesAndKeepsValidText) {
               "b");
     EXPECT_EQ(platform::SanitizeUtf8("\xC3"), "\xEF\xBF\xBD");  // truncated sequence at the end
     EXPECT_EQ(platform::Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");  // lone surrogate
-}
-
-TEST(Utf8Sanitizing, RoundTripsThroughUtf16) {
     const std::string text = "Grüße \xF0\x9F\x8E\x89 日本";
     EXPECT_EQ(platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)), text);
 }
