@@ -34,19 +34,16 @@ ScriptedHttpServer::~ScriptedHttpServer() {
 }
 
 bool ScriptedHttpServer::Start(const std::string& scenario, std::string* error) {
-    Stop();
-    m_tls = false;
-    m_state_dir = MakeTempFolder("velsync-scripted");
-    if (m_state_dir.empty()) {
-        *error = "cannot make a state folder";
-        return false;
-    }
-    return StartProcess(scenario, error);
+    return StartProcess(scenario, false, error);
 }
 
 bool ScriptedHttpServer::StartTls(const std::string& scenario, std::string* error) {
+    return StartProcess(scenario, true, error);
+}
+
+bool ScriptedHttpServer::StartProcess(const std::string& scenario, bool tls, std::string* error) {
     Stop();
-    m_tls = true;
+    m_tls = tls;
     m_state_dir = MakeTempFolder("velsync-scripted");
     if (m_state_dir.empty()) {
         *error = "cannot make a state folder";
@@ -56,14 +53,10 @@ bool ScriptedHttpServer::StartTls(const std::string& scenario, std::string* erro
         "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
         "-addext subjectAltName=IP:127.0.0.1 -keyout '" +
         m_state_dir + "/key.pem' -out '" + m_state_dir + "/cert.pem' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) {
+    if (m_tls && std::system(command.c_str()) != 0) {
         *error = "openssl cannot make a certificate";
         return false;
     }
-    return StartProcess(scenario, error);
-}
-
-bool ScriptedHttpServer::StartProcess(const std::string& scenario, std::string* error) {
     const std::string path =
         scenario.find('/') == std::string::npos ? SourceDir() + "/tests/data/dav/" + scenario : scenario;
     m_port = 0;

@@ -29,16 +29,15 @@ class ScriptedHttpServer {
     }
     // The certificate of a TLS server (PEM), for a test that trusts it.
     std::string certificate_path() const { return m_state_dir + "/cert.pem"; }
-    int port() const { return m_port; }
 
     // "done" once every exchange of the scenario happened as scripted, "pending N" or "mismatch: ..."
     // otherwise. Waits at most 5 s for "done".
     std::string Result() const;
 
   private:
-    pid_t m_pid = -1;
-    bool StartProcess(const std::string& scenario, std::string* error);
+    bool StartProcess(const std::string& scenario, bool tls, std::string* error);
 
+    pid_t m_pid = -1;
     int m_port = 0;
     bool m_tls = false;
     std::string m_state_dir;

@@ -10,38 +10,37 @@
 
 namespace testing_support {
 
+namespace {
+
+// Sets `name` to `value`, returning the earlier value (nullopt when it was unset).
+std::optional<std::string> ReplaceVariable(const char* name, const std::optional<std::string>& value) {
+    std::optional<std::string> old;
+    if (const char* current = std::getenv(name))
+        old = current;
+    if (value)
+        setenv(name, value->c_str(), 1);
+    else
+        unsetenv(name);
+    return old;
+}
+
+}  // namespace
+
 TempHome::TempHome() {
     std::string pattern = (std::filesystem::temp_directory_path() / "velsync-test-XXXXXX").string();
-    const char* made = mkdtemp(pattern.data());
-    if (made == nullptr)
+    if (mkdtemp(pattern.data()) == nullptr)
         ADD_FAILURE() << "mkdtemp failed";
     root_ = pattern;
     app_data_ = root_ + "/appdata";
     std::filesystem::create_directories(app_data_);
     std::filesystem::create_directories(root_ + "/home");
-    if (const char* value = std::getenv("VELSYNC_HOME")) {
-        had_home_ = true;
-        saved_home_ = value;
-    }
-    if (const char* value = std::getenv("APPDATA")) {
-        had_app_data_ = true;
-        saved_app_data_ = value;
-    }
-    setenv("VELSYNC_HOME", (root_ + "/home").c_str(), 1);
-    setenv("APPDATA", app_data_.c_str(), 1);
+    saved_home_ = ReplaceVariable("VELSYNC_HOME", root_ + "/home");
+    saved_app_data_ = ReplaceVariable("APPDATA", app_data_);
 }
 
 TempHome::~TempHome() {
-    if (had_home_) {
-        setenv("VELSYNC_HOME", saved_home_.c_str(), 1);
-    } else {
-        unsetenv("VELSYNC_HOME");
-    }
-    if (had_app_data_) {
-        setenv("APPDATA", saved_app_data_.c_str(), 1);
-    } else {
-        unsetenv("APPDATA");
-    }
+    ReplaceVariable("VELSYNC_HOME", saved_home_);
+    ReplaceVariable("APPDATA", saved_app_data_);
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
 }

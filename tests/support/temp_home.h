@@ -1,6 +1,7 @@
 // A fresh velsync home and APPDATA folder for one test, removed afterwards.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace testing_support {
@@ -18,10 +19,8 @@ class TempHome {
   private:
     std::string root_;
     std::string app_data_;
-    std::string saved_home_;
-    std::string saved_app_data_;
-    bool had_home_ = false;
-    bool had_app_data_ = false;
+    std::optional<std::string> saved_home_;
+    std::optional<std::string> saved_app_data_;
 };
 
 // The whole file, or "" when it does not exist.
