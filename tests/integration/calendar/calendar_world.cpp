@@ -192,26 +192,26 @@ HttpAnswer OtherClient::Send(const std::string& method, const std::string& path,
     return answer;
 }
 
+std::vector<std::string> OtherClient::Propfind(const std::string& collection, const std::string& prop,
+                                               const std::string& marker) const {
+    const HttpAnswer answer = Send(
+        "PROPFIND", collection,
+        "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><d:" + prop + "/></d:prop></d:propfind>",
+        {"Depth: 1", "Content-Type: application/xml"});
+    return ResponsesWith(answer.body, marker);
+}
+
 std::vector<std::string> OtherClient::List(const std::string& collection) const {
-    const HttpAnswer answer =
-        Send("PROPFIND", collection,
-             "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/></d:prop></d:propfind>",
-             {"Depth: 1", "Content-Type: application/xml"});
     std::vector<std::string> hrefs;
-    for (const std::string& href : ResponsesWith(answer.body, "")) {
-        if (href != collection && href.find(".ics") != std::string::npos)
+    for (const std::string& href : Propfind(collection, "getetag", "")) {
+        if (href.find(".ics") != std::string::npos)
             hrefs.push_back(href);
     }
     return hrefs;
 }
 
 std::vector<std::string> OtherClient::Calendars(const std::string& home) const {
-    const HttpAnswer answer =
-        Send("PROPFIND", home,
-             "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><d:resourcetype/>"
-             "</d:prop></d:propfind>",
-             {"Depth: 1", "Content-Type: application/xml"});
-    return ResponsesWith(answer.body, "calendar");
+    return Propfind(home, "resourcetype", "calendar");
 }
 
 int OtherClient::MakeCalendar(const std::string& href, const std::string& name) const {
@@ -229,22 +229,18 @@ int OtherClient::PutEvent(const std::string& href, const std::string& ics) const
 
 int OtherClient::PutEvent(const std::string& href, const std::string& uid, const std::string& summary,
                           const std::string& day, int seconds_ago) const {
-    return PutEvent(href,
-                    EventText(uid, summary, day + "T090000Z", day + "T100000Z", UtcStamp(-seconds_ago)));
+    const std::string modified =
+        platform::DateTime::NowUtc().AddSeconds(-seconds_ago).Format("%Y%m%dT%H%M%SZ");
+    return PutEvent(href, EventText(uid, summary, day + "T090000Z", day + "T100000Z", modified));
 }
 
 std::string EventText(const std::string& uid, const std::string& summary, const std::string& start_utc,
-                      const std::string& end_utc, const std::string& modified_utc,
-                      const std::string& extra_lines) {
+                      const std::string& end_utc, const std::string& modified_utc) {
     return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//velsync tests//other "
            "client//EN\r\nBEGIN:VEVENT\r\nUID:" +
            uid + "\r\nDTSTAMP:" + modified_utc + "\r\nDTSTART:" + start_utc + "\r\nDTEND:" + end_utc +
-           "\r\nSUMMARY:" + summary + "\r\nLAST-MODIFIED:" + modified_utc + "\r\n" + extra_lines +
-           "END:VEVENT\r\nEND:VCALENDAR\r\n";
-}
-
-std::string UtcStamp(int seconds_from_now) {
-    return platform::DateTime::NowUtc().AddSeconds(seconds_from_now).Format("%Y%m%dT%H%M%SZ");
+           "\r\nSUMMARY:" + summary + "\r\nLAST-MODIFIED:" + modified_utc +
+           "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
 CalendarWorld::CalendarWorld(testing_support::DavServerKind kind) : m_server(kind) {

@@ -57,9 +57,9 @@ class OtherClient {
     // `path` is joined to the server URL ("/alice/calendar/x.ics"). Waits at most 20 seconds.
     HttpAnswer Send(const std::string& method, const std::string& path, const std::string& body = "",
                     const std::vector<std::string>& headers = {}) const;
-    // The hrefs of the resources in a collection (PROPFIND, Depth: 1), without the collection itself.
+    // The .ics resources of a collection (PROPFIND, Depth: 1).
     std::vector<std::string> List(const std::string& collection) const;
-    // The calendar collections of a home (resource type calendar).
+    // The calendar collections of a home.
     std::vector<std::string> Calendars(const std::string& home) const;
     // MKCALENDAR with a display name; the status.
     int MakeCalendar(const std::string& href, const std::string& name) const;
@@ -70,16 +70,17 @@ class OtherClient {
                  const std::string& day, int seconds_ago = 600) const;
 
   private:
+    // The hrefs of the Depth: 1 responses to a PROPFIND of `prop` that contain `marker`.
+    std::vector<std::string> Propfind(const std::string& collection, const std::string& prop,
+                                      const std::string& marker) const;
+
     std::string m_base;
     bool m_digest;
 };
 
 // An iCalendar object with one VEVENT; LAST-MODIFIED is `modified_utc` ("%Y%m%dT%H%M%SZ").
 std::string EventText(const std::string& uid, const std::string& summary, const std::string& start_utc,
-                      const std::string& end_utc, const std::string& modified_utc,
-                      const std::string& extra_lines = "");
-// Now plus `seconds`, in UTC as iCalendar writes it.
-std::string UtcStamp(int seconds_from_now);
+                      const std::string& end_utc, const std::string& modified_utc);
 
 class CalendarWorld {
   public:
@@ -106,7 +107,7 @@ class CalendarWorld {
                                                              const std::string& subject,
                                                              const platform::DateTime& start,
                                                              int daily_count = 0) const;
-    std::vector<outlook::ComPtr<outlook::AppointmentItem>> Appointments(outlook::MAPIFolder* folder) const;
+    // The subjects of the folder's appointments, sorted.
     std::vector<std::string> Subjects(outlook::MAPIFolder* folder) const;
     outlook::ComPtr<outlook::AppointmentItem> FindAppointment(outlook::MAPIFolder* folder,
                                                               const std::string& subject) const;
@@ -123,6 +124,7 @@ class CalendarWorld {
 
   private:
     std::vector<std::pair<std::string, outlook::ComPtr<outlook::MAPIFolder>>> SubFolders() const;
+    std::vector<outlook::ComPtr<outlook::AppointmentItem>> Appointments(outlook::MAPIFolder* folder) const;
 
     testing_support::TempHome m_home;
     testing_support::DavServerProcess m_server;

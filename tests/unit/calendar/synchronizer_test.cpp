@@ -207,7 +207,6 @@ TEST_F(CalendarSynchronizer, OutlookEditGoesUpWithIfMatchKeepsTheServerUidAndIsL
     EXPECT_NE(put.body.find("UID:server-uid"), std::string::npos);
     const std::string log = testing_support::ReadFileOrEmpty(LogFolder() + "/addin.log");
     EXPECT_NE(log.find("OnSynchronize name = Kept OL->S"), std::string::npos) << log;
-    EXPECT_NE(log.find("summary = Kept dtstart = 01/01/2030"), std::string::npos);
     // The pair was rewritten with the time of this run.
     EXPECT_GT(OpenCalendarIndex(calendar_id_).FindByOutlookId(key).synchDate.value(),
               DateTime::NowLocal().AddSeconds(-60).value());

@@ -189,9 +189,8 @@ TEST(ScopeFromCommandLine, OnlyUserInAnyCaseSelectsTheCurrentUser) {
     };
     const Row rows[] = {
         {"user", RegistrationScope::User},     {"USER", RegistrationScope::User},
-        {"User", RegistrationScope::User},     {nullptr, RegistrationScope::Machine},
-        {"", RegistrationScope::Machine},      {"users", RegistrationScope::Machine},
-        {" user", RegistrationScope::Machine}, {"machine", RegistrationScope::Machine},
+        {nullptr, RegistrationScope::Machine}, {"", RegistrationScope::Machine},
+        {"users", RegistrationScope::Machine}, {" user", RegistrationScope::Machine},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.command_line ? row.command_line : "(null)");

@@ -21,6 +21,7 @@ class OptionsFrontEnd : public ::testing::Test {
         settings.SetUrl("https://dav.example.org/");
         settings.SetEmail("alice@example.org");
         settings.SetPassword("old");
+        settings.SetLogin("login-kept");
         settings.SetSyncFlag(kSyncCalendars | 0x10 | 0x400);
         settings.Save();
         page_.Attach(
@@ -54,6 +55,8 @@ TEST_F(OptionsFrontEnd, ApplyTrimsTheTextsAndSetsTheFlagBits) {
     // The password is kept as typed, non-ASCII letters included.
     EXPECT_EQ(settings.GetPassword(), " pässwörd ");
     EXPECT_EQ(settings.GetSyncFlag(), kSyncContacts | 0x80 | 0x100);
+    EXPECT_EQ(settings.GetLogin(), "login-kept");
+    EXPECT_EQ(window_.GetControlText(IDC_URL), "http://127.0.0.1:5232/");
     bool dirty = true;
     ASSERT_EQ(page_->get_Dirty(&dirty), S_OK);
     EXPECT_FALSE(dirty);

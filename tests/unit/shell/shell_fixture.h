@@ -38,25 +38,20 @@ class RecordingStatusBar : public platform::StatusBarService {
     std::vector<std::string> texts;
 };
 
-struct ShownBox {
-    std::string text;
-    unsigned flags;
-};
-
+// Records the flags of each box shown and answers No.
 class RecordingBoxes : public platform::MessageBoxService {
   public:
-    int Show(const std::string& text, const std::string& /*caption*/, unsigned flags) override {
+    int Show(const std::string& /*text*/, const std::string& /*caption*/, unsigned flags) override {
         std::lock_guard<std::mutex> guard(lock);
-        boxes.push_back({text, flags});
-        return answer;
+        flags_shown.push_back(flags);
+        return platform::IDNO;
     }
-    std::vector<ShownBox> Boxes() {
+    std::vector<unsigned> Flags() {
         std::lock_guard<std::mutex> guard(lock);
-        return boxes;
+        return flags_shown;
     }
     std::mutex lock;
-    std::vector<ShownBox> boxes;
-    int answer = platform::IDNO;
+    std::vector<unsigned> flags_shown;
 };
 
 class ShellFixture : public ::testing::Test {

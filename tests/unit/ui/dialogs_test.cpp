@@ -67,7 +67,7 @@ TEST_F(Dialogs, FirstRunAppliesAnEditOnOkOnly) {
     EXPECT_EQ(StoredUrl(), "http://new/");
 }
 
-TEST_F(Dialogs, WarningButtonsCarryTheirCaptionsAndAnswers) {
+TEST_F(Dialogs, WarningButtonsCarryTheirCaptionsAndAnswersAndEnterPressesTheMiddleOne) {
     struct Row {
         int button;
         int answer;
@@ -85,9 +85,6 @@ TEST_F(Dialogs, WarningButtonsCarryTheirCaptionsAndAnswers) {
         EXPECT_EQ(service_.window.GetControlText(IDC_WARNING_SECOND), "Restore on server");
         EXPECT_EQ(service_.window.GetControlText(IDC_WARNING_THIRD), "Cancel");
     }
-}
-
-TEST_F(Dialogs, WarningEnterPressesTheMiddleButton) {
     CSyncExistsWarningDialog dialog("text", 103, 108, 104);
     service_.actions = {[](platform::DialogHandler& handler, ScriptedDialogWindow& window) {
         handler.OnCommand(window, handler.DefaultButtonId(), platform::BN_CLICKED);

@@ -17,7 +17,6 @@ class OptionsPage : public ::testing::Test {
         CSettingsManager settings;
         settings.SetUrl("http://dav.example/");
         settings.SetEmail("alice@example.org");
-        settings.SetLogin("login-kept");
         settings.SetPassword(" pw ");
         settings.SetSyncFlag(flag);
         settings.Save();
@@ -84,31 +83,6 @@ TEST_F(OptionsPage, UncheckingContactsDisablesItsListAndApplyKeepsTheIntervalBit
     window_.SetChecked(IDC_SYNC_CONTACTS, true);
     page_.OnCommand(window_, IDC_SYNC_CONTACTS, platform::BN_CLICKED);
     EXPECT_TRUE(window_.IsEnabled(IDC_CONTACT_INTERVAL));
-}
-
-TEST_F(OptionsPage, ApplyTrimsUrlAndEmailButNotThePasswordAndKeepsLogin) {
-    Store(0x123);
-    page_.OnInitDialog(window_);
-    window_.SetControlText(IDC_URL, "  http://127.0.0.1:5232/ \t");
-    window_.SetControlText(IDC_EMAIL, " bob ");
-    window_.SetControlText(IDC_PASSWORD, " spaced ");
-    page_.Apply(window_);
-    EXPECT_EQ(window_.GetControlText(IDC_URL), "http://127.0.0.1:5232/");
-    const CSettingsManager stored = Stored();
-    EXPECT_EQ(stored.GetUrl(), "http://127.0.0.1:5232/");
-    EXPECT_EQ(stored.GetEmail(), "bob");
-    EXPECT_EQ(stored.GetPassword(), " spaced ");
-    EXPECT_EQ(stored.GetLogin(), "login-kept");
-}
-
-TEST_F(OptionsPage, ListWithoutSelectionContributesNothing) {
-    Store(0x123);
-    page_.OnInitDialog(window_);
-    window_.controls[IDC_CALENDAR_INTERVAL].selected.reset();
-    page_.Apply(window_);
-    // Nothing selected for calendars: the stored flag has no calendar interval, and the next load repairs it.
-    CSettingsManager stored = Stored();
-    EXPECT_EQ(stored.GetSyncFlag(), 0x123u);
 }
 
 }  // namespace
