@@ -26,18 +26,17 @@ TEST_F(ContactStore, FieldsRoundTripThroughTheStore) {
     EXPECT_EQ(PROP(stored, HomeAddressCity), "");
 }
 
-TEST_F(ContactStore, DistributionListsHoldResolvedMembers) {
+// The groups manager tests build lists through these calls; here: what they refuse or leave alone.
+TEST_F(ContactStore, DistributionListsTakeOnlyResolvedMembersOnceAndAnswerOnlyAsLists) {
     ASSERT_EQ(NewContact("Ada Lovelace", "ada@example.org")->Save(), S_OK);
     ComPtr<outlook::IDispatch> created;
-    ASSERT_EQ(app_->CreateItem(outlook::olDistributionListItem, &created), S_OK);
+    ASSERT_EQ(
+        ItemsOf(Folder(outlook::olFolderContacts).get())->Add(outlook::olDistributionListItem, &created),
+        S_OK);
     ComPtr<outlook::DistListItem> list;
     ASSERT_EQ(created.As(&list), S_OK);
-    auto contacts = Folder(outlook::olFolderContacts);
-    ComPtr<outlook::IDispatch> moved;
-    ASSERT_EQ(list->Move(contacts.get(), &moved), S_OK);
-    ASSERT_EQ(moved.As(&list), S_OK);
-    ASSERT_EQ(list->put_DLName("Friends"), S_OK);
-
+    ComPtr<outlook::ContactItem> not_contact;
+    EXPECT_EQ(created.As(&not_contact), E_NOINTERFACE);
     ComPtr<outlook::Recipient> ada;
     ComPtr<outlook::Recipient> nobody;
     ASSERT_EQ(ns_->CreateRecipient("ada@example.org", &ada), S_OK);
@@ -51,27 +50,13 @@ TEST_F(ContactStore, DistributionListsHoldResolvedMembers) {
     EXPECT_EQ(list->AddMember(nobody.get()), outlook::MAPI_E_NOT_FOUND);
     ASSERT_EQ(list->AddMember(ada.get()), S_OK);
     ASSERT_EQ(list->AddMember(ada.get()), S_OK);  // already a member: nothing changes
-    ASSERT_EQ(list->Save(), S_OK);
-
-    // The folder holds the contact and the list; a stored list answers only as a list.
-    EXPECT_EQ(CountOf(contacts.get()), 2);
-    ComPtr<outlook::IDispatch> second;
-    ASSERT_EQ(ItemsOf(contacts.get())->Item(2, &second), S_OK);
-    ComPtr<outlook::ContactItem> not_contact;
-    EXPECT_EQ(second.As(&not_contact), E_NOINTERFACE);
-    ComPtr<outlook::DistListItem> stored;
-    ASSERT_EQ(second.As(&stored), S_OK);
-    EXPECT_EQ(PROP(stored, DLName), "Friends");
-    ASSERT_EQ(PROP(stored, MemberCount), 1);
+    ASSERT_EQ(PROP(list, MemberCount), 1);
     ComPtr<outlook::Recipient> member;
-    ASSERT_EQ(stored->GetMember(1, &member), S_OK);
+    ASSERT_EQ(list->GetMember(1, &member), S_OK);
     EXPECT_EQ(PROP(member, Name), "Ada Lovelace");
-    EXPECT_EQ(stored->GetMember(2, &member), outlook::DISP_E_BADINDEX);
-
-    ASSERT_EQ(stored->RemoveMember(ada.get()), S_OK);
-    EXPECT_EQ(stored->RemoveMember(ada.get()), outlook::MAPI_E_NOT_FOUND);
-    ASSERT_EQ(stored->Save(), S_OK);
-    EXPECT_EQ(PROP(stored, MemberCount), 0);
+    EXPECT_EQ(list->GetMember(2, &member), outlook::DISP_E_BADINDEX);
+    ASSERT_EQ(list->RemoveMember(ada.get()), S_OK);
+    EXPECT_EQ(list->RemoveMember(ada.get()), outlook::MAPI_E_NOT_FOUND);
 }
 
 TEST_F(ContactStore, ItemsGoOnlyIntoFoldersThatHoldTheirKind) {

@@ -83,27 +83,6 @@ TEST_F(Registry, ReadsRefuseWrongTypesAndMalformedDataAndKeepTheOutput) {
     EXPECT_EQ(number, 0x1C01u);
 }
 
-TEST_F(Registry, ClassesRootPrefersTheUsersClassesOverTheMachines) {
-    auto machine = CreateKey(RootKey::LocalMachine, "Software\\Classes\\Thing.Prog");
-    ASSERT_EQ(platform::SetStringValue(*machine, "", "machine"), ERROR_SUCCESS);
-    std::unique_ptr<RegistryKey> key;
-    ASSERT_EQ(RegistryKey::Open(RootKey::ClassesRoot, "Thing.Prog", &key), ERROR_SUCCESS);
-    std::string value;
-    ASSERT_EQ(platform::QueryStringValue(*key, "", 2048, &value), ERROR_SUCCESS);
-    EXPECT_EQ(value, "machine");
-
-    auto user = CreateKey(RootKey::CurrentUser, "Software\\Classes\\Thing.Prog");
-    ASSERT_EQ(platform::SetStringValue(*user, "", "user"), ERROR_SUCCESS);
-    ASSERT_EQ(RegistryKey::Open(RootKey::ClassesRoot, "Thing.Prog", &key), ERROR_SUCCESS);
-    ASSERT_EQ(platform::QueryStringValue(*key, "", 2048, &value), ERROR_SUCCESS);
-    EXPECT_EQ(value, "user");
-
-    // A key created through the merged view goes to the machine's classes.
-    CreateKey(RootKey::ClassesRoot, "Other.Prog\\CLSID");
-    EXPECT_EQ(RegistryKey::Open(RootKey::LocalMachine, "Software\\Classes\\Other.Prog\\CLSID", &key),
-              ERROR_SUCCESS);
-}
-
 TEST_F(Registry, EnumSubKeysListsDirectChildrenAndDeleteTreeRemovesKeyValuesAndSubKeysButNotSiblings) {
     auto key = CreateKey(RootKey::CurrentUser, "Software\\A\\B\\C");
     ASSERT_EQ(platform::SetDwordValue(*key, "x", 1), ERROR_SUCCESS);
