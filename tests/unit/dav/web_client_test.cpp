@@ -172,11 +172,4 @@ TEST_F(WebClient, RequestObjectFailuresHaveTheirCodes) {
     EXPECT_EQ(ThrownCode("PROPFIND"), kErrorNoResponse);
 }
 
-TEST(WebClientText, InvalidUtf8DecodesWithReplacementCharacters) {
-    EXPECT_EQ(CWebClient::ConvertUtf8ToUtf16("a\xC3\x28z"), "a\xEF\xBF\xBD(z");
-    EXPECT_EQ(CWebClient::ConvertUtf8ToUtf16("\xFF"), "\xEF\xBF\xBD");
-    EXPECT_EQ(CWebClient::ConvertUtf8ToUtf16(""), "");
-    EXPECT_EQ(CWebClient::ConvertUtf16ToUtf8("K\xC3\xB6ln \xE2\x80\xA6"), "K\xC3\xB6ln \xE2\x80\xA6");
-}
-
 }  // namespace
