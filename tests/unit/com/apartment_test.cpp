@@ -27,27 +27,7 @@ TEST(CoInitialize, FirstCallMakesTheApartmentLaterOnesAreCounted) {
     EXPECT_EQ(Apartment::Current(), nullptr);
 }
 
-TEST(Apartment, CallRunsOnTheApartmentThreadInlineOnItsOwn) {
-    ApartmentThread owner;
-    DWORD ran_on = 0;
-    EXPECT_EQ(owner.apartment()->Call([&] {
-        ran_on = GetCurrentThreadId();
-        return S_FALSE;
-    }),
-              S_FALSE);
-    EXPECT_NE(ran_on, 0u);
-    EXPECT_NE(ran_on, GetCurrentThreadId());
-
-    ScopedCoInitialize com;
-    EXPECT_EQ(Apartment::Current()->Call([&] {
-        ran_on = GetCurrentThreadId();
-        return S_OK;
-    }),
-              S_OK);
-    EXPECT_EQ(ran_on, GetCurrentThreadId());
-}
-
-TEST(Apartment, CallsAndPostsRunInTheOrderQueued) {
+TEST(Apartment, CallsAndPostsRunInOrderOnTheApartmentThreadAndExceptionsBecomeStatuses) {
     ApartmentThread owner;
     std::vector<int> order;
     Event block(true, false);
@@ -55,12 +35,21 @@ TEST(Apartment, CallsAndPostsRunInTheOrderQueued) {
     ASSERT_TRUE(owner.apartment()->Post([&] { order.push_back(1); }));
     ASSERT_TRUE(owner.apartment()->Post([&] { order.push_back(2); }));
     block.Set();
+    DWORD ran_on = 0;
     EXPECT_EQ(owner.apartment()->Call([&] {
         order.push_back(3);
-        return S_OK;
+        ran_on = GetCurrentThreadId();
+        return S_FALSE;
     }),
-              S_OK);
+              S_FALSE);
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_NE(ran_on, 0u);
+    EXPECT_NE(ran_on, GetCurrentThreadId());
+
+    EXPECT_EQ(owner.apartment()->Call([]() -> HRESULT { throw std::runtime_error("boom"); }),
+              RPC_E_SERVERFAULT);
+    EXPECT_EQ(owner.apartment()->Call([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
+    EXPECT_EQ(owner.apartment()->Call([] { return S_OK; }), S_OK);  // the loop survived
 }
 
 TEST(Apartment, TaskIsDestroyedAsSoonAsItHasRun) {
@@ -74,14 +63,6 @@ TEST(Apartment, TaskIsDestroyedAsSoonAsItHasRun) {
     ApartmentThread owner;
     ASSERT_TRUE(owner.apartment()->Post([token = std::make_shared<Token>(&destroyed)] {}));
     EXPECT_EQ(destroyed.Wait(kLongEnoughMs), WAIT_OBJECT_0);
-}
-
-TEST(Apartment, ExceptionsInACallBecomeStatuses) {
-    ApartmentThread owner;
-    EXPECT_EQ(owner.apartment()->Call([]() -> HRESULT { throw std::runtime_error("boom"); }),
-              RPC_E_SERVERFAULT);
-    EXPECT_EQ(owner.apartment()->Call([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
-    EXPECT_EQ(owner.apartment()->Call([] { return S_OK; }), S_OK);  // the loop survived
 }
 
 TEST(Apartment, EndedApartmentRefusesCallsAndRunsDispatchInline) {
@@ -133,29 +114,31 @@ TEST(Apartment, EndFailsQueuedCallsAndRunsQueuedPosts) {
     EXPECT_EQ(thread->Wait(kLongEnoughMs), WAIT_OBJECT_0);
 }
 
-TEST(Apartment, RunOnlyOnItsOwnThreadAndQuitStopsIt) {
+TEST(Apartment, OwnThreadCallsInlineAndRunsItsLoopOrPendingTasksOnlyThere) {
     ScopedCoInitialize com;
     const std::shared_ptr<Apartment> apartment = Apartment::Current();
+    DWORD ran_on = 0;
+    EXPECT_EQ(apartment->Call([&] {
+        ran_on = GetCurrentThreadId();
+        return S_OK;
+    }),
+              S_OK);
+    EXPECT_EQ(ran_on, GetCurrentThreadId());
     ApartmentThread other;
     EXPECT_EQ(other.apartment()->Call([&] { return apartment->Run(); }), RPC_E_WRONG_THREAD);
+    EXPECT_EQ(other.apartment()->Call([&] { return static_cast<HRESULT>(apartment->RunPending(0)); }), 0);
     ASSERT_TRUE(apartment->Post([&] { apartment->Quit(); }));
     EXPECT_EQ(apartment->Run(), S_OK);
     // Quit is used up: the next Run runs tasks again.
     ASSERT_TRUE(apartment->Post([&] { apartment->Quit(); }));
     EXPECT_EQ(apartment->Run(), S_OK);
-}
 
-TEST(Apartment, RunPendingRunsWhatIsQueuedAndWaitsBoundedForTheFirst) {
-    ScopedCoInitialize com;
-    const std::shared_ptr<Apartment> apartment = Apartment::Current();
     EXPECT_EQ(apartment->RunPending(10), 0u);
     int ran = 0;
     ASSERT_TRUE(apartment->Post([&] { ++ran; }));
     ASSERT_TRUE(apartment->Post([&] { ++ran; }));
     EXPECT_EQ(apartment->RunPending(0), 2u);
     EXPECT_EQ(ran, 2);
-    ApartmentThread other;
-    EXPECT_EQ(other.apartment()->Call([&] { return static_cast<HRESULT>(apartment->RunPending(0)); }), 0);
 }
 
 }  // namespace
