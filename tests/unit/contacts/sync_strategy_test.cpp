@@ -26,13 +26,7 @@ TEST(SyncDates, LaterOnlyBeyondThreeSeconds) {
     const struct {
         double seconds;
         bool later;
-    } rows[] = {{0, false},
-                {3, false},
-                {3.4, false},
-                {3.6, true},
-                {4, true},
-                {-10, false},
-                {86400.0 * 365 * 100, true}};
+    } rows[] = {{0, false}, {3, false}, {3.4, false}, {3.6, true}, {-10, false}, {86400.0 * 365 * 100, true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.seconds);
         EXPECT_EQ(contacts::IsLater(DateTime::FromValue(base.value() + row.seconds / 86400.0), base),
@@ -90,41 +84,26 @@ class ContactPairs : public ::testing::Test {
     std::shared_ptr<CCardDavAddressbook> server_book_;
 };
 
-TEST_F(ContactPairs, NewOnEachSideIsCopiedAndPaired) {
-    ServerHas({{"s1", synced_}});
+TEST_F(ContactPairs, NewContactsAreCopiedAndPairedAndDeletionsFollowTheOtherSide) {
+    ServerHas({{"kept", synced_}, {"gone-in-outlook", synced_}, {"s1", synced_}});
+    auto kept = Add("Kept");
+    Paired("kept", kept);
+    Paired("gone-in-outlook", nullptr);
+    Paired("gone-on-server", Add("Gone"));
     const std::string ann = HostOutlook::EntryId(Add("Ann").get());
-    Run(true, 1);
-    ASSERT_EQ(fake_->sent.size(), 1u);
+    Run(true, 2);
+    ASSERT_EQ(fake_->sent.size(), 2u);
     EXPECT_EQ(fake_->sent[0].method, "PUT");
     EXPECT_EQ(fake_->sent[0].url, "http://127.0.0.1:1/alice/book/" + ann + ".vcf");
     EXPECT_NE(fake_->sent[0].body.find("\r\nUID:" + ann + "\r\n"), std::string::npos);
-    const auto ids = outlook_.ContactIds();
-    ASSERT_EQ(ids.size(), 2u);
-    EXPECT_EQ(outlook_.Field(ids[1], "FullName"), "Server s1");
-    const auto records = Records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].ServerId, "/alice/book/" + ann + ".vcf");
-    EXPECT_EQ(records[0].OutlookId, ann);
-    EXPECT_EQ(records[1].ServerId, "/alice/book/s1.vcf");
-    EXPECT_EQ(records[1].OutlookId, ids[1]);
-}
-
-TEST_F(ContactPairs, DeletionsFollowTheOtherSide) {
-    ServerHas({{"kept", synced_}, {"gone-in-outlook", synced_}});
-    auto kept = Add("Kept");
-    auto gone_on_server = Add("Gone");
-    Paired("kept", kept);
-    Paired("gone-in-outlook", nullptr);
-    Paired("gone-on-server", gone_on_server);
-    Run(true, 1);
-    ASSERT_EQ(fake_->sent.size(), 1u);
-    EXPECT_EQ(fake_->sent[0].method, "DELETE");
-    EXPECT_EQ(fake_->sent[0].url, "http://127.0.0.1:1/alice/book/gone-in-outlook.vcf");
-    EXPECT_EQ(outlook_.Names(), std::vector<std::string>{"Kept"});
-    const auto records = Records();
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].ServerId, "/alice/book/kept.vcf");
-    EXPECT_EQ(records[0].synchDate.value(), synced_.value());
+    EXPECT_EQ(fake_->sent[1].method, "DELETE");
+    EXPECT_EQ(fake_->sent[1].url, "http://127.0.0.1:1/alice/book/gone-in-outlook.vcf");
+    EXPECT_EQ(outlook_.Names(), (std::vector<std::string>{"Kept", "Ann", "Server s1"}));
+    const SyncIndex index = OpenAddressBookIndex(book_id_);
+    EXPECT_EQ(index.Records().size(), 3u);
+    EXPECT_EQ(index.FindByServerId("/alice/book/" + ann + ".vcf").OutlookId, ann);
+    EXPECT_EQ(index.FindByServerId("/alice/book/s1.vcf").OutlookId, outlook_.ContactIds()[2]);
+    EXPECT_EQ(index.FindByServerId("/alice/book/kept.vcf").synchDate.value(), synced_.value());
 }
 
 TEST_F(ContactPairs, ChangedPairGoesFromTheLaterSide) {
