@@ -1,9 +1,8 @@
 // Figures for the iCalendar mapping: reading a server text, applying it to an appointment of the host's
-// store, writing an appointment, and one tzids.csv lookup. Prints the numbers; asserts nothing.
+// store, and writing an appointment. Prints the numbers; asserts nothing.
 #include <benchmark/benchmark.h>
 
 #include "ical/cal_dav_event.h"
-#include "ical/tzid_map.h"
 #include "test_appointments.h"
 
 namespace {
@@ -58,12 +57,6 @@ void ToICal(benchmark::State& state) {
         benchmark::DoNotOptimize(testdata::WriteICal(appointment.get()).size());
 }
 BENCHMARK(ToICal);
-
-void MapTzidLookup(benchmark::State& state) {
-    for (auto _ : state)
-        benchmark::DoNotOptimize(MapTzid("America/New_York").size());
-}
-BENCHMARK(MapTzidLookup);
 
 }  // namespace
 

@@ -107,7 +107,8 @@ TEST_F(RoundTrip, ServerThatRestoresOccurrencesRemovesTheirExceptions) {
     EXPECT_EQ(Count(written, "RECURRENCE-ID"), 0u) << written;
 }
 
-// Rules the store accepts come back unchanged, last-of-month and leap day included.
+// Rules the store accepts come back unchanged, last-of-month and leap day included. Outlook's fifth
+// instance is the last: BYSETPOS=5 would skip months with four Fridays.
 TEST_F(RoundTrip, RulesTheStoreAcceptsAreWrittenBackUnchanged) {
     for (const char* rule :
          {"FREQ=MONTHLY;INTERVAL=1;BYDAY=FR;BYSETPOS=-1", "FREQ=MONTHLY;INTERVAL=3;BYDAY=TU;BYSETPOS=2",

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
 
 #include "ical/cal_dav_event.h"
 #include "ical/outlook_event.h"
@@ -18,7 +17,6 @@
 #include "outlook/recipients.h"
 #include "outlook/recurrence_pattern.h"
 #include "outlook/time_zone.h"
-#include "settings/log.h"
 
 namespace testdata {
 namespace {
@@ -255,19 +253,6 @@ Appointment Calendar::New() {
     Must(items->Add(&item), "Items.Add");
     Must(item.As(&appointment), "AppointmentItem");
     return appointment;
-}
-
-CapturedLog::CapturedLog() {
-    std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
-    SetLogEnabled(true);
-}
-
-CapturedLog::~CapturedLog() {
-    SetLogEnabled(false);
-}
-
-std::string CapturedLog::Text() const {
-    return testing_support::ReadFileOrEmpty(home_.app_data() + "/Velmarquin/HarrowgateAddin/Logs/addin.log");
 }
 
 std::vector<std::pair<std::string, Appointment>> AllAppointments(Calendar& calendar) {

@@ -40,17 +40,6 @@ class Calendar {
     ComPtr<outlook::MAPIFolder> calendar_;
 };
 
-// Logging switched on into a fresh APPDATA for the life of the object.
-class CapturedLog {
-  public:
-    CapturedLog();
-    ~CapturedLog();
-    std::string Text() const;
-
-  private:
-    testing_support::TempHome home_;
-};
-
 // Saved appointments by name: timed, all_day, recurring (weekly, two deleted and one changed
 // occurrence), all_day_yearly, organizer_meeting, attendee_meeting, long_texts.
 std::vector<std::pair<std::string, Appointment>> AllAppointments(Calendar& calendar);
