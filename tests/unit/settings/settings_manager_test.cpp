@@ -54,7 +54,6 @@ TEST_F(SettingsStore, NoKeyGivesDefaultsAndSaveCreatesIt) {
     edited.SetUrl("http://127.0.0.1:5232/");
     edited.SetEmail("alice");
     edited.SetLogin("alice-login");
-    edited.SetPassword("secret");
     edited.SetSyncFlag(0x20A);
     edited.SetEnableLog(true);
     edited.SetShowStatsDialog(false);
@@ -64,7 +63,6 @@ TEST_F(SettingsStore, NoKeyGivesDefaultsAndSaveCreatesIt) {
     EXPECT_EQ(reloaded.GetUrl(), "http://127.0.0.1:5232/");
     EXPECT_EQ(reloaded.GetEmail(), "alice");
     EXPECT_EQ(reloaded.GetLogin(), "alice-login");
-    EXPECT_EQ(reloaded.GetPassword(), "secret");
     EXPECT_EQ(reloaded.GetSyncFlag(), 0x20Au);
     EXPECT_TRUE(reloaded.GetEnableLog());
     EXPECT_FALSE(reloaded.GetShowStatsDialog());
