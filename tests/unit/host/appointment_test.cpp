@@ -140,26 +140,16 @@ TEST_F(AppointmentStore, UserPropertiesOfTheUsedTypesPersistWithTheItem) {
     EXPECT_EQ(PROP(property, Value), outlook::Variant(true));
 }
 
-TEST_F(AppointmentStore, FolderStorageItemIsHiddenKeptAcrossRestartsAndMadeAgainAfterDelete) {
+// The calendar folder tests keep a flag in it across opens; here: it stays hidden and comes back empty.
+TEST_F(AppointmentStore, FolderStorageItemIsHiddenAndMadeAgainAfterDelete) {
     auto calendar = Folder(outlook::olFolderCalendar);
     ComPtr<outlook::StorageItem> storage;
     EXPECT_EQ(calendar->GetStorage("", outlook::olIdentifyBySubject, &storage), E_INVALIDARG);
     ASSERT_EQ(calendar->GetStorage("VelmarquinSyncStorage", outlook::olIdentifyBySubject, &storage), S_OK);
     ComPtr<outlook::UserProperty> shared;
     ASSERT_EQ(PROP(storage, UserProperties)->Add("IsShared", outlook::olYesNo, false, 1, &shared), S_OK);
-    ASSERT_EQ(shared->put_Value(outlook::Variant(true)), S_OK);
     ASSERT_EQ(storage->Save(), S_OK);
     EXPECT_EQ(CountOf(calendar.get()), 0);
-
-    storage = nullptr;
-    Open();
-    calendar = Folder(outlook::olFolderCalendar);
-    ASSERT_EQ(calendar->GetStorage("VelmarquinSyncStorage", outlook::olIdentifyBySubject, &storage), S_OK);
-    ASSERT_EQ(PROP(storage, UserProperties)->Find("IsShared", true, &shared), S_OK);
-    ASSERT_TRUE(shared);
-    EXPECT_EQ(PROP(shared, Value), outlook::Variant(true));
-    EXPECT_EQ(CountOf(calendar.get()), 0);
-
     ASSERT_EQ(storage->Delete(), S_OK);
     ASSERT_EQ(calendar->GetStorage("VelmarquinSyncStorage", outlook::olIdentifyBySubject, &storage), S_OK);
     EXPECT_EQ(PROP(PROP(storage, UserProperties), Count), 0);
