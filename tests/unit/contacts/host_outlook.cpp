@@ -4,6 +4,7 @@
 
 #include "host/fault_hook.h"
 #include "host/record_owner.h"
+#include "host/store.h"
 #include "outlook/dist_list_item.h"
 #include "outlook/folders.h"
 #include "outlook/items.h"
@@ -12,28 +13,6 @@
 namespace contacts_test {
 
 using outlook::ComPtr;
-
-namespace {
-
-// The items of a folder of the kind asked for, in the folder's order.
-template <class Kind>
-std::vector<ComPtr<Kind>> ItemsOf(outlook::MAPIFolder* folder) {
-    std::vector<ComPtr<Kind>> found;
-    ComPtr<outlook::Items> items;
-    std::int32_t count = 0;
-    EXPECT_EQ(folder->get_Items(&items), S_OK);
-    EXPECT_EQ(items->get_Count(&count), S_OK);
-    for (std::int32_t i = 1; i <= count; ++i) {
-        ComPtr<outlook::IDispatch> item;
-        ComPtr<Kind> typed;
-        EXPECT_EQ(items->Item(i, &item), S_OK);
-        if (SUCCEEDED(item.As(&typed)))
-            found.push_back(typed);
-    }
-    return found;
-}
-
-}  // namespace
 
 HostOutlook::HostOutlook() {
     std::string error;
@@ -107,33 +86,35 @@ ComPtr<outlook::ContactItem> HostOutlook::Contact(const std::string& entry_id) {
     return contact;
 }
 
+std::vector<host::ItemRecord> HostOutlook::Records(outlook::MAPIFolder* folder, outlook::OlItemType kind) {
+    host::FolderRecord found;
+    std::vector<host::ItemRecord> items;
+    EXPECT_EQ(app->store().FindFolder(EntryId(folder ? folder : contacts.get()), &found), S_OK);
+    EXPECT_EQ(app->store().ListItems(found.row_id, false, &items), S_OK);
+    std::erase_if(items, [kind](const host::ItemRecord& item) { return item.kind != kind; });
+    return items;
+}
+
 std::vector<std::string> HostOutlook::ContactIds(outlook::MAPIFolder* folder) {
     std::vector<std::string> ids;
-    for (const auto& contact : ItemsOf<outlook::ContactItem>(folder ? folder : contacts.get()))
-        ids.push_back(EntryId(contact.get()));
+    for (const host::ItemRecord& record : Records(folder, outlook::olContactItem))
+        ids.push_back(record.entry_id);
     return ids;
 }
 
 std::vector<std::string> HostOutlook::Names(outlook::MAPIFolder* folder) {
     std::vector<std::string> names;
-    for (const std::string& id : ContactIds(folder))
-        names.push_back(Field(id, "FullName"));
+    for (const host::ItemRecord& record : Records(folder, outlook::olContactItem))
+        names.push_back(host::BagText(record.fields, "FullName"));
     return names;
 }
 
 std::map<std::string, std::vector<std::string>> HostOutlook::Lists() {
     std::map<std::string, std::vector<std::string>> lists;
-    for (const auto& list : ItemsOf<outlook::DistListItem>(contacts.get())) {
-        std::string name;
-        std::int32_t count = 0;
-        EXPECT_EQ(list->get_DLName(&name), S_OK);
-        EXPECT_EQ(list->get_MemberCount(&count), S_OK);
-        auto& members = lists[name];
-        for (std::int32_t i = 1; i <= count; ++i) {
-            ComPtr<outlook::Recipient> member;
-            EXPECT_EQ(list->GetMember(i, &member), S_OK);
-            EXPECT_EQ(member->get_Address(&members.emplace_back()), S_OK);
-        }
+    for (const host::ItemRecord& record : Records(nullptr, outlook::olDistributionListItem)) {
+        auto& members = lists[host::BagText(record.fields, "Subject")];
+        for (const host::PropertyBag& member : record.members)
+            members.push_back(host::BagText(member, "Address"));
     }
     return lists;
 }

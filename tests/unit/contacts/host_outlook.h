@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "host/application_object.h"
+#include "host/item_record.h"
 #include "outlook/contact_item.h"
 #include "outlook/folder.h"
 #include "outlook/namespace.h"
@@ -48,6 +49,8 @@ class HostOutlook {
     std::map<std::string, std::vector<std::string>> Lists();
     // The sub-folders of Contacts by name.
     std::map<std::string, outlook::ComPtr<outlook::MAPIFolder>> Folders();
+    // The stored items of that kind in a folder (Contacts when null), in the order they were first saved.
+    std::vector<host::ItemRecord> Records(outlook::MAPIFolder* folder, outlook::OlItemType kind);
 
     // The EntryID of a saved item or a folder.
     template <class Object>
