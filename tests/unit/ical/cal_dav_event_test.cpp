@@ -122,21 +122,6 @@ TEST_F(CalDavEventTest, LastModifiedIsLocalTimeOrTheZeroDate) {
     EXPECT_EQ(event.GetLastModified().value(), 0.0);
 }
 
-TEST_F(CalDavEventTest, ResponseStatusTextsAndBusyStatus) {
-    for (const auto& [text, status, busy] : {std::tuple{"", 0, 0},
-                                             {"organizer", 1, 0},
-                                             {"Tentative", 2, 1},
-                                             {"ACCEPTED", 3, 2},
-                                             {"declined", 4, 0},
-                                             {"NEEDS-ACTION", -1, 0}}) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(CCalDavEvent::MeetingResponseStatusStringToInt(text), status);
-        if (status != 0 && status != 1) {
-            EXPECT_EQ(CCalDavEvent::IntResponseStatusToIntBusyStatus(status), busy);
-        }
-    }
-}
-
 TEST_F(CalDavEventTest, TriggerReadsDurationsAbsoluteTimesAndEndRelatedOnes) {
     const DateTime start = DateTime::FromParts(2024, 1, 10, 8, 0, 0);
     const DateTime end = DateTime::FromParts(2024, 1, 10, 9, 0, 0);
