@@ -18,12 +18,6 @@ using contacts_test::Fields;
 using contacts_test::ScopedTimeZone;
 using outlook::ComPtr;
 
-std::string ReadData(const std::string& name) {
-    std::string text;
-    EXPECT_EQ(platform::ReadWholeFile(std::string(VELSYNC_CONTACTS_DATA) + "/" + name, &text), 0);
-    return text;
-}
-
 // REV is the time of the last save, which the store sets: masked here, checked by its own test.
 std::string MaskRevision(const std::string& card) {
     return std::regex_replace(card, std::regex("\r\nREV:[0-9]{8}T[0-9]{6}Z\r\n"), "\r\nREV:-\r\n");
@@ -53,7 +47,8 @@ TEST_F(VCardWriter, EmptyContactWritesTheFixedLinesOnly) {
 }
 
 TEST_F(VCardWriter, FullContactReadsAndWritesAsTheGoldenFile) {
-    const std::string golden = ReadData("writer-full-contact.vcf");
+    std::string golden;
+    ASSERT_EQ(platform::ReadWholeFile(VELSYNC_CONTACTS_DATA "/writer-full-contact.vcf", &golden), 0);
     auto contact = outlook_.AddContact({});
     COutlookGroupsManager groups(outlook_.contacts);
     COutlookContact reader(&groups, contact, false, nullptr);
