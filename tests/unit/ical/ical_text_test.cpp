@@ -68,16 +68,8 @@ TEST_F(IcalText, UnfoldsSpaceAndTabContinuations) {
     EXPECT_EQ(cut[0], "A:one");
 }
 
+// Plain lines are read by every reader test; these are the odd ones.
 TEST_F(IcalText, ContentLineSplitsNameParametersAndValue) {
-    const auto line = CICalLine::Parse("DTSTART;TZID=Europe/Berlin;VALUE=DATE-TIME:20240110T090000");
-    ASSERT_TRUE(line.has_value());
-    EXPECT_EQ(line->Name(), "DTSTART");
-    EXPECT_EQ(line->GetParameter("tzid"), "Europe/Berlin");
-    EXPECT_EQ(line->GetParameter("VALUE"), "DATE-TIME");
-    EXPECT_EQ(line->GetParameter("X-NONE"), "");
-    EXPECT_EQ(line->Value(), "20240110T090000");
-    EXPECT_TRUE(line->HasName("dtstart"));
-
     EXPECT_FALSE(CICalLine::Parse("no colon here").has_value());
     // A parameter without "=" is kept with an empty key and named by no key; an empty piece is dropped;
     // the value keeps every later colon.
@@ -86,6 +78,7 @@ TEST_F(IcalText, ContentLineSplitsNameParametersAndValue) {
     const std::vector<std::pair<std::string, std::string>> parameters = {{"", "FLAG"}, {"K", "v"}};
     EXPECT_EQ(odd->Parameters(), parameters);
     EXPECT_EQ(odd->GetParameter("FLAG"), "");
+    EXPECT_EQ(odd->GetParameter("k"), "v");
     EXPECT_EQ(odd->Value(), "a:b");
     // Newline escapes in the value become CR LF; other escapes wait for the text properties.
     EXPECT_EQ(CICalLine::Parse("DESCRIPTION:a\\nb\\,c")->Value(), "a\r\nb\\,c");
@@ -136,8 +129,6 @@ TEST_F(IcalText, DateParsingAndItsTwoFlags) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(ical::ParseICalDate(bad, ical::kNoConversion).IsValid());
     }
-    EXPECT_EQ(ical::FormatUtcDateTime(DateTime::FromParts(2024, 1, 10, 8, 5, 9)), "20240110T080509Z");
-    EXPECT_EQ(ical::FormatDate(DateTime::FromParts(2024, 1, 10, 8, 5, 9)), "20240110");
 }
 
 TEST_F(IcalText, DurationsInEveryUnit) {
