@@ -164,7 +164,9 @@ TEST_F(ContactSynchronizer, MissingHomeSetIsNoDavServer) {
     auto error = ErrorOf([this] { Run(); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->GetCode(), kErrorNotDavServer);
-    EXPECT_EQ(fake_->sent.size(), 2u);
+    ASSERT_EQ(fake_->sent.size(), 2u);
+    // Without Depth, Xandikos would answer the home set's PROPFIND with everything below the principal.
+    EXPECT_EQ(HeaderOf(fake_->sent[1], "Depth"), "0");
 }
 
 TEST_F(ContactSynchronizer, NoContactsFolderEndsSilently) {
