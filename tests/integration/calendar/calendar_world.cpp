@@ -44,13 +44,6 @@ int ScriptedQuestions::Show(const std::string& text, const std::string&, unsigne
     return NextAnswer();
 }
 
-void RecordingGuards::SetFolderReadonly(const std::string& folder_entry_id, bool readonly) {
-    if (readonly)
-        readonly_folders.push_back(folder_entry_id);
-}
-void RecordingGuards::RegisterOwnChange(const std::string&) {}
-void RecordingGuards::ClearOwnChanges() {}
-
 namespace {
 
 std::string ShellQuote(const std::string& text) {

@@ -36,12 +36,15 @@ class ScriptedQuestions : public platform::DialogService, public platform::Messa
     int NextAnswer();
 };
 
+// Records the folders made read-only, in order.
 class RecordingGuards : public ICalendarReadonlyGuards {
   public:
-    void SetFolderReadonly(const std::string& folder_entry_id, bool readonly) override;
-    void RegisterOwnChange(const std::string& item_id) override;
-    void ClearOwnChanges() override;
-    // The folders made read-only, in order.
+    void SetFolderReadonly(const std::string& folder_entry_id, bool readonly) override {
+        if (readonly)
+            readonly_folders.push_back(folder_entry_id);
+    }
+    void RegisterOwnChange(const std::string& /*item_id*/) override {}
+    void ClearOwnChanges() override {}
     std::vector<std::string> readonly_folders;
 };
 
