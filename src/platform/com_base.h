@@ -23,20 +23,6 @@ namespace platform {
 // into the registry and logged as they stand.
 using Iid = std::string_view;
 
-// True for the braced 38-character form with hexadecimal digits in the right places.
-constexpr bool IsGuidText(std::string_view text) {
-    if (text.size() != 38 || text.front() != '{' || text.back() != '}')
-        return false;
-    for (std::size_t i = 1; i < 37; ++i) {
-        const char c = text[i];
-        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (dash ? c != '-' : !hex)
-            return false;
-    }
-    return true;
-}
-
 // GUID equality: the same text without regard to the case of the hexadecimal digits.
 constexpr bool IsEqualGuid(std::string_view a, std::string_view b) {
     if (a.size() != b.size())

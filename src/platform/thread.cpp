@@ -71,10 +71,6 @@ Thread::~Thread() {
         m_thread.detach();
 }
 
-DWORD Thread::GetExitCode() const {
-    return m_state->exit_code;
-}
-
 DWORD Thread::Wait(DWORD timeout_ms) {
     return m_state->finished.Wait(timeout_ms);
 }

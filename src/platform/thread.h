@@ -1,5 +1,5 @@
 // Threads in the shape of the C runtime's thread start and the Win32 calls on a thread handle
-// (GetExitCodeThread, WaitForSingleObject, CloseHandle, GetCurrentThreadId).
+// (WaitForSingleObject, CloseHandle, GetCurrentThreadId).
 #pragma once
 
 #include <functional>
@@ -31,9 +31,6 @@ class Thread {
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
 
-    // GetExitCodeThread: STILL_ACTIVE until the thread has ended (the procedure returned and the thread's
-    // thread_local objects, such as its apartment, are gone), then the procedure's result.
-    DWORD GetExitCode() const;
     // WaitForSingleObject on the thread: WAIT_OBJECT_0 once the thread has ended, or WAIT_TIMEOUT.
     [[nodiscard]] DWORD Wait(DWORD timeout_ms);
 

@@ -30,10 +30,6 @@ bool ZoneWallToUtc(const std::string& iana_id, const DateTime& wall, DateTime* u
 // UTC to wall-clock time of `iana_id`. False for an unknown zone or an invalid date.
 bool ZoneUtcToWall(const std::string& iana_id, const DateTime& utc, DateTime* wall);
 
-// Offsets of a zone in minutes east of UTC: the standard offset, and the extra daylight-saving amount
-// the zone uses (0 when it has none). False for an unknown zone.
-bool ZoneOffsets(const std::string& iana_id, std::int32_t* standard_minutes, std::int32_t* daylight_minutes);
-
 // A display name "(UTC+01:00) Europe/Berlin" built from the standard offset and the IANA ID.
 std::string ZoneDisplayName(const std::string& iana_id);
 

@@ -131,22 +131,12 @@ bool ZoneUtcToWall(const std::string& iana_id, const DateTime& utc, DateTime* wa
     return true;
 }
 
-bool ZoneOffsets(const std::string& iana_id, std::int32_t* standard_minutes, std::int32_t* daylight_minutes) {
+std::string ZoneDisplayName(const std::string& iana_id) {
     std::unique_ptr<icu::TimeZone> zone = OpenZone(iana_id);
     if (zone == nullptr) {
-        return false;
-    }
-    *standard_minutes = zone->getRawOffset() / 60000;
-    *daylight_minutes = zone->getDSTSavings() / 60000;
-    return true;
-}
-
-std::string ZoneDisplayName(const std::string& iana_id) {
-    std::int32_t standard = 0;
-    std::int32_t daylight = 0;
-    if (!ZoneOffsets(iana_id, &standard, &daylight)) {
         return iana_id;
     }
+    const std::int32_t standard = zone->getRawOffset() / 60000;
     const int magnitude = std::abs(standard);
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "(UTC%c%02d:%02d) ", standard < 0 ? '-' : '+', magnitude / 60,
