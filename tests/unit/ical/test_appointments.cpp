@@ -320,19 +320,16 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
     outlook::OlMeetingStatus meeting = outlook::olNonMeeting;
     outlook::OlResponseStatus response = outlook::olResponseNone;
     outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
-    outlook::OlSensitivity sensitivity = outlook::olNormal;
-    MustAll(
-        {item->get_Importance(&importance), item->get_BusyStatus(&busy), item->get_MeetingStatus(&meeting),
-         item->get_ResponseStatus(&response), item->get_RecurrenceState(&state),
-         item->get_Sensitivity(&sensitivity), item->get_AllDayEvent(&flag)},
-        "appointment reads");
+    MustAll({item->get_Importance(&importance), item->get_BusyStatus(&busy),
+             item->get_MeetingStatus(&meeting), item->get_ResponseStatus(&response),
+             item->get_RecurrenceState(&state), item->get_AllDayEvent(&flag)},
+            "appointment reads");
     fields["AllDay"] = flag ? "1" : "0";
     fields["Importance"] = std::to_string(importance);
     fields["BusyStatus"] = std::to_string(busy);
     fields["MeetingStatus"] = std::to_string(meeting);
     fields["ResponseStatus"] = std::to_string(response);
     fields["RecurrenceState"] = std::to_string(state);
-    fields["Sensitivity"] = std::to_string(sensitivity);
     MustAll({item->get_ReminderSet(&flag), item->get_ReminderMinutesBeforeStart(&number)}, "reminder");
     fields["Reminder"] = flag ? std::to_string(number) : "off";
     for (const auto& [name, get] : {std::pair{"StartZone", &outlook::AppointmentItem::get_StartTimeZone},
