@@ -30,8 +30,10 @@ static bool Run(const char* label, const std::string& url, const std::string& pa
     if (FAILED(host::ApplicationObject::Create(path, 5000, &app, &error)) ||
         FAILED(app->get_Session(&session)) ||
         FAILED(session->GetDefaultFolder(outlook::olFolderContacts, &contacts)) ||
-        FAILED(contacts->get_Items(&items)))
+        FAILED(contacts->get_Items(&items))) {
+        std::fprintf(stderr, "store: %s\n", error.c_str());
         return false;
+    }
     for (int i = 0; i < count; ++i) {
         ComPtr<outlook::IDispatch> item;
         ComPtr<outlook::ContactItem> contact;
