@@ -41,11 +41,6 @@ bool PathExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
-bool IsDirectory(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 LONG CreateOneDirectory(const std::string& path) {
     if (mkdir(path.c_str(), 0700) == 0)
         return ERROR_SUCCESS;

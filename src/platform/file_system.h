@@ -10,7 +10,6 @@
 namespace platform {
 
 bool PathExists(const std::string& path);
-bool IsDirectory(const std::string& path);
 
 // Creates one folder; its parent must exist. ERROR_ALREADY_EXISTS when it is there already.
 [[nodiscard]] LONG CreateOneDirectory(const std::string& path);

@@ -38,7 +38,6 @@ class RegistryKey {
     [[nodiscard]] LONG QueryValue(std::string_view name, DWORD* type, std::uint8_t* data, DWORD* size) const;
     // RegSetValueExW: the bytes are stored as given.
     [[nodiscard]] LONG SetValue(std::string_view name, DWORD type, const std::uint8_t* data, DWORD size);
-    [[nodiscard]] LONG DeleteValue(std::string_view name);
     // Names of the direct sub-keys, in case-insensitive order.
     [[nodiscard]] LONG EnumSubKeys(std::vector<std::string>* names) const;
 

@@ -280,21 +280,6 @@ LONG RegistryKey::SetValue(std::string_view name, DWORD type, const std::uint8_t
     return upsert.Step() == SQLITE_DONE ? ERROR_SUCCESS : ERROR_BUSY;
 }
 
-LONG RegistryKey::DeleteValue(std::string_view name) {
-    Database db;
-    if (!db.IsOpen())
-        return ERROR_BADDB;
-    Statement remove(db, "DELETE FROM reg_values WHERE root=?1 AND path=?2 AND name=?3;");
-    if (!remove.IsValid())
-        return ERROR_BADDB;
-    remove.Bind(1, RootNumber(root_));
-    remove.Bind(2, path_);
-    remove.Bind(3, name);
-    if (remove.Step() != SQLITE_DONE)
-        return ERROR_BUSY;
-    return sqlite3_changes(db.handle()) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-}
-
 LONG RegistryKey::EnumSubKeys(std::vector<std::string>* names) const {
     Database db;
     if (!db.IsOpen())
