@@ -46,7 +46,6 @@ class CCalDavCalendar {
 
     const std::string& GetHref() const { return m_href; }
     const std::string& GetDescription() const { return m_description; }
-    const std::string& GetOwner() const { return m_owner; }
     bool IsReadOnly() const { return m_read_only; }
     bool IsShared() const { return m_shared; }
     std::size_t GetEventCount() const { return m_events.size(); }

@@ -52,7 +52,6 @@ class COutlookAddressbook : public std::enable_shared_from_this<COutlookAddressb
     const std::string& GetName() const { return m_name; }
     const std::vector<std::shared_ptr<COutlookContact>>& GetContacts() const { return m_contacts; }
     const std::vector<std::shared_ptr<COutlookAddressbook>>& GetChildren() const { return m_children; }
-    COutlookGroupsManager& GetGroupsManager() { return *m_groups; }
 
   private:
     void LoadContacts();
