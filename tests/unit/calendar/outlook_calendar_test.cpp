@@ -2,26 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "calendar/outlook_calendar.h"
-#include "host/application_object.h"
+#include "host_calendar_test.h"
 #include "outlook/folders.h"
-#include "outlook/namespace.h"
 #include "outlook/status.h"
-#include "support/temp_home.h"
 
 namespace {
 
 using outlook::ComPtr;
 
-class OutlookCalendar : public ::testing::Test {
+class OutlookCalendar : public HostCalendarTest {
   protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_EQ(host::ApplicationObject::Create(home_.root() + "/outlook.db", 500, &app_, &error), S_OK)
-            << error;
-        ComPtr<outlook::NameSpace> session;
-        ASSERT_EQ(app_->get_Session(&session), S_OK);
-        ASSERT_EQ(session->GetDefaultFolder(outlook::olFolderCalendar, &folder_), S_OK);
-    }
     ComPtr<outlook::MAPIFolder> AddFolder(outlook::MAPIFolder* parent, const std::string& name) {
         ComPtr<outlook::Folders> folders;
         ComPtr<outlook::MAPIFolder> folder;
@@ -29,16 +19,12 @@ class OutlookCalendar : public ::testing::Test {
         EXPECT_EQ(folders->Add(name, &folder), S_OK);
         return folder;
     }
-
-    testing_support::TempHome home_;
-    ComPtr<host::ApplicationObject> app_;
-    ComPtr<outlook::MAPIFolder> folder_;
 };
 
 TEST_F(OutlookCalendar, NewNamesAreMadeUniqueAmongSiblings) {
-    AddFolder(folder_.get(), "work");
-    AddFolder(folder_.get(), "Work(1)");
-    const auto root = COutlookCalendar::Create(folder_);
+    AddFolder(calendar_.get(), "work");
+    AddFolder(calendar_.get(), "Work(1)");
+    const auto root = COutlookCalendar::Create(calendar_);
     EXPECT_EQ(root->CreateCalendar("Work", "", false)->GetName(), "Work(2)");
     EXPECT_EQ(root->CreateCalendar("Home", "", false)->GetName(), "Home");
     EXPECT_EQ(root->CreateCalendar("", "", false)->GetName(), "Unknown");
@@ -47,23 +33,23 @@ TEST_F(OutlookCalendar, NewNamesAreMadeUniqueAmongSiblings) {
 }
 
 TEST_F(OutlookCalendar, SharedFlagOfANewCalendarPersistsAndAMissingOneReadsFalse) {
-    const auto root = COutlookCalendar::Create(folder_);
+    const auto root = COutlookCalendar::Create(calendar_);
     EXPECT_FALSE(root->IsShared());
     EXPECT_TRUE(root->CreateCalendar("Team - anna (read only)", "Anna's plans", true)->IsShared());
-    const auto again = COutlookCalendar::Create(folder_);
+    const auto again = COutlookCalendar::Create(calendar_);
     ASSERT_EQ(again->SubCalendars().size(), 1u);
     EXPECT_TRUE(again->SubCalendars()[0]->IsShared());
     EXPECT_EQ(again->SubCalendars()[0]->GetDescription(), "Anna's plans");
     again->SubCalendars()[0]->SetIsShared(false);
-    EXPECT_FALSE(COutlookCalendar::Create(folder_)->SubCalendars()[0]->IsShared());
+    EXPECT_FALSE(COutlookCalendar::Create(calendar_)->SubCalendars()[0]->IsShared());
 }
 
 TEST_F(OutlookCalendar, EnumerationIsDepthFirst) {
-    const auto a = AddFolder(folder_.get(), "A");
+    const auto a = AddFolder(calendar_.get(), "A");
     AddFolder(a.get(), "A1");
-    AddFolder(folder_.get(), "B");
+    AddFolder(calendar_.get(), "B");
     std::vector<std::string> names;
-    for (const auto& calendar : COutlookCalendar::Create(folder_)->EnumerateCalendars())
+    for (const auto& calendar : COutlookCalendar::Create(calendar_)->EnumerateCalendars())
         names.push_back(calendar->GetName());
     ASSERT_EQ(names.size(), 4u);
     EXPECT_EQ(names[1], "A");
@@ -72,8 +58,8 @@ TEST_F(OutlookCalendar, EnumerationIsDepthFirst) {
 }
 
 TEST_F(OutlookCalendar, RenameToASiblingNameIsRefusedAndDefaultFolderIsNotDeleted) {
-    AddFolder(folder_.get(), "Taken");
-    const auto root = COutlookCalendar::Create(folder_);
+    AddFolder(calendar_.get(), "Taken");
+    const auto root = COutlookCalendar::Create(calendar_);
     const auto other = root->CreateCalendar("Other", "", false);
     EXPECT_FALSE(other->SetName("taken"));
     EXPECT_EQ(other->GetName(), "Other");
@@ -81,7 +67,7 @@ TEST_F(OutlookCalendar, RenameToASiblingNameIsRefusedAndDefaultFolderIsNotDelete
     EXPECT_TRUE(other->SetName("Renamed"));
     EXPECT_EQ(root->Delete(), outlook::MAPI_E_NO_SUPPORT);
     EXPECT_EQ(other->Delete(), S_OK);
-    EXPECT_EQ(COutlookCalendar::Create(folder_)->SubCalendars().size(), 1u);
+    EXPECT_EQ(COutlookCalendar::Create(calendar_)->SubCalendars().size(), 1u);
 }
 
 }  // namespace

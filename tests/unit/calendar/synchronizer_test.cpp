@@ -7,14 +7,12 @@
 #include "calendar/cal_dav_synchronizer.h"
 #include "calendar/calendar_sync_strategy_base.h"
 #include "calendar_fakes.h"
-#include "host/application_object.h"
 #include "host/fault_hook.h"
+#include "host_calendar_test.h"
 #include "index/index_store.h"
 #include "outlook/items.h"
-#include "outlook/namespace.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
-#include "support/temp_home.h"
 
 namespace {
 
@@ -27,15 +25,10 @@ using calendar_unit::Privilege;
 using outlook::ComPtr;
 using platform::DateTime;
 
-class CalendarSynchronizer : public ::testing::Test {
+class CalendarSynchronizer : public HostCalendarTest {
   protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_EQ(host::ApplicationObject::Create(home_.root() + "/outlook.db", 500, &app_, &error), S_OK)
-            << error;
-        ComPtr<outlook::NameSpace> session;
-        ASSERT_EQ(app_->get_Session(&session), S_OK);
-        ASSERT_EQ(session->GetDefaultFolder(outlook::olFolderCalendar, &calendar_), S_OK);
+        HostCalendarTest::SetUp();
         ASSERT_EQ(calendar_->get_EntryID(&calendar_id_), S_OK);
     }
     // Principal, then (unless left out) the home set.
@@ -106,9 +99,6 @@ class CalendarSynchronizer : public ::testing::Test {
         return true;
     }
 
-    testing_support::TempHome home_;
-    ComPtr<host::ApplicationObject> app_;
-    ComPtr<outlook::MAPIFolder> calendar_;
     std::string calendar_id_;
     calendar_unit::FakeDav fake_;
     SyncResultList results_;
