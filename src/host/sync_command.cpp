@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,16 @@
 #include "platform/user_lock.h"
 
 namespace {
+
+// The options of a command that takes no positional arguments, with --help; prints the reason on failure.
+bool ParseOptionsOnly(const char* command, const std::vector<std::string>& args,
+                      const std::set<std::string>& valued, CommandLine* line) {
+    if (line->Parse(args, {"help"}, valued) && line->Positional().empty())
+        return true;
+    std::fprintf(stderr, "velsync %s: %s\n", command,
+                 line->Error().empty() ? "no positional arguments" : line->Error().c_str());
+    return false;
+}
 
 constexpr const char* kButtonTag = "MarrowfellTag";
 constexpr const char* kRunLockName = "sync.lock";
@@ -155,11 +166,8 @@ int ClickAndWait(UserSession& session, outlook::CommandBarControl* button, Termi
 
 int RunSyncCommand(const std::vector<std::string>& args) {
     CommandLine line;
-    if (!line.Parse(args, {"help"}, {"answer"}) || !line.Positional().empty()) {
-        std::fprintf(stderr, "velsync sync: %s\n",
-                     line.Error().empty() ? "no positional arguments" : line.Error().c_str());
+    if (!ParseOptionsOnly("sync", args, {"answer"}, &line))
         return kExitUsage;
-    }
     if (line.Has("help")) {
         std::printf(
             "velsync sync [--answer yes|no|ok|cancel|1|2|3]\n"
@@ -187,11 +195,8 @@ int RunSyncCommand(const std::vector<std::string>& args) {
 
 int RunSessionCommand(const std::vector<std::string>& args) {
     CommandLine line;
-    if (!line.Parse(args, {"help"}, {"answer", "timer-period-ms"}) || !line.Positional().empty()) {
-        std::fprintf(stderr, "velsync run: %s\n",
-                     line.Error().empty() ? "no positional arguments" : line.Error().c_str());
+    if (!ParseOptionsOnly("run", args, {"answer", "timer-period-ms"}, &line))
         return kExitUsage;
-    }
     if (line.Has("help")) {
         std::printf(
             "velsync run [--answer ...] [--timer-period-ms MS]\n"
