@@ -1,6 +1,7 @@
 #include "calendar/calendar_bidirectional_sync_strategy.h"
 
 #include "dav/href_check.h"
+#include "ical/event_merge.h"
 #include "platform/text.h"
 #include "settings/log.h"
 
@@ -65,9 +66,10 @@ void CCalendarBidirectionalSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
     bool copied = false;
     if (IsLater(outlook_date, dav_date)) {
         Log("OnSynchronize name = %s OL->S", name.c_str());
-        // The server's UID stays, whatever the appointment's own.
-        unit.davEvent->SetICal(
-            unit.outlookEvent->ToICal(true, unit.davEvent->GetPropertyValue("UID"), m_owner_address));
+        // The server's UID stays, whatever the appointment's own, and so does what the writer does not own.
+        const std::string written =
+            unit.outlookEvent->ToICal(true, unit.davEvent->GetPropertyValue("UID"), m_owner_address);
+        unit.davEvent->SetICal(ical::MergeWrittenEvent(unit.davEvent->GetICal(), written));
         copied = unit.davEvent->Save();
     } else {
         Log("OnSynchronize name = %s S->OL", name.c_str());

@@ -387,12 +387,12 @@ HRESULT RecurrencePatternObject::GetOccurrence(const platform::DateTime& start,
     std::int32_t minutes = 0;
     platform::DateParts parts;
     start.ToParts(&parts);
-    if (parts.hour == 0 && parts.minute == 0 && parts.second == 0) {
-        // A date alone names the occurrence on that date.
+    series.ToSeriesTime(start, &day, &minutes);
+    // A date alone names the occurrence on that date, unless local midnight is the series' own start
+    // time (a series of another zone can start at midnight here).
+    if (minutes != series.start_minutes() && parts.hour == 0 && parts.minute == 0 && parts.second == 0) {
         day = DayOf(start);
         minutes = series.start_minutes();
-    } else {
-        series.ToSeriesTime(start, &day, &minutes);
     }
     if (minutes != series.start_minutes()) {
         return outlook::MAPI_E_NOT_FOUND;

@@ -227,6 +227,25 @@ void CCalDavEvent::ApplyTexts(outlook::AppointmentItem* item) const {
             LogFailure("put Importance", item->put_Importance(importance));
         }
     }
+    if (const CICalLine* line = FindLine("CLASS")) {
+        static constexpr std::pair<const char*, outlook::OlSensitivity> kClasses[] = {
+            {"PUBLIC", outlook::olNormal},
+            {"X-PERSONAL", outlook::olPersonal},
+            {"PRIVATE", outlook::olPrivate},
+            {"CONFIDENTIAL", outlook::olConfidential}};
+        for (const auto& [text, sensitivity] : kClasses) {
+            if (platform::EqualsIgnoreAsciiCase(platform::TrimWhitespace(line->Value()), text))
+                LogFailure("put Sensitivity", item->put_Sensitivity(sensitivity));
+        }
+    }
+    // TRANSP says busy or free; the Microsoft busy status, when there is one, says which kind.
+    if (const CICalLine* line = FindLine("TRANSP")) {
+        const std::string_view value = platform::TrimWhitespace(line->Value());
+        if (platform::EqualsIgnoreAsciiCase(value, "OPAQUE"))
+            LogFailure("put BusyStatus", item->put_BusyStatus(outlook::olBusy));
+        else if (platform::EqualsIgnoreAsciiCase(value, "TRANSPARENT"))
+            LogFailure("put BusyStatus", item->put_BusyStatus(outlook::olFree));
+    }
     if (const CICalLine* line = FindLine("X-MICROSOFT-CDO-BUSYSTATUS")) {
         static constexpr std::pair<const char*, outlook::OlBusyStatus> kStatuses[] = {
             {"FREE", outlook::olFree},
@@ -267,15 +286,21 @@ void CCalDavEvent::ApplyRecurrence(const std::shared_ptr<COutlookEvent>& target,
     }
     auto repeat = std::make_unique<COutlookEventRepeat>(pattern);
     repeat->SetRuleLine(*rrule);
-    platform::DateTime start;
-    platform::DateTime end;
-    if (SUCCEEDED(item->get_Start(&start)) && SUCCEEDED(item->get_End(&end))) {
+    // The pattern keeps the series' wall-clock time in its start zone: a series of another zone than
+    // the machine's must not be taken as local time, or its offset counts twice.
+    platform::DateTime start = platform::DateTime::Invalid();
+    platform::DateTime start_utc;
+    platform::DateTime end_utc;
+    if (SUCCEEDED(item->get_StartInStartTimeZone(&start)) && SUCCEEDED(item->get_StartUTC(&start_utc)) &&
+        SUCCEEDED(item->get_EndUTC(&end_utc))) {
+        const std::int64_t seconds = platform::SecondsBetween(end_utc, start_utc);
         LogFailure("put PatternStartDate", pattern->put_PatternStartDate(ical::DateOnly(start)));
         LogFailure("put StartTime", pattern->put_StartTime(start));
-        LogFailure("put EndTime", pattern->put_EndTime(end));
+        LogFailure("put EndTime", pattern->put_EndTime(start.AddSeconds(seconds)));
         // End and start time of day alone cannot tell an all-day or multi-day occurrence.
-        const auto minutes = static_cast<std::int32_t>(platform::SecondsBetween(end, start) / 60);
-        LogFailure("put Duration", pattern->put_Duration(minutes));
+        LogFailure("put Duration", pattern->put_Duration(static_cast<std::int32_t>(seconds / 60)));
+    } else {
+        start = platform::DateTime::Invalid();
     }
     repeat->ApplyRuleLine(start);
     target->SetRecurrence(std::move(repeat));
@@ -392,8 +417,10 @@ void CCalDavEvent::ApplyAttendees(outlook::AppointmentItem* item) const {
         // NEEDS-ACTION and other answers Outlook has no value for: the user has not responded yet.
         if (status < 0)
             status = outlook::olResponseNotResponded;
-        LogFailure("put BusyStatus", item->put_BusyStatus(static_cast<outlook::OlBusyStatus>(
-                                         IntResponseStatusToIntBusyStatus(status))));
+        // An answer tells the busy status only where the text does not say it.
+        if (FindLine("TRANSP") == nullptr && FindLine("X-MICROSOFT-CDO-BUSYSTATUS") == nullptr)
+            LogFailure("put BusyStatus", item->put_BusyStatus(static_cast<outlook::OlBusyStatus>(
+                                             IntResponseStatusToIntBusyStatus(status))));
         platform::DateTime replied = own ? own->response_time : platform::DateTime::Invalid();
         if (!replied.IsValid()) {
             const CICalLine* modified = FindLine("LAST-MODIFIED");

@@ -235,8 +235,9 @@ void UseBerlinTime() {
     tzset();
 }
 
-Calendar::Calendar() {
-    UseBerlinTime();
+Calendar::Calendar(bool berlin_time) {
+    if (berlin_time)
+        UseBerlinTime();
     ComPtr<outlook::NameSpace> session;
     if (FAILED(host::ApplicationObject::Create(home_.root() + "/outlook.db", 500, &app_, &error_)) ||
         FAILED(app_->get_Session(&session)) ||

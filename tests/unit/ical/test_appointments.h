@@ -23,10 +23,11 @@ inline constexpr const char* kOwner = "me@example.com";
 // Sets TZ to Europe/Berlin for the whole program.
 void UseBerlinTime();
 
-// A fresh store in a temporary home, with its calendar; sets Berlin time.
+// A fresh store in a temporary home, with its calendar; sets Berlin time unless told to keep the
+// process's zone.
 class Calendar {
   public:
-    Calendar();
+    explicit Calendar(bool berlin_time = true);
     // Why the store did not open; "" when it did.
     const std::string& error() const { return error_; }
     outlook::Application* app() const { return app_.get(); }
