@@ -67,9 +67,14 @@ int AskAboutLostCalendar(unsigned question_id, const std::string& name, unsigned
     return answer;
 }
 
-void SaveIndex(const SyncIndex& index) {
+void SaveIndex(SyncIndex& index) {
     if (!index.Save())
         Log("CCalDavSynchronizer::Synchronize: Unable to save %s.", index.Path().c_str());
+}
+
+void JournalIndex(SyncIndex& index) {
+    if (!index.AppendChangesToJournal())
+        Log("CCalDavSynchronizer::Synchronize: Unable to record a pair of %s.", index.Path().c_str());
 }
 
 }  // namespace
@@ -390,7 +395,6 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         strategy = std::make_unique<CCalendarBidirectionalSyncStrategy>(m_user, m_guards);
     strategy->Initialize(outlook_calendar, dav_calendar);
 
-    bool compared_unsaved = false;
     for (EventSyncUnit& unit : units) {
         const bool recorded = !unit.ServerId.empty() || !unit.OutlookId.empty();
         if (!recorded) {
@@ -412,7 +416,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             index.RemoveByOutlookId(unit.OutlookId);
             unit.ServerId.clear();
             unit.OutlookId.clear();
-            SaveIndex(index);
+            JournalIndex(index);
         } else if (unit.outlookEvent) {
             // An event the server still has but that could not be read this run is not deleted here.
             if (dav_calendar->IsUnreadable(unit.ServerId)) {
@@ -426,20 +430,15 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             index.RemoveByServerId(unit.ServerId);
             unit.ServerId.clear();
             unit.OutlookId.clear();
-            SaveIndex(index);
+            JournalIndex(index);
         }
         if (unit.keepRecord || (unit.ServerId.empty() && unit.OutlookId.empty()))
             continue;
         index.RemoveByOutlookId(unit.OutlookId);
         index.Add(unit.ServerId, unit.OutlookId, platform::DateTime::NowLocal());
-        // A new pair is written at once: lost, it would upload or copy the event a second time. A pair
-        // that was only compared waits for the end of the calendar; lost, it is just compared again.
-        if (recorded && unit.davEvent && unit.outlookEvent) {
-            compared_unsaved = true;
-            continue;
-        }
-        SaveIndex(index);
+        // Each pair reaches the journal at once: lost, a new pair would upload or copy the event a second
+        // time.
+        JournalIndex(index);
     }
-    if (compared_unsaved)
-        SaveIndex(index);
+    SaveIndex(index);
 }

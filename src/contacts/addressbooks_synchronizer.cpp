@@ -59,6 +59,8 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
         }
     }
     KeepEntityTags(tags, failed_hrefs);
+    if (!m_index.Save())
+        Log("CAddressbooksSynchronizer::Synchronize: Unable to save %s.", m_index.Path().c_str());
     if (first_error)
         throw *first_error;
 }
@@ -137,5 +139,6 @@ void CAddressbooksSynchronizer::SynchronizeContacts(std::shared_ptr<COutlookCont
     if (!drop_record && !m_index.Add(record.ServerId, record.OutlookId, record.synchDate))
         Log("CAddressbooksSynchronizer::SynchronizeContacts: The pair of %s is not kept.",
             record.ServerId.c_str());
-    m_index.Save();
+    // The journal keeps the pair should the run end before the book's Save.
+    (void)m_index.AppendChangesToJournal();
 }

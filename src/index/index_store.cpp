@@ -59,8 +59,10 @@ SyncIndex OpenCalendarIndex(const std::string& folder_entry_id) {
 
 void DeleteCalendarIndex(const std::string& folder_entry_id) {
     const std::string path = GetCalendarIndexFolder() + "/" + folder_entry_id + ".dat";
-    if (platform::PathExists(path))
-        (void)platform::DeleteOneFile(path);
+    for (const std::string& file : {path, SyncIndex::JournalPathFor(path)}) {
+        if (platform::PathExists(file))
+            (void)platform::DeleteOneFile(file);
+    }
 }
 
 SyncIndex OpenGroupsIndex() {
@@ -77,14 +79,12 @@ SyncIndex OpenReadonlyIndex() {
     if (!platform::PathExists(old_path))
         return index;
     SyncIndex old_index = LoadIndex(old_path);
-    bool moved = true;
     for (const IndexRecord& record : old_index.Records()) {
         index.RemoveByOutlookId(record.OutlookId);
-        index.Add(record.ServerId, record.OutlookId, record.synchDate);
-        moved = index.Save() && moved;
+        index.Add(record);
     }
     // The old file goes only once its records are safe in the new one; otherwise the next open retries.
-    if (moved)
+    if (index.Save())
         (void)platform::DeleteOneFile(old_path);
     return index;
 }

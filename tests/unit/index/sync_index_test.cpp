@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <sstream>
 #include <vector>
 
 #include "support/temp_home.h"
@@ -23,37 +25,138 @@ class IndexFile : public ::testing::Test {
     std::string path_ = home_.root() + "/test.dat";
 };
 
-TEST_F(IndexFile, LoadReadsWhatItCanOfEachLine) {
-    struct Row {
-        const char* name;
-        std::string bytes;
-        std::vector<std::string> records;  // server|outlook|date, "-" for an invalid date
-    };
-    const Row rows[] = {
-        {"last line without CR LF",
-         "a\tb\t20130405T142800Z\r\nc\td\t20130405T142801Z",
-         {"a|b|20130405T142800Z", "c|d|20130405T142801Z"}},
-        {"runs of tabs are one separator, leading tabs shift fields",
-         "abc\t\tdef\t20130101T000000Z\r\n\tx\ty\t20130101T000000Z\r\n",
-         {"abc|def|20130101T000000Z", "x|y|20130101T000000Z"}},
-        {"blank lines drop, bad lines load as far as they go",
-         "\r\n\r\n  \r\nonly-server\r\na\tb\tgarbage\r\na\tb\r\n\r\n",
-         {"only-server||-", "a|b|-", "a|b|-"}},
-        {"fields are trimmed", " a \t b \t 20130405T142800Z \r\n", {"a|b|20130405T142800Z"}},
-        {"invalid UTF-8 becomes replacement characters",
-         "/cal/\xFF.ics\tGID\t20130405T142800Z\r\n",
-         {"/cal/\xEF\xBF\xBD.ics|GID|20130405T142800Z"}},
-        {"empty file", "", {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::vector<std::string> records;
-        const SyncIndex index = LoadText(row.bytes);
-        for (const IndexRecord& record : index.Records())
-            records.push_back(record.ServerId + "|" + record.OutlookId + "|" +
-                              (record.synchDate.IsValid() ? SyncIndex::FormatDate(record.synchDate) : "-"));
-        EXPECT_EQ(records, row.records);
+// Each file of tests/data/index: "FILE:" and "JOURNAL:" texts (with \t \r \n \xHH escapes; a missing
+// section is a missing file), the records loaded from them (server|outlook|date|etag|lm, "-" for an invalid
+// date), and optionally "SAVED:", the file text after Save().
+struct IndexCase {
+    std::string name;
+    std::optional<std::string> file, journal, saved;
+    std::vector<std::string> records;
+};
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char code = text[++i];
+        if (code == 't') {
+            out += '\t';
+        } else if (code == 'r') {
+            out += '\r';
+        } else if (code == 'n') {
+            out += '\n';
+        } else if (code == 'x' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += code;
+        }
     }
+    return out;
+}
+
+std::vector<IndexCase> ReadIndexCases() {
+    std::vector<IndexCase> cases;
+    for (const auto& entry : std::filesystem::directory_iterator(VELSYNC_INDEX_DATA)) {
+        IndexCase item{entry.path().filename().string(), {}, {}, {}, {}};
+        std::istringstream lines(testing_support::ReadFileOrEmpty(entry.path().string()));
+        std::string line, section;
+        while (std::getline(lines, line)) {
+            if (line.starts_with("#"))
+                continue;
+            if (line.ends_with(":")) {
+                section = line;
+                if (section == "FILE:")
+                    item.file = "";
+                else if (section == "JOURNAL:")
+                    item.journal = "";
+                else if (section == "SAVED:")
+                    item.saved = "";
+                continue;
+            }
+            if (section == "FILE:")
+                *item.file += Unescape(line);
+            else if (section == "JOURNAL:")
+                *item.journal += Unescape(line);
+            else if (section == "SAVED:")
+                *item.saved += Unescape(line);
+            else if (section == "RECORDS:")
+                item.records.push_back(Unescape(line));
+        }
+        cases.push_back(std::move(item));
+    }
+    return cases;
+}
+
+std::vector<std::string> Describe(const SyncIndex& index) {
+    auto date = [](const DateTime& value, const char* unknown) {
+        return value.IsValid() ? SyncIndex::FormatDate(value) : std::string(unknown);
+    };
+    std::vector<std::string> records;
+    for (const IndexRecord& record : index.Records()) {
+        records.push_back(record.ServerId + "|" + record.OutlookId + "|" + date(record.synchDate, "-") + "|" +
+                          record.serverETag + "|" + date(record.outlookLastModified, ""));
+    }
+    return records;
+}
+
+TEST_F(IndexFile, FilesAndJournalsLoadAndCompactAsTheDataFilesSay) {
+    const std::vector<IndexCase> cases = ReadIndexCases();
+    ASSERT_GE(cases.size(), 10u);
+    for (const IndexCase& item : cases) {
+        SCOPED_TRACE(item.name);
+        std::filesystem::remove(path_);
+        std::filesystem::remove(path_ + ".journal");
+        if (item.file)
+            testing_support::WriteFileBytes(path_, *item.file);
+        if (item.journal)
+            testing_support::WriteFileBytes(path_ + ".journal", *item.journal);
+        SyncIndex index;
+        index.Load(path_);
+        EXPECT_EQ(Describe(index), item.records);
+
+        ASSERT_TRUE(index.Save());
+        EXPECT_FALSE(std::filesystem::exists(path_ + ".journal"));
+        if (item.saved) {
+            EXPECT_EQ(testing_support::ReadFileOrEmpty(path_), *item.saved);
+        }
+        SyncIndex reloaded;
+        reloaded.Load(path_);
+        EXPECT_EQ(Describe(reloaded), item.records);
+    }
+}
+
+TEST_F(IndexFile, ChangesInTheJournalSurviveAnEndWithoutSave) {
+    SyncIndex index = LoadText("/c/1.ics\tG1\t20200101T000000Z\r\n/c/2.ics\tG2\t20200101T000000Z\r\n");
+    index.RemoveByOutlookId("g1");
+    IndexRecord changed{"/c/1.ics", "G1", DateTime::FromParts(2020, 1, 2), "\"e1\"",
+                        DateTime::FromParts(2020, 1, 1, 12)};
+    ASSERT_TRUE(index.Add(changed));
+    index.RemoveByServerId("/C/2.ICS");
+    ASSERT_TRUE(index.Add("/c/3.ics", "G3", DateTime::FromParts(2020, 1, 3)));
+    ASSERT_TRUE(index.AppendChangesToJournal());
+    ASSERT_TRUE(index.Add("/c/4.ics", "G4", DateTime::FromParts(2020, 1, 4)));  // never written
+
+    SyncIndex after_crash;
+    after_crash.Load(path_);
+    EXPECT_EQ(Describe(after_crash),
+              (std::vector<std::string>{"/c/1.ics|G1|20200102T000000Z|\"e1\"|20200101T120000Z",
+                                        "/c/3.ics|G3|20200103T000000Z||"}));
+    EXPECT_EQ(testing_support::ReadFileOrEmpty(path_),
+              "/c/1.ics\tG1\t20200101T000000Z\r\n/c/2.ics\tG2\t20200101T000000Z\r\n");
+}
+
+TEST(IndexKeys, AnETagThatCannotBeWrittenOnOneLineIsKeptAsUnknown) {
+    SyncIndex index;
+    for (const char* etag : {"\"a b\"", "\"a\tb\"", "\"a\r\n\""}) {
+        ASSERT_TRUE(index.Add(
+            IndexRecord{"/c/1.ics", "G1", DateTime::FromParts(2020, 1, 1), etag, DateTime::Null()}));
+        EXPECT_EQ(index.FindByServerId("/c/1.ics").serverETag, "") << etag;
+    }
+    EXPECT_EQ(index.Size(), 1u);  // the same two keys replace the record in place
 }
 
 TEST(IndexDate, TextFormsAndTheirReading) {
