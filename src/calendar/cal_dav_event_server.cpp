@@ -94,7 +94,9 @@ bool CCalDavEvent::Save() {
     else
         request.headers.emplace_back("If-None-Match", "*");
     try {
-        m_server->ProcessRequest(request);
+        std::string new_etag;
+        m_server->ProcessRequest(request, &new_etag);
+        m_etag = std::move(new_etag);
         return true;
     } catch (CAddinException& error) {
         Log("CCalDavEvent::Save: Unable to upload event '%s'. Code: %u. %s",

@@ -137,10 +137,10 @@ void CCardDavContact::Save() {
         request.headers.emplace_back("If-None-Match", "*");
     else if (!m_etag.empty())
         request.headers.emplace_back("If-Match", m_etag);
-    m_server->ProcessRequest(request);
-    // The answer's new entity tag is not read, so a later save in this run goes unconditionally.
+    std::string new_etag;
+    m_server->ProcessRequest(request, &new_etag);
     m_is_new = false;
-    m_etag.clear();
+    m_etag = std::move(new_etag);
 }
 
 void CCardDavContact::Delete() {

@@ -47,7 +47,8 @@ class CCardDavContact {
 
     // PUT of the vCard. A new contact is sent with If-None-Match "*", a listed one with If-Match and the
     // entity tag the listing gave (none when it gave none), so that a change made on the server since
-    // the listing is never overwritten. Throws: the CAddinExceptions of CDavServer (412: 304).
+    // the listing is never overwritten. Afterwards the entity tag is the one the server answered with (""
+    // when it sent none). Throws: the CAddinExceptions of CDavServer (412: 304).
     void Save();
     // DELETE of the href, with If-Match when the listing gave an entity tag. Throws: as Save.
     void Delete();

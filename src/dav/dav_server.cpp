@@ -43,6 +43,10 @@ CDavServer::CDavServer(std::string server_url, std::string user, std::string pas
       m_factory(std::move(factory)) {}
 
 std::string CDavServer::ProcessRequest(const DavRequest& request) {
+    return ProcessRequest(request, nullptr);
+}
+
+std::string CDavServer::ProcessRequest(const DavRequest& request, std::string* response_etag) {
     CWebClient client = m_factory ? CWebClient(m_factory) : CWebClient();
     const std::string url = BuildRequestUrl(request.url);
     client.Open(request.method, url, m_user, m_password);
@@ -60,6 +64,8 @@ std::string CDavServer::ProcessRequest(const DavRequest& request) {
     }
     std::string response;
     (void)client.SendXml(CWebClient::ConvertUtf16ToUtf8(request.body), &response);
+    if (response_etag != nullptr)
+        *response_etag = std::string(platform::TrimWhitespace(client.GetResponseHeader("ETag")));
     return CWebClient::ConvertUtf8ToUtf16(response);
 }
 

@@ -18,6 +18,8 @@ class CDavServer {
     // and no Content-Type of its own gets one by the body's kind (XML, iCalendar, vCard).
     // Throws: the CAddinExceptions of CWebClient; every status that returns is a success.
     std::string ProcessRequest(const DavRequest& request);
+    // The same, also handing back the response's ETag header ("" when it has none): a PUT's new tag.
+    std::string ProcessRequest(const DavRequest& request, std::string* response_etag);
     std::string ProcessRequest(std::string_view method, std::string_view url, std::string_view body);
 
     // The href of the current user's principal (asked with Depth: 0), cached once found; "" when the

@@ -72,6 +72,10 @@ void CWebClient::SetUserAgent() {
     AddHeader("User-Agent", "Velmarquin Harrowgate/1.0");
 }
 
+std::string CWebClient::GetResponseHeader(std::string_view name) const {
+    return m_request == nullptr ? std::string() : m_request->GetResponseHeader(name);
+}
+
 int CWebClient::SendXml(std::string_view body, std::string* response) {
     if (m_request == nullptr)
         return -1;

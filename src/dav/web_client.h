@@ -46,6 +46,9 @@ class CWebClient {
     // Wire bytes to text: UTF-8 decoded with U+FFFD for malformed sequences, never rejected.
     static std::string ConvertUtf8ToUtf16(std::string_view bytes);
 
+    // A header of the last response ("" when there is none or nothing was sent).
+    std::string GetResponseHeader(std::string_view name) const;
+
     const std::string& GetUrl() const { return m_url; }
 
   private:

@@ -34,8 +34,9 @@ class CCalDavEvent {
                                std::vector<std::shared_ptr<CCalDavEvent>>* events,
                                std::vector<std::string>* unreadable);
 
-    // PUT of the text: If-Match with the ETag when there is one, else If-None-Match "*". False, with a
-    // log line, when the server refused or could not be reached; the ETag is not refreshed either way.
+    // PUT of the text: If-Match with the ETag when there is one, else If-None-Match "*". Afterwards the ETag
+    // is the one the server answered with ("" when it sent none). False, with a log line, when the server
+    // refused or could not be reached; the ETag stays as it was.
     bool Save();
     // DELETE of the href. True when the resource is gone afterwards (deleted, or already gone: 404, 410);
     // false, with the log line "Unable to delete event '%s'.", when it may still be there.
