@@ -209,7 +209,7 @@ void CSyncManager::StartTimer() {
     Log("Create CreateTimerQueueTimer");
     const DWORD cookie = m_timerCookie;
     const LONG timer_error = m_timerQueue->CreateTimer([cookie](bool fired) { TimerRoutine(cookie, fired); },
-                                                       0, m_timerPeriodMs, &m_timer);
+                                                       0, m_timerPeriodMs, &m_timer, &ModuleLocks());
     if (timer_error != ERROR_SUCCESS)
         Log("CSyncManager - CreateTimerQueueTimer failed (%d)", static_cast<int>(timer_error));
 }
@@ -217,9 +217,11 @@ void CSyncManager::StartTimer() {
 HRESULT CSyncManager::OnDisconnection(outlook::ext_DisconnectMode remove_mode,
                                       std::vector<outlook::Variant>* /*custom*/) {
     Log("OnDisconnection");
-    // No tick may reach an add-in that Outlook is letting go.
+    // No tick may reach an add-in that Outlook is letting go. A tick under way is waited for (its
+    // OnTimer call runs here meanwhile and does nothing), so no timer thread is left inside the module.
+    m_disconnected = true;
     if (m_timerQueue)
-        m_timerQueue->Close(platform::Completion::DontWait);
+        m_timerQueue->Close(platform::Completion::Wait);
     // The table's entry holds the add-in: with the timer gone it goes too, so the add-in can end.
     if (m_timerCookie != 0) {
         (void)platform::InterfaceTable::Global().RevokeInterfaceFromGlobal(m_timerCookie);
@@ -421,8 +423,8 @@ HRESULT CSyncManager::BeginSync(std::int32_t sync_flag, std::int32_t sync_ui) {
     Log("Create Thread");
     // The worker keeps the add-in alive until it is done with it.
     platform::ComPtr<ISyncManager> keep(static_cast<ISyncManager*>(this));
-    const LONG thread_error =
-        platform::Thread::Start([this, keep]() -> unsigned { return SyncProc(&m_driver, this); }, &m_thread);
+    const LONG thread_error = platform::Thread::Start(
+        [this, keep]() -> unsigned { return SyncProc(&m_driver, this); }, &m_thread, &ModuleLocks());
     if (thread_error != ERROR_SUCCESS) {
         Log("CSyncManager::BeginSync: Failed to create thread. GetLastError: %d",
             static_cast<int>(thread_error));
@@ -437,7 +439,7 @@ HRESULT CSyncManager::BeginSync(std::int32_t sync_flag, std::int32_t sync_ui) {
     const DWORD cookie = m_runCookie;
     const LONG wait_error = platform::RegisteredWait::Register(
         m_event, [cookie](bool fired) { WaitOrTimerCallbackFunc(cookie, fired); }, platform::INFINITE,
-        platform::WT_EXECUTEDEFAULT, &m_wait);
+        platform::WT_EXECUTEDEFAULT, &m_wait, &ModuleLocks());
     if (wait_error != ERROR_SUCCESS)
         Log("CSyncManager::BeginSync: Failed to register wait. Result: %d", static_cast<int>(wait_error));
     Log("/BeginSync");
@@ -486,6 +488,8 @@ HRESULT CSyncManager::EndSync() {
 }
 
 HRESULT CSyncManager::OnTimer() {
+    if (m_disconnected)
+        return S_OK;
     const std::uint32_t mask = m_driver.Proceed();
     if (mask == 0)
         return S_OK;
@@ -498,9 +502,7 @@ HRESULT CSyncManager::OnTimer() {
 void CSyncManager::TimerRoutine(DWORD cookie, bool fired) {
     if (!fired)
         return;
-    // The module stays loaded while its code runs here, also after the add-in has gone.
-    ModuleLocks().Lock();
-    (void)platform::CoInitialize();
+    const platform::ApartmentScope apartment;
     Log("TimerRoutine - Get cookie");
     void* raw = nullptr;
     if (SUCCEEDED(
@@ -512,14 +514,11 @@ void CSyncManager::TimerRoutine(DWORD cookie, bool fired) {
         Log("TimerRoutine - Release - Detach");
     }
     Log("TimerRoutine - CoUninitialize");
-    platform::CoUninitialize();
-    ModuleLocks().Unlock();
 }
 
 void CSyncManager::WaitOrTimerCallbackFunc(DWORD cookie, bool /*fired*/) {
-    ModuleLocks().Lock();
     Log("WaitOrTimerCallbackFunc - CoInitialize");
-    (void)platform::CoInitialize();
+    const platform::ApartmentScope apartment;
     Log("WaitOrTimerCallbackFunc - Get cookie");
     void* raw = nullptr;
     if (SUCCEEDED(
@@ -531,8 +530,6 @@ void CSyncManager::WaitOrTimerCallbackFunc(DWORD cookie, bool /*fired*/) {
         Log("WaitOrTimerCallbackFunc - Release - Detach");
     }
     Log("WaitOrTimerCallbackFunc - CoUninitialize");
-    platform::CoUninitialize();
-    ModuleLocks().Unlock();
 }
 
 std::unique_ptr<ISynchronizer> CSyncManager::CreateSynchronizer(SyncKind kind, const std::string& url,

@@ -123,6 +123,8 @@ class CSyncManager : public platform::ComObject<outlook::IDTExtensibility2, ISyn
 
     std::unique_ptr<platform::TimerQueue> m_timerQueue;
     platform::TimerId m_timer = 0;
+    // Set by OnDisconnection (Outlook's thread, as OnTimer): a tick that arrives later starts nothing.
+    bool m_disconnected = false;
     DWORD m_timerCookie = 0;
 
     SyncRunDriver m_driver{this};

@@ -2,8 +2,11 @@
 
 #include <dlfcn.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
+#include "platform/apartment.h"
 #include "platform/class_factory.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -17,6 +20,9 @@ constexpr HRESULT CO_E_DLLNOTFOUND = static_cast<HRESULT>(0x800401F8u);
 constexpr HRESULT CO_E_ERRORINDLL = static_cast<HRESULT>(0x800401F9u);
 // Registry string values are read with a buffer as large as Windows allows for a path.
 constexpr DWORD kValueBytes = 2 * 32768;
+// How long a module's last callbacks (a timer tick, the end of a run) may take to leave it at shutdown.
+constexpr auto kUnloadWait = std::chrono::seconds(10);
+constexpr DWORD kUnloadPollMs = 5;
 
 std::string DefaultValue(platform::RootKey root, const std::string& path) {
     std::unique_ptr<platform::RegistryKey> key;
@@ -26,6 +32,27 @@ std::string DefaultValue(platform::RootKey root, const std::string& path) {
         return {};
     }
     return value;
+}
+
+// Unloads `module` once it says nothing of it runs any more, as COM frees a library only when
+// DllCanUnloadNow agrees. Meanwhile this thread's apartment runs what is queued to it: a callback that
+// is leaving the module may be waiting for a call or release here. A module that does not agree in time
+// stays loaded until the process ends.
+void UnloadWhenIdle(void* module) {
+    auto can_unload = reinterpret_cast<platform::DllCanUnloadNowFunction>(dlsym(module, "DllCanUnloadNow"));
+    if (can_unload == nullptr)
+        return;
+    const std::shared_ptr<platform::Apartment> apartment = platform::Apartment::Current();
+    const auto deadline = std::chrono::steady_clock::now() + kUnloadWait;
+    while (can_unload() != S_OK) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return;
+        if (apartment)
+            (void)apartment->RunPending(kUnloadPollMs);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(kUnloadPollMs));
+    }
+    dlclose(module);
 }
 
 }  // namespace
@@ -120,7 +147,7 @@ bool AddInLoader::Load(const std::string& prog_id, outlook::Application* applica
     if (FAILED(hr)) {
         warn_("add-in " + prog_id + " did not start: " + HrName(hr));
         add_in = nullptr;
-        dlclose(module);
+        UnloadWhenIdle(module);
         return false;
     }
     out->prog_id = prog_id;
@@ -149,12 +176,7 @@ void AddInLoader::DisconnectAll() {
     for (Loaded& loaded : loaded_) {
         (void)loaded.add_in->OnDisconnection(outlook::ext_dm_HostShutdown, nullptr);
         loaded.add_in = nullptr;
-        auto can_unload =
-            reinterpret_cast<platform::DllCanUnloadNowFunction>(dlsym(loaded.module, "DllCanUnloadNow"));
-        // A module that still has live objects stays loaded until the process ends.
-        if (can_unload != nullptr && can_unload() == S_OK) {
-            dlclose(loaded.module);
-        }
+        UnloadWhenIdle(loaded.module);
     }
     loaded_.clear();
 }

@@ -27,6 +27,21 @@ namespace platform {
 // without it ends its apartment all the same.
 void CoUninitialize();
 
+// CoInitialize for the life of a scope, with the CoUninitialize it owes when it succeeded.
+class ApartmentScope {
+  public:
+    ApartmentScope() : m_result(CoInitialize()) {}
+    ~ApartmentScope() {
+        if (SUCCEEDED(m_result))
+            CoUninitialize();
+    }
+    ApartmentScope(const ApartmentScope&) = delete;
+    ApartmentScope& operator=(const ApartmentScope&) = delete;
+
+  private:
+    HRESULT m_result;
+};
+
 class Apartment {
   public:
     // The calling thread's apartment, or null before CoInitialize. Ownership: shared.

@@ -5,6 +5,8 @@
 namespace platform {
 
 struct RegisteredWait::Shared {
+    explicit Shared(ModuleLockCount* module) : hold(module) {}
+    ModuleHold hold;  // released after the callback object is gone
     std::shared_ptr<Event> event;
     WaitCallback callback;
     DWORD timeout_ms = INFINITE;
@@ -13,11 +15,11 @@ struct RegisteredWait::Shared {
 };
 
 LONG RegisteredWait::Register(std::shared_ptr<Event> event, WaitCallback callback, DWORD timeout_ms,
-                              DWORD flags, std::unique_ptr<RegisteredWait>* wait) {
+                              DWORD flags, std::unique_ptr<RegisteredWait>* wait, ModuleLockCount* module) {
     if (!event || !callback || (flags & ~WT_EXECUTEONLYONCE) != 0)
         return ERROR_INVALID_PARAMETER;
     try {
-        auto shared = std::make_shared<Shared>();
+        auto shared = std::make_shared<Shared>(module);
         shared->event = std::move(event);
         shared->callback = std::move(callback);
         shared->timeout_ms = timeout_ms;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/event.h"
+#include "platform/module_hold.h"
 #include "platform/win32_error.h"
 
 namespace platform {
@@ -23,9 +24,11 @@ class RegisteredWait {
     // reset by the wait) or `timeout_ms` passes without it (INFINITE: never). With WT_EXECUTEONLYONCE the
     // wait ends after the first callback. ERROR_INVALID_PARAMETER for a null event, an empty callback or
     // an unknown flag; ERROR_NOT_ENOUGH_MEMORY when no thread can be made; `wait` untouched on failure.
-    // Ownership: the caller owns the wait; the wait shares the event.
+    // `module` (null for none), the module whose code `callback` is, stays locked until the wait's thread
+    // is done with the callback. Ownership: the caller owns the wait; the wait shares the event.
     [[nodiscard]] static LONG Register(std::shared_ptr<Event> event, WaitCallback callback, DWORD timeout_ms,
-                                       DWORD flags, std::unique_ptr<RegisteredWait>* wait);
+                                       DWORD flags, std::unique_ptr<RegisteredWait>* wait,
+                                       ModuleLockCount* module = nullptr);
 
     // UnregisterWait: no further callbacks, a running one is not waited for.
     ~RegisteredWait();

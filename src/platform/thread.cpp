@@ -9,6 +9,8 @@
 namespace platform {
 
 struct Thread::State {
+    explicit State(ModuleLockCount* module) : hold(module) {}
+    ModuleHold hold;  // released after the procedure object is gone
     Procedure procedure;
     std::atomic<DWORD> exit_code{STILL_ACTIVE};
     Event finished{true, false};
@@ -34,11 +36,11 @@ DWORD GetCurrentThreadId() {
     return static_cast<DWORD>(syscall(SYS_gettid));
 }
 
-LONG Thread::Start(Procedure procedure, std::unique_ptr<Thread>* thread) {
+LONG Thread::Start(Procedure procedure, std::unique_ptr<Thread>* thread, ModuleLockCount* module) {
     if (!procedure)
         return ERROR_INVALID_PARAMETER;
     try {
-        auto state = std::make_shared<State>();
+        auto state = std::make_shared<State>(module);
         state->procedure = std::move(procedure);
         std::unique_ptr<Thread> started(new Thread(state));
         // The thread keeps its own reference: the handle may be closed while it runs.

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/event.h"
+#include "platform/module_hold.h"
 #include "platform/win32_error.h"
 
 namespace platform {
@@ -24,8 +25,10 @@ class Thread {
 
     // _beginthreadex with default security and stack, running at once. ERROR_INVALID_PARAMETER for an
     // empty procedure, ERROR_NOT_ENOUGH_MEMORY when the system cannot make a thread; `thread` untouched on
-    // failure.
-    [[nodiscard]] static LONG Start(Procedure procedure, std::unique_ptr<Thread>* thread);
+    // failure. `module` (null for none), the module whose code `procedure` is, stays locked until the
+    // thread has ended.
+    [[nodiscard]] static LONG Start(Procedure procedure, std::unique_ptr<Thread>* thread,
+                                    ModuleLockCount* module = nullptr);
 
     ~Thread();
     Thread(const Thread&) = delete;

@@ -5,9 +5,13 @@
 #include <mutex>
 #include <system_error>
 
+#include "platform/apartment.h"
+
 namespace platform {
 
 struct TimerQueue::Timer {
+    explicit Timer(ModuleLockCount* module) : hold(module) {}
+    ModuleHold hold;  // released after the callback object is gone
     TimerCallback callback;
     Clock::TimePoint due;
     std::chrono::milliseconds period{0};
@@ -26,6 +30,8 @@ struct TimerQueue::Shared {
 };
 
 namespace {
+// How often a waiting delete in an apartment looks at its timer's callbacks between queued calls.
+constexpr DWORD kPumpSliceMs = 5;
 // The timer whose callback the calling thread runs, to refuse a waiting delete from inside it.
 thread_local const void* t_runningTimer = nullptr;
 }  // namespace
@@ -51,11 +57,12 @@ TimerQueue::~TimerQueue() {
     Close(Completion::DontWait);
 }
 
-LONG TimerQueue::CreateTimer(TimerCallback callback, DWORD due_ms, DWORD period_ms, TimerId* timer) {
+LONG TimerQueue::CreateTimer(TimerCallback callback, DWORD due_ms, DWORD period_ms, TimerId* timer,
+                             ModuleLockCount* module) {
     if (!callback)
         return ERROR_INVALID_PARAMETER;
     try {
-        auto record = std::make_shared<Timer>();
+        auto record = std::make_shared<Timer>(module);
         record->callback = std::move(callback);
         record->period = std::chrono::milliseconds(period_ms);
         std::lock_guard<std::mutex> guard(m_shared->lock);
@@ -84,7 +91,16 @@ LONG TimerQueue::DeleteTimer(TimerId timer, Completion completion) {
         return ERROR_SUCCESS;
     if (t_runningTimer == record.get())
         return ERROR_IO_PENDING;
-    m_shared->changed.wait(lock, [&] { return record->running == 0; });
+    const std::shared_ptr<Apartment> apartment = Apartment::Current();
+    if (!apartment) {
+        m_shared->changed.wait(lock, [&] { return record->running == 0; });
+        return ERROR_SUCCESS;
+    }
+    while (record->running != 0) {
+        lock.unlock();
+        (void)apartment->RunPending(kPumpSliceMs);
+        lock.lock();
+    }
     return ERROR_SUCCESS;
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "platform/event.h"
+#include "platform/module_hold.h"
 #include "platform/win32_error.h"
 
 namespace platform {
@@ -31,11 +32,15 @@ class TimerQueue {
 
     // CreateTimerQueueTimer with default flags: first firing `due_ms` after now by the queue's clock, then
     // every `period_ms` (0: once). A firing that comes while the previous callback still runs starts
-    // another callback. ERROR_INVALID_PARAMETER for an empty callback; `timer` untouched on failure.
-    [[nodiscard]] LONG CreateTimer(TimerCallback callback, DWORD due_ms, DWORD period_ms, TimerId* timer);
+    // another callback. `module` (null for none), the module whose code `callback` is, stays locked until
+    // the timer is deleted and its callbacks have returned. ERROR_INVALID_PARAMETER for an empty callback;
+    // `timer` untouched on failure.
+    [[nodiscard]] LONG CreateTimer(TimerCallback callback, DWORD due_ms, DWORD period_ms, TimerId* timer,
+                                   ModuleLockCount* module = nullptr);
     // DeleteTimerQueueTimer: no further firings. With Completion::Wait also waits for running callbacks,
     // except from inside one of its own callbacks, where it returns ERROR_IO_PENDING instead of
-    // deadlocking. ERROR_INVALID_HANDLE for an unknown timer.
+    // deadlocking. A caller in an apartment runs the calls queued to it while it waits, as a callback may
+    // be waiting for one of them. ERROR_INVALID_HANDLE for an unknown timer.
     [[nodiscard]] LONG DeleteTimer(TimerId timer, Completion completion);
     // DeleteTimerQueueEx: deletes every timer (as DeleteTimer) and stops the queue's thread.
     void Close(Completion completion);
