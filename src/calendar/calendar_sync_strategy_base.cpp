@@ -3,6 +3,7 @@
 #include "calendar/internal/yes_no_property.h"
 #include "calendar/outlook_default_storage.h"
 #include "platform/text.h"
+#include "readonly/own_change_scope.h"
 #include "settings/log.h"
 
 void CCalendarSyncStrategyBase::Initialize(std::shared_ptr<COutlookCalendar> outlook_calendar,
@@ -57,23 +58,13 @@ void CCalendarSyncStrategyBase::CreateInOutlook(EventSyncUnit& unit, bool allow_
 }
 
 bool CCalendarSyncStrategyBase::CopyServerToOutlook(const EventSyncUnit& unit) {
-    const std::string id = unit.outlookEvent->GetGlobalAppointmentID();
-    if (m_guards != nullptr)
-        m_guards->RegisterOwnChange(id);
+    const OwnChangeScope own_change(m_guards, unit.outlookEvent->GetGlobalAppointmentID());
     unit.davEvent->SetOwnerAddress(m_owner_address);
     unit.davEvent->InitOutlookEvent(unit.outlookEvent);
-    const HRESULT hr = unit.outlookEvent->Save();
-    if (m_guards != nullptr)
-        m_guards->ClearOwnChanges();
-    return SUCCEEDED(hr);
+    return SUCCEEDED(unit.outlookEvent->Save());
 }
 
 bool CCalendarSyncStrategyBase::DeleteAppointment(const EventSyncUnit& unit) {
-    const std::string id = unit.outlookEvent->GetGlobalAppointmentID();
-    if (m_guards != nullptr)
-        m_guards->RegisterOwnChange(id);
-    const HRESULT hr = unit.outlookEvent->Delete();
-    if (m_guards != nullptr)
-        m_guards->ClearOwnChanges();
-    return SUCCEEDED(hr);
+    const OwnChangeScope own_change(m_guards, unit.outlookEvent->GetGlobalAppointmentID());
+    return SUCCEEDED(unit.outlookEvent->Delete());
 }

@@ -8,6 +8,7 @@
 #include "ical/ical_text.h"
 #include "outlook/user_properties.h"
 #include "platform/text.h"
+#include "readonly/own_change_scope.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 
@@ -406,9 +407,7 @@ void COutlookContact::SaveOutlookContact() {
         return;
     ContactItem* c = m_contact.get();
     const LineLookup lookup(m_lines);
-    const std::string entry_id = GetEntryId();
-    if (m_guards != nullptr && !entry_id.empty())
-        m_guards->RegisterOwnChange(entry_id);
+    OwnChangeScope own_change(m_guards, GetEntryId());
 
     auto text_or_clear = [c](const CICalLine* line, Setter setter) {
         Put(c, setter, line != nullptr ? contacts::DecodeValue(line->Value()) : std::string());
@@ -530,8 +529,7 @@ void COutlookContact::SaveOutlookContact() {
     }
 
     const HRESULT saved = c->Save();
-    if (m_guards != nullptr)
-        m_guards->ClearOwnChanges();
+    own_change.End();
     if (FAILED(saved))
         ThrowFailure("COutlookContact::SaveOutlookContact: Unable to save the contact.", saved);
 
@@ -544,14 +542,11 @@ void COutlookContact::SaveOutlookContact() {
 void COutlookContact::DeleteOutlookContact() {
     if (!m_contact)
         return;
-    const std::string entry_id = GetEntryId();
-    if (m_guards != nullptr && !entry_id.empty())
-        m_guards->RegisterOwnChange(entry_id);
+    OwnChangeScope own_change(m_guards, GetEntryId());
     if (m_groups != nullptr)
         m_groups->DeleteItem(GetEmail1Address());
     const HRESULT hr = m_contact->Delete();
-    if (m_guards != nullptr)
-        m_guards->ClearOwnChanges();
+    own_change.End();
     if (FAILED(hr))
         ThrowFailure("COutlookContact::DeleteOutlookContact: Unable to delete the contact.", hr);
 }

@@ -1,6 +1,7 @@
 #include "readonly/readonly_handler.h"
 
 #include "readonly/outlook_id.h"
+#include "readonly/own_change_scope.h"
 #include "readonly/readonly_common_data.h"
 #include "readonly/readonly_message.h"
 #include "settings/log.h"
@@ -172,10 +173,10 @@ void CReadonlyHandler::ItemAdd(outlook::IDispatch* item) {
     if (FAILED(outlook::ComPtr<outlook::IDispatch>(item).As(&typed))) {
         return;
     }
-    const std::string id = GetOutlookId(item);
-    m_common->RegisterOwnChange(id);
-    (void)typed->Delete();
-    m_common->ClearOwnChanges();
+    {
+        const OwnChangeScope own_change(m_common.get(), GetOutlookId(item));
+        (void)typed->Delete();
+    }
     ShowReadonlyMessage(message);
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "host/application_object.h"
@@ -19,6 +20,7 @@
 #include "outlook/user_properties.h"
 #include "outlook/user_property.h"
 #include "platform/message_box.h"
+#include "readonly/own_change_scope.h"
 #include "settings/messages.h"
 #include "support/temp_home.h"
 
@@ -220,6 +222,23 @@ TEST_F(ReadonlyGuards, ReadonlyContactFolderCannotBeDeletedButACalendarFolderCan
     EXPECT_EQ(book->Delete(), S_OK);
     guards_.ClearOwnChanges();
     EXPECT_EQ(boxes_.texts, Messages({IDS_FOLDER_NOT_DELETABLE}));
+}
+
+TEST_F(ReadonlyGuards, OwnChangeEndsWithItsScopeAlsoWhenTheWorkBetweenThrows) {
+    std::string id;
+    ASSERT_EQ(contact_->get_EntryID(&id), S_OK);
+    guards_.SetFolderReadonly(contacts_id_, true);
+    try {
+        const OwnChangeScope own_change(&guards_, id);
+        ASSERT_EQ(contact_->put_JobTitle("Synced"), S_OK);
+        EXPECT_EQ(contact_->Save(), S_OK);
+        throw std::runtime_error("a conversion failed after the save");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_TRUE(boxes_.texts.empty());
+    // The user's edit that follows meets the guard again.
+    EXPECT_EQ(contact_->Delete(), outlook::MAPI_E_USER_CANCEL);
+    EXPECT_EQ(boxes_.texts, Messages({IDS_ITEM_READ_ONLY}));
 }
 
 TEST_F(ReadonlyGuards, FolderBecomingWritableLosesItsGuardsAndReadonlyDatFollows) {
