@@ -6,7 +6,8 @@ which Radicale reads with).
 
 Runs the program to write <name>.ics and <name>.json into a temporary folder, parses every .ics with
 icalendar and compares each VEVENT's DTSTART, DTEND, RECURRENCE-ID, EXDATE and RRULE UNTIL with the
-times in the .json, which the program takes from the appointments themselves."""
+times in the .json, which the program takes from the appointments themselves; a series' occurrences,
+expanded by dateutil from the parsed rule in its own zone, must fall where the store has them."""
 
 import datetime
 import json
@@ -15,16 +16,18 @@ import subprocess
 import sys
 import tempfile
 
+import dateutil.rrule
 import icalendar
 import vobject
+import zoneinfo
 
 
 def text_of(value):
-    """UTC times as YYYY-MM-DDTHH:MM:SSZ, dates as YYYY-MM-DD; anything else is a failure."""
+    """Times in UTC as YYYY-MM-DDTHH:MM:SSZ, dates as YYYY-MM-DD; a floating time is a failure."""
     if isinstance(value, datetime.datetime):
-        if value.tzinfo is None or value.utcoffset() != datetime.timedelta(0):
-            raise ValueError(f"{value!r} is not UTC")
-        return value.strftime("%Y-%m-%dT%H:%M:%SZ")
+        if value.tzinfo is None:
+            raise ValueError(f"{value!r} names no zone")
+        return value.astimezone(datetime.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
     if isinstance(value, datetime.date):
         return value.strftime("%Y-%m-%d")
     raise ValueError(f"{value!r} is neither a date nor a date-time")
@@ -38,6 +41,30 @@ def exdates_of(event):
     for line in values if isinstance(values, list) else [values]:
         found.extend(text_of(item.dt) for item in line.dts)
     return found
+
+
+def occurrences_of(events, count):
+    """The first `count` starts of the series: the rule expanded in DTSTART's zone, less EXDATE, with the
+    changed occurrences where they moved to."""
+    master = events[0]
+    start = master.decoded("DTSTART")
+    if not isinstance(start, datetime.datetime):
+        start = datetime.datetime.combine(start, datetime.time())
+    elif hasattr(start.tzinfo, "zone"):
+        # pytz keeps the offset of DTSTART's own date; the rule needs the zone's rules on every date.
+        start = start.replace(tzinfo=zoneinfo.ZoneInfo(start.tzinfo.zone))
+    dates_only = not isinstance(master.decoded("DTSTART"), datetime.datetime)
+    rule = dateutil.rrule.rrulestr(master["RRULE"].to_ical().decode(), dtstart=start)
+    deleted = set(exdates_of(master))
+    moved = {text_of(e.decoded("RECURRENCE-ID")): text_of(e.decoded("DTSTART")) for e in events[1:]}
+    starts = []
+    for index, when in enumerate(rule):
+        if index >= 1000 or len(starts) >= count:
+            break
+        key = text_of(when.date() if dates_only else when)
+        if key not in deleted:
+            starts.append(moved.get(key, key))
+    return sorted(starts)
 
 
 def check_file(ics_path, expected):
@@ -63,6 +90,8 @@ def check_file(ics_path, expected):
             got["exdate"] = exdates_of(event)
         if "RRULE" in event and "UNTIL" in event["RRULE"]:
             got["until"] = text_of(event["RRULE"]["UNTIL"][0])
+        if "occurrences" in want:
+            got["occurrences"] = occurrences_of(events, len(want["occurrences"]))
         for key, value in want.items():
             if got.get(key) != value:
                 problems.append(f"VEVENT {index + 1} {key}: parsed {got.get(key)!r}, expected {value!r}")

@@ -10,7 +10,9 @@
 #include "outlook/recipient.h"
 #include "outlook/recipients.h"
 #include "outlook/recurrence_pattern.h"
+#include "outlook/time_zone.h"
 #include "platform/text.h"
+#include "platform/time_zones.h"
 #include "settings/log.h"
 #include "settings/module_info.h"
 
@@ -18,6 +20,14 @@ namespace {
 
 std::string Line(std::string_view name_with_colon, std::string_view value) {
     return std::string(name_with_colon) + std::string(value) + "\r\n";
+}
+
+// A timed value: UTC, or the wall-clock time of `tzid` when there is one.
+std::string TimeLine(const std::string& name, const platform::DateTime& utc, const std::string& tzid) {
+    platform::DateTime wall;
+    if (tzid.empty() || !platform::ZoneUtcToWall(tzid, utc, &wall))
+        return Line(name + ":", ical::FormatUtcDateTime(utc));
+    return Line(name + ";TZID=" + tzid + ":", wall.Format("%Y%m%dT%H%M%S"));
 }
 
 // An address goes into a line unescaped; one holding a control character or a quote could end the line
@@ -122,18 +132,50 @@ std::string COutlookEvent::MeetingResponseStatusToString(int status, const platf
     }
 }
 
+std::string COutlookEvent::SeriesZone() const {
+    bool recurring = false;
+    bool all_day = false;
+    outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
+    platform::DateTime start;
+    if (!m_item || FAILED(m_item->get_IsRecurring(&recurring)) || !recurring ||
+        FAILED(m_item->get_RecurrenceState(&state)) || state != outlook::olApptMaster ||
+        FAILED(m_item->get_AllDayEvent(&all_day)) || all_day || FAILED(m_item->get_StartUTC(&start))) {
+        return {};
+    }
+    outlook::ComPtr<outlook::TimeZone> zone;
+    std::string id;
+    std::string iana;
+    if (SUCCEEDED(m_item->get_StartTimeZone(&zone)) && zone && SUCCEEDED(zone->get_ID(&id)))
+        iana = platform::IanaFromWindowsId(id);
+    if (iana.empty())
+        iana = platform::HostIanaZone();
+    return platform::ZoneVTimezone(iana, start).empty() ? std::string() : iana;
+}
+
 std::string COutlookEvent::ToICal(bool with_calendar, const std::string& uid,
                                   const std::string& owner_address) const {
+    // A series keeps its wall-clock time across daylight-saving changes only when it is written in its
+    // zone: in UTC, other clients would move it by an hour for half the year.
+    const std::string tzid = SeriesZone();
     std::string text;
-    if (with_calendar)
+    if (with_calendar) {
         text += "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-Velmarquin//ZelOutlookAddin " + ModuleVersion() +
                 " MIMEDIR//EN\r\n";
-    text += "BEGIN:VEVENT\r\n";
+        platform::DateTime start;
+        if (!tzid.empty() && SUCCEEDED(m_item->get_StartUTC(&start)))
+            text += platform::ZoneVTimezone(tzid, start);
+    }
+    text += ToVEvent(uid, owner_address, tzid);
+    return with_calendar ? text + "END:VCALENDAR\r\n" : text;
+}
+
+std::string COutlookEvent::ToVEvent(const std::string& uid, const std::string& owner_address,
+                                    const std::string& tzid) const {
+    std::string text = "BEGIN:VEVENT\r\n";
     outlook::AppointmentItem* item = m_item.get();
     if (item == nullptr) {
-        text += "DTSTAMP:" + ical::FormatUtcDateTime(platform::DateTime::NowUtc()) +
-                "\r\nSEQUENCE:0\r\nEND:VEVENT\r\n";
-        return with_calendar ? text + "END:VCALENDAR\r\n" : text;
+        return text + "DTSTAMP:" + ical::FormatUtcDateTime(platform::DateTime::NowUtc()) +
+               "\r\nSEQUENCE:0\r\nEND:VEVENT\r\n";
     }
 
     outlook::OlSensitivity sensitivity = outlook::olNormal;
@@ -152,14 +194,14 @@ std::string COutlookEvent::ToICal(bool with_calendar, const std::string& uid,
         if (SUCCEEDED(item->get_End(&date)) && date.IsValid())
             text += Line("DTEND;VALUE=DATE:", ical::FormatDate(date));
     } else if (SUCCEEDED(item->get_EndUTC(&date)) && date.IsValid()) {
-        text += Line("DTEND:", ical::FormatUtcDateTime(date));
+        text += TimeLine("DTEND", date, tzid);
     }
     text += Line("DTSTAMP:", ical::FormatUtcDateTime(platform::DateTime::NowUtc()));
     if (all_day) {
         if (SUCCEEDED(item->get_Start(&date)) && date.IsValid())
             text += Line("DTSTART;VALUE=DATE:", ical::FormatDate(date));
     } else if (SUCCEEDED(item->get_StartUTC(&date)) && date.IsValid()) {
-        text += Line("DTSTART:", ical::FormatUtcDateTime(date));
+        text += TimeLine("DTSTART", date, tzid);
     }
     outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
     const bool state_read = SUCCEEDED(item->get_RecurrenceState(&state));
@@ -168,7 +210,7 @@ std::string COutlookEvent::ToICal(bool with_calendar, const std::string& uid,
         if (all_day)
             text += Line("RECURRENCE-ID;VALUE=DATE:", ical::FormatDate(m_occurrence_date.UtcToLocal()));
         else
-            text += Line("RECURRENCE-ID:", ical::FormatUtcDateTime(m_occurrence_date));
+            text += TimeLine("RECURRENCE-ID", m_occurrence_date, tzid);
     }
     std::string value;
     if (SUCCEEDED(item->get_Body(&value)) && !value.empty())
@@ -207,7 +249,7 @@ std::string COutlookEvent::ToICal(bool with_calendar, const std::string& uid,
     const bool is_master = state_read && state == outlook::olApptMaster &&
                            SUCCEEDED(item->get_IsRecurring(&recurring)) && recurring;
     if (is_master)
-        AppendRecurrence(&text, all_day);
+        AppendRecurrence(&text, all_day, tzid);
     bool reminder = false;
     std::int32_t minutes = 0;
     if (SUCCEEDED(item->get_ReminderSet(&reminder)) && reminder &&
@@ -221,16 +263,14 @@ std::string COutlookEvent::ToICal(bool with_calendar, const std::string& uid,
     text += "END:VEVENT\r\n";
     if (is_master && m_recurrence) {
         for (const auto& occurrence : m_recurrence->ChangedOccurrences())
-            text += occurrence->ToICal(false, uid, owner_address);
+            text += occurrence->ToVEvent(uid, owner_address, tzid);
     }
-    if (with_calendar)
-        text += "END:VCALENDAR\r\n";
     return text;
 }
 
-void COutlookEvent::AppendRecurrence(std::string* text, bool all_day) const {
+void COutlookEvent::AppendRecurrence(std::string* text, bool all_day, const std::string& tzid) const {
     if (m_recurrence)
-        *text += m_recurrence->GetRRuleLine(all_day);
+        *text += m_recurrence->GetRRuleLine(all_day, tzid);
     outlook::ComPtr<outlook::RecurrencePattern> pattern;
     outlook::ComPtr<outlook::Exceptions> exceptions;
     std::int32_t count = 0;
@@ -253,7 +293,7 @@ void COutlookEvent::AppendRecurrence(std::string* text, bool all_day) const {
         if (all_day)
             *text += Line("EXDATE;VALUE=DATE:", ical::FormatDate(original));
         else
-            *text += Line("EXDATE:", ical::FormatUtcDateTime(original.LocalToUtc()));
+            *text += TimeLine("EXDATE", original.LocalToUtc(), tzid);
     }
 }
 

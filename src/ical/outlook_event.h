@@ -54,7 +54,14 @@ class COutlookEvent {
     void SetRecurrence(std::unique_ptr<COutlookEventRepeat> recurrence);
 
   private:
-    void AppendRecurrence(std::string* text, bool all_day) const;
+    // The VEVENT (and a master's changed occurrences); timed values in `tzid`'s wall-clock time when it
+    // is not empty, else in UTC.
+    std::string ToVEvent(const std::string& uid, const std::string& owner_address,
+                         const std::string& tzid) const;
+    // The IANA zone a timed series is written in: its start zone, else the machine's; "" for anything
+    // else, or when the zone's rules cannot be had.
+    std::string SeriesZone() const;
+    void AppendRecurrence(std::string* text, bool all_day, const std::string& tzid) const;
     void AppendAttendees(std::string* text, const std::string& owner_address) const;
 
     outlook::ComPtr<outlook::AppointmentItem> m_item;

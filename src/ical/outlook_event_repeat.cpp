@@ -27,7 +27,7 @@ void COutlookEventRepeat::AddChangedOccurrence(std::shared_ptr<COutlookEvent> oc
     m_changed.push_back(std::move(occurrence));
 }
 
-std::string COutlookEventRepeat::GetRRuleLine(bool all_day) const {
+std::string COutlookEventRepeat::GetRRuleLine(bool all_day, const std::string& zone) const {
     if (!m_pattern)
         return {};
     outlook::RecurrencePattern* pattern = m_pattern.get();
@@ -56,6 +56,7 @@ std::string COutlookEventRepeat::GetRRuleLine(bool all_day) const {
     rule.pattern_end_date = Read<platform::DateTime>(hr, date);
     ical::SeriesTiming timing;
     timing.all_day = all_day;
+    timing.zone = zone;
     if (FAILED(pattern->get_StartTime(&timing.start_time)))
         timing.start_time = platform::DateTime::Invalid();
     return ical::WriteRRule(rule, timing);

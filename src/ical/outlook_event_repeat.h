@@ -28,8 +28,9 @@ class COutlookEventRepeat {
     const std::optional<CICalLine>& RuleLine() const { return m_rule_line; }
     void SetRuleLine(CICalLine line) { m_rule_line = std::move(line); }
 
-    // The pattern as an "RRULE:...\r\n" line (empty when nothing could be read). `all_day` types UNTIL.
-    std::string GetRRuleLine(bool all_day) const;
+    // The pattern as an "RRULE:...\r\n" line (empty when nothing could be read). `all_day` types UNTIL;
+    // `zone` (IANA, or "" for local time) is the zone of the pattern's start time.
+    std::string GetRRuleLine(bool all_day, const std::string& zone = "") const;
 
     // Puts the rule line's parts into the pattern in the order Instance, RecurrenceType, Interval,
     // DayOfMonth, DayOfWeekMask, MonthOfYear, Occurrences, PatternEndDate, NoEndDate. A failed put is

@@ -5,6 +5,7 @@
 
 #include "ical/ical_date.h"
 #include "platform/text.h"
+#include "platform/time_zones.h"
 
 namespace ical {
 namespace {
@@ -210,7 +211,10 @@ std::string WriteRRule(const RecurrenceRule& rule, const SeriesTiming& timing) {
                 if (rule.pattern_end_date->ToParts(&end) && timing.start_time.ToParts(&start)) {
                     const platform::DateTime last_start = platform::DateTime::FromParts(
                         end.year, end.month, end.day, start.hour, start.minute, start.second);
-                    until = FormatUtcDateTime(last_start.LocalToUtc());
+                    platform::DateTime utc;
+                    if (timing.zone.empty() || !platform::ZoneWallToUtc(timing.zone, last_start, &utc))
+                        utc = last_start.LocalToUtc();
+                    until = FormatUtcDateTime(utc);
                 }
             }
             if (!until.empty())

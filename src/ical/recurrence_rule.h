@@ -36,8 +36,10 @@ struct RecurrenceRule {
 // What the writer needs besides the pattern: how UNTIL is typed.
 struct SeriesTiming {
     bool all_day = false;
-    // The pattern's local StartTime; its time of day is the start of the last occurrence.
+    // The pattern's StartTime; its time of day is the start of the last occurrence.
     platform::DateTime start_time = platform::DateTime::Invalid();
+    // The IANA zone of StartTime; "" for local time.
+    std::string zone;
 };
 
 // The whole "RRULE:...\r\n" line. Parts that do not belong to the type are left out, the last week of a

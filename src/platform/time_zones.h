@@ -30,6 +30,10 @@ bool ZoneWallToUtc(const std::string& iana_id, const DateTime& wall, DateTime* u
 // UTC to wall-clock time of `iana_id`. False for an unknown zone or an invalid date.
 bool ZoneUtcToWall(const std::string& iana_id, const DateTime& utc, DateTime* wall);
 
+// The zone's rules as an iCalendar VTIMEZONE component (CR LF lines, TZID the IANA ID) for the times from
+// `from_utc` on. Empty for an unknown zone or an invalid date.
+std::string ZoneVTimezone(const std::string& iana_id, const DateTime& from_utc);
+
 // A display name "(UTC+01:00) Europe/Berlin" built from the standard offset and the IANA ID.
 std::string ZoneDisplayName(const std::string& iana_id);
 

@@ -4,6 +4,7 @@
 #include <unicode/strenum.h>
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
+#include <unicode/vtzone.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -129,6 +130,41 @@ bool ZoneUtcToWall(const std::string& iana_id, const DateTime& utc, DateTime* wa
     }
     *wall = utc.AddSeconds(static_cast<std::int64_t>(raw + dst) / 1000);
     return true;
+}
+
+std::string ZoneVTimezone(const std::string& iana_id, const DateTime& from_utc) {
+    if (OpenZone(iana_id) == nullptr || !from_utc.IsValid()) {
+        return {};
+    }
+    std::unique_ptr<icu::VTimeZone> zone(
+        icu::VTimeZone::createVTimeZoneByID(icu::UnicodeString::fromUTF8(iana_id)));
+    if (zone == nullptr) {
+        return {};
+    }
+    // ICU starts at the first change after the time it is given: a year earlier, the observance in
+    // force at `from_utc` is in the text too.
+    constexpr std::int64_t kYearSeconds = 366 * 86400;
+    icu::UnicodeString text;
+    UErrorCode status = U_ZERO_ERROR;
+    zone->write(static_cast<double>(from_utc.ToUnixSeconds() - kYearSeconds) * kMillisPerSecond, text,
+                status);
+    if (U_FAILURE(status)) {
+        return {};
+    }
+    // ICU's own marker and its placeholder names "(STD)" and "(DST)" say nothing to other readers.
+    std::string kept;
+    const std::string all = ToUtf8(text);
+    for (std::size_t start = 0, end = 0; start < all.size(); start = end + 2) {
+        end = all.find("\r\n", start);
+        if (end == std::string::npos) {
+            end = all.size();
+        }
+        const std::string line = all.substr(start, end - start);
+        if (!line.empty() && line.rfind("X-TZINFO", 0) != 0 && line.rfind("TZNAME:(", 0) != 0) {
+            kept += line + "\r\n";
+        }
+    }
+    return kept;
 }
 
 std::string ZoneDisplayName(const std::string& iana_id) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <set>
 
 #include "ical/cal_dav_event.h"
 #include "ical/outlook_event.h"
@@ -17,6 +18,8 @@
 #include "outlook/recipients.h"
 #include "outlook/recurrence_pattern.h"
 #include "outlook/time_zone.h"
+#include "outlook/time_zones.h"
+#include "platform/time_zones.h"
 
 namespace testdata {
 namespace {
@@ -167,6 +170,34 @@ Appointment Recurring(Calendar& calendar) {
     return item;
 }
 
+// Tuesdays and Thursdays 09:30 in Los Angeles across its change to summer time (10 March 2024): the 12th
+// deleted, the 14th moved to 11:00. Local time is Berlin's, nine hours ahead, then eight.
+Appointment ZonedSeries(Calendar& calendar) {
+    auto item = calendar.New();
+    ComPtr<outlook::TimeZones> zones;
+    ComPtr<outlook::TimeZone> pacific;
+    MustAll({calendar.app()->get_TimeZones(&zones), zones->Item("Pacific Standard Time", &pacific)}, "zone");
+    MustAll(
+        {item->put_Subject("Team sync"), item->put_StartTimeZone(pacific.get()),
+         item->put_EndTimeZone(pacific.get()),
+         item->put_StartInStartTimeZone(DateTime::FromParts(2024, 3, 5, 9, 30, 0)),
+         item->put_EndInEndTimeZone(DateTime::FromParts(2024, 3, 5, 10, 0, 0)), item->put_ReminderSet(false)},
+        "zoned series");
+    const auto pattern = PatternOf(item.get());
+    MustAll({pattern->put_RecurrenceType(outlook::olRecursWeekly),
+             pattern->put_DayOfWeekMask(outlook::olTuesday | outlook::olThursday),
+             pattern->put_Occurrences(6), item->Save()},
+            "zoned pattern");
+    DeleteOccurrence(pattern.get(), DateTime::FromParts(2024, 3, 12, 17, 30, 0));
+    Appointment moved;
+    Must(pattern->GetOccurrence(DateTime::FromParts(2024, 3, 14, 17, 30, 0), &moved), "GetOccurrence");
+    MustAll({moved->put_Subject("Team sync (moved)"),
+             moved->put_Start(DateTime::FromParts(2024, 3, 14, 19, 0, 0)),
+             moved->put_End(DateTime::FromParts(2024, 3, 14, 19, 30, 0)), moved->Save()},
+            "moved zoned occurrence");
+    return item;
+}
+
 Appointment AllDayYearly(Calendar& calendar) {
     auto item = AllDay(calendar, "Birthday", DateTime::FromParts(2024, 6, 1));
     const auto pattern = PatternOf(item.get());
@@ -217,6 +248,28 @@ std::string Iso(const DateTime& local, bool date_only) {
            "\"";
 }
 
+// The starts of the series' first occurrences (changed ones where they moved to), from the store: every
+// local date of the next 400 days asked for its occurrence.
+std::string OccurrenceStarts(outlook::AppointmentItem* master, outlook::RecurrencePattern* pattern) {
+    constexpr std::size_t kCount = 12;
+    DateTime first;
+    bool all_day = false;
+    MustAll({master->get_Start(&first), master->get_AllDayEvent(&all_day)}, "series start");
+    std::set<std::string> starts;
+    const DateTime day_one = DateTime::FromUnixSeconds(first.ToUnixSeconds() / 86400 * 86400 - 86400);
+    for (int day = 0; day < 400 && starts.size() < kCount; ++day) {
+        Appointment occurrence;
+        DateTime start;
+        if (SUCCEEDED(pattern->GetOccurrence(day_one.AddSeconds(day * 86400LL), &occurrence)) &&
+            SUCCEEDED(occurrence->get_Start(&start)))
+            starts.insert(Iso(start, all_day));
+    }
+    std::string json;
+    for (const std::string& start : starts)
+        json += (json.empty() ? "" : ",") + start;
+    return json;
+}
+
 std::string EventJson(outlook::AppointmentItem* item, const DateTime& original, const std::string& series) {
     bool all_day = false;
     DateTime start;
@@ -258,8 +311,8 @@ Appointment Calendar::New() {
 
 std::vector<std::pair<std::string, Appointment>> AllAppointments(Calendar& calendar) {
     std::vector<std::pair<std::string, Appointment>> all;
-    for (const char* name : {"timed", "all_day", "recurring", "all_day_yearly", "organizer_meeting",
-                             "attendee_meeting", "long_texts"})
+    for (const char* name : {"timed", "all_day", "recurring", "zoned_series", "all_day_yearly",
+                             "organizer_meeting", "attendee_meeting", "long_texts"})
         all.emplace_back(name, Named(calendar, name));
     return all;
 }
@@ -272,6 +325,8 @@ Appointment Named(Calendar& calendar, const std::string& name) {
         item = AllDay(calendar, "Holiday", DateTime::FromParts(2024, 3, 5));
     else if (name == "recurring")
         item = Recurring(calendar);
+    else if (name == "zoned_series")
+        item = ZonedSeries(calendar);
     else if (name == "all_day_yearly")
         item = AllDayYearly(calendar);
     else if (name == "organizer_meeting")
@@ -416,7 +471,8 @@ std::string ExpectedTimesJson(outlook::AppointmentItem* item) {
             else if (occurrence.changed)
                 changed_events += "," + EventJson(occurrence.changed.get(), occurrence.original, "");
         }
-        series = ",\"exdate\":[" + exdates + "]";
+        series =
+            ",\"exdate\":[" + exdates + "],\"occurrences\":[" + OccurrenceStarts(item, pattern.get()) + "]";
         bool no_end = true;
         DateTime last_day;
         DateTime time;
@@ -426,9 +482,19 @@ std::string ExpectedTimesJson(outlook::AppointmentItem* item) {
                  pattern->get_StartTime(&time)},
                 "pattern end");
         Must(last_day.ToParts(&day) && time.ToParts(&clock) ? S_OK : E_FAIL, "date parts");
-        if (!no_end) {
-            const DateTime last =
+        std::int32_t count = 0;
+        Must(pattern->get_Occurrences(&count), "get_Occurrences");
+        if (!no_end && count == 0) {
+            // The pattern's time of day is the wall-clock time of the series' zone.
+            DateTime last =
                 DateTime::FromParts(day.year, day.month, day.day, clock.hour, clock.minute, clock.second);
+            ComPtr<outlook::TimeZone> zone;
+            std::string id;
+            DateTime utc;
+            if (!all_day && SUCCEEDED(item->get_StartTimeZone(&zone)) && zone &&
+                SUCCEEDED(zone->get_ID(&id)) &&
+                platform::ZoneWallToUtc(platform::IanaFromWindowsId(id), last, &utc))
+                last = utc.UtcToLocal();
             series += ",\"until\":" + Iso(all_day ? last_day : last, all_day);
         }
     }
