@@ -10,8 +10,6 @@
 
 namespace host {
 
-TimeZonesObject::TimeZonesObject() : ids_(platform::WindowsZoneIds()) {}
-
 HRESULT TimeZonesObject::get_Count(std::int32_t* out) {
     HRESULT hr = CheckFault("TimeZones.get_Count");
     if (FAILED(hr)) {
@@ -20,7 +18,7 @@ HRESULT TimeZonesObject::get_Count(std::int32_t* out) {
     if (out == nullptr) {
         return E_POINTER;
     }
-    *out = static_cast<std::int32_t>(ids_.size());
+    *out = static_cast<std::int32_t>(platform::WindowsZoneIds().size());
     return S_OK;
 }
 
@@ -32,10 +30,11 @@ HRESULT TimeZonesObject::Item(std::int32_t index, outlook::ComPtr<outlook::TimeZ
     if (out == nullptr) {
         return E_POINTER;
     }
-    if (index < 1 || static_cast<std::size_t>(index) > ids_.size()) {
+    const std::vector<std::string>& ids = platform::WindowsZoneIds();
+    if (index < 1 || static_cast<std::size_t>(index) > ids.size()) {
         return outlook::DISP_E_BADINDEX;
     }
-    *out = internal::Make<TimeZoneObject>(ids_[static_cast<std::size_t>(index - 1)]);
+    *out = internal::Make<TimeZoneObject>(ids[static_cast<std::size_t>(index - 1)]);
     return S_OK;
 }
 
@@ -47,7 +46,8 @@ HRESULT TimeZonesObject::Item(const std::string& id, outlook::ComPtr<outlook::Ti
     if (out == nullptr) {
         return E_POINTER;
     }
-    if (std::find(ids_.begin(), ids_.end(), id) == ids_.end()) {
+    const std::vector<std::string>& ids = platform::WindowsZoneIds();
+    if (!std::binary_search(ids.begin(), ids.end(), id)) {
         return outlook::MAPI_E_NOT_FOUND;
     }
     *out = internal::Make<TimeZoneObject>(id);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "host/internal/com_object.h"
 #include "outlook/time_zones.h"
@@ -11,17 +10,12 @@ namespace host {
 
 class TimeZonesObject : public internal::ComObject<outlook::TimeZones> {
   public:
-    TimeZonesObject();
-
     [[nodiscard]] HRESULT get_Count(std::int32_t* out) override;
     [[nodiscard]] HRESULT Item(std::int32_t index, outlook::ComPtr<outlook::TimeZone>* out) override;
     [[nodiscard]] HRESULT Item(const std::string& id, outlook::ComPtr<outlook::TimeZone>* out) override;
     [[nodiscard]] HRESULT get_CurrentTimeZone(outlook::ComPtr<outlook::TimeZone>* out) override;
     [[nodiscard]] HRESULT ConvertTime(const platform::DateTime& source_time, outlook::TimeZone* source,
                                       outlook::TimeZone* destination, platform::DateTime* out) override;
-
-  private:
-    std::vector<std::string> ids_;
 };
 
 }  // namespace host

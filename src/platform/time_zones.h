@@ -11,8 +11,9 @@
 
 namespace platform {
 
-// Every Windows zone ID ICU maps, sorted, without duplicates.
-std::vector<std::string> WindowsZoneIds();
+// Every Windows zone ID ICU maps, sorted (std::string order), without duplicates. Built once per process:
+// asking ICU for every zone's Windows ID costs milliseconds. Ownership: the list lives until exit.
+const std::vector<std::string>& WindowsZoneIds();
 
 // The IANA zone ICU uses for a Windows ID (its "001" region entry), or "" when the ID is unknown.
 std::string IanaFromWindowsId(const std::string& windows_id);

@@ -34,9 +34,7 @@ std::unique_ptr<icu::TimeZone> OpenZone(const std::string& iana_id) {
     return zone;
 }
 
-}  // namespace
-
-std::vector<std::string> WindowsZoneIds() {
+std::vector<std::string> ReadWindowsZoneIds() {
     std::set<std::string> ids;
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::StringEnumeration> zones(icu::TimeZone::createTimeZoneIDEnumeration(
@@ -56,6 +54,13 @@ std::vector<std::string> WindowsZoneIds() {
     // UTC is not a location zone but Windows lists it.
     ids.insert("UTC");
     return {ids.begin(), ids.end()};
+}
+
+}  // namespace
+
+const std::vector<std::string>& WindowsZoneIds() {
+    static const std::vector<std::string> ids = ReadWindowsZoneIds();
+    return ids;
 }
 
 std::string IanaFromWindowsId(const std::string& windows_id) {
