@@ -176,47 +176,8 @@ bool ApplicationObject::ResolveName(const std::string& text, std::string* name, 
         return false;
     }
     // Contacts first, in the Contacts tree and Suggested Contacts, as the address book lists them.
-    std::vector<std::int64_t> pending;
-    for (std::int32_t kind : {outlook::olFolderContacts, outlook::olFolderSuggestedContacts}) {
-        FolderRecord root;
-        if (SUCCEEDED(store_.GetDefaultFolder(kind, &root))) {
-            pending.push_back(root.row_id);
-        }
-    }
-    for (std::size_t visited = 0; !pending.empty() && visited < 10000; ++visited) {
-        const std::int64_t folder_id = pending.back();
-        pending.pop_back();
-        std::vector<ItemRecord> items;
-        if (SUCCEEDED(store_.ListItems(folder_id, false, &items))) {
-            for (const ItemRecord& item : items) {
-                if (item.kind != outlook::olContactItem) {
-                    continue;
-                }
-                const std::string full_name = BagText(item.fields, "FullName");
-                std::string match;
-                for (const char* key : {"Email1Address", "Email2Address", "Email3Address"}) {
-                    const std::string email = BagText(item.fields, key);
-                    if (!email.empty() && platform::EqualsIgnoreAsciiCase(email, wanted)) {
-                        match = email;
-                    }
-                }
-                if (match.empty() && !full_name.empty() &&
-                    platform::EqualsIgnoreAsciiCase(full_name, wanted)) {
-                    match = BagText(item.fields, "Email1Address");
-                }
-                if (!match.empty()) {
-                    *name = full_name.empty() ? match : full_name;
-                    *address = match;
-                    return true;
-                }
-            }
-        }
-        std::vector<FolderRecord> children;
-        if (SUCCEEDED(store_.ListFolders(folder_id, &children))) {
-            for (const FolderRecord& child : children) {
-                pending.push_back(child.row_id);
-            }
-        }
+    if (contacts_.Find(wanted, name, address)) {
+        return true;
     }
     if (LooksLikeAddress(wanted)) {
         *name = wanted;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "host/contact_directory.h"
 #include "host/event_hub.h"
 #include "host/internal/com_object.h"
 #include "host/item_record.h"
@@ -55,6 +56,7 @@ class ApplicationObject : public internal::ComObject<outlook::Application> {
 
   private:
     Store store_;
+    ContactDirectory contacts_{store_};
     EventHub events_;
     outlook::ComPtr<ExplorerObject> explorer_;
 };

@@ -504,6 +504,7 @@ HRESULT Store::DeleteFolder(std::int64_t row_id) {
         return outlook::MAPI_E_NO_SUPPORT;
     }
     hr = DeleteFolderTree(row_id);
+    ++contact_changes_;
     return SUCCEEDED(hr) ? transaction.Commit() : hr;
 }
 
@@ -549,18 +550,29 @@ HRESULT Store::MoveFolder(std::int64_t row_id, std::int64_t new_parent_id) {
     if (update.Step() != SQLITE_DONE) {
         return Fail(update.rc(), "move a folder");
     }
+    ++contact_changes_;
     return transaction.Commit();
 }
 
-std::uint64_t Store::ChangeMark() {
+std::uint64_t Store::MarkWith(std::uint64_t own_changes) {
     std::lock_guard lock(mutex_);
     if (db_ == nullptr) {
         return 0;
     }
-    // data_version moves when another connection commits; our own commits are counted here.
+    // data_version moves when another connection commits; our own commits are counted by the caller.
     Statement s(db_, "PRAGMA data_version");
     const std::uint64_t other = s.Step() == SQLITE_ROW ? static_cast<std::uint64_t>(s.Int(0)) : 0;
-    return (other << 32) ^ commits_;
+    return (other << 32) ^ own_changes;
+}
+
+std::uint64_t Store::ChangeMark() {
+    std::lock_guard lock(mutex_);
+    return MarkWith(commits_);
+}
+
+std::uint64_t Store::ContactsMark() {
+    std::lock_guard lock(mutex_);
+    return MarkWith(contact_changes_);
 }
 
 HRESULT Store::ReadItems(const char* sql, std::int64_t key, const std::string* text,
@@ -683,6 +695,9 @@ HRESULT Store::SaveItem(ItemRecord* record) {
             return outlook::MAPI_E_OBJECT_DELETED;
         }
     }
+    if (updated.kind == outlook::olContactItem) {
+        ++contact_changes_;
+    }
     hr = transaction.Commit();
     if (SUCCEEDED(hr)) {
         *record = std::move(updated);
@@ -708,6 +723,7 @@ HRESULT Store::DeleteItem(std::int64_t row_id) {
     if (sqlite3_changes(db_) == 0) {
         return outlook::MAPI_E_OBJECT_DELETED;
     }
+    ++contact_changes_;
     return transaction.Commit();
 }
 
@@ -730,6 +746,7 @@ HRESULT Store::MoveItem(std::int64_t row_id, std::int64_t folder_id) {
     if (sqlite3_changes(db_) == 0) {
         return outlook::MAPI_E_OBJECT_DELETED;
     }
+    ++contact_changes_;
     return transaction.Commit();
 }
 

@@ -59,6 +59,9 @@ class Store {
     // Changes whenever the store's content may have changed, through this store or another process, so
     // a collection can keep a list until the mark moves.
     std::uint64_t ChangeMark();
+    // Like ChangeMark, but our own commits move it only when they may change which contacts a folder
+    // tree holds (a contact saved, any item or folder deleted or moved).
+    std::uint64_t ContactsMark();
 
     // Items. Lists are in the order items were first saved; hidden items are listed only on request.
     [[nodiscard]] HRESULT ListItems(std::int64_t folder_id, bool hidden, std::vector<ItemRecord>* out);
@@ -88,6 +91,7 @@ class Store {
     HRESULT HasSiblingNamed(std::int64_t parent_id, const std::string& name, std::int64_t except_id,
                             bool* out);
     HRESULT DeleteFolderTree(std::int64_t row_id);
+    std::uint64_t MarkWith(std::uint64_t own_changes);
 
     mutable std::recursive_mutex mutex_;
     sqlite3* db_ = nullptr;
@@ -95,6 +99,7 @@ class Store {
     std::string store_id_;
     std::string last_error_;
     std::uint64_t commits_ = 0;
+    std::uint64_t contact_changes_ = 0;
 };
 
 }  // namespace host

@@ -187,6 +187,39 @@ TEST_F(AppointmentStore, RecipientsResolveAddressesAndContacts) {
     EXPECT_EQ(PROP(stored, ResponseStatus), outlook::olResponseOrganized);
 }
 
+// Resolving keeps what it learnt of the contacts only until they change.
+TEST_F(AppointmentStore, RecipientsSeeContactChangesMadeAfterAResolve) {
+    auto ada = NewContact("Ada Lovelace", "ada@example.org");
+    ASSERT_EQ(ada->Save(), S_OK);
+    auto recipients = PROP(NewAppointment("Meet"), Recipients);
+    const auto resolve = [&](const std::string& text, std::string* address) {
+        ComPtr<outlook::Recipient> recipient;
+        bool resolved = false;
+        EXPECT_EQ(recipients->Add(text, &recipient), S_OK);
+        EXPECT_EQ(recipient->Resolve(&resolved), S_OK);
+        *address = PROP(recipient, Address);
+        return resolved ? PROP(recipient, Name) : std::string("(unresolved)");
+    };
+    std::string address;
+    EXPECT_EQ(resolve("Ada Lovelace", &address), "Ada Lovelace");
+    EXPECT_EQ(address, "ada@example.org");
+
+    ASSERT_EQ(ada->put_Email1Address("ada@engine.example"), S_OK);
+    ASSERT_EQ(ada->Save(), S_OK);
+    EXPECT_EQ(resolve("ADA LOVELACE", &address), "Ada Lovelace");
+    EXPECT_EQ(address, "ada@engine.example");
+    EXPECT_EQ(resolve("ada@example.org", &address), "ada@example.org");  // now only an address
+
+    ComPtr<outlook::MAPIFolder> team;
+    ASSERT_EQ(PROP(Folder(outlook::olFolderContacts), Folders)->Add("Team", &team), S_OK);
+    ASSERT_EQ(NewContact("Grace Hopper", "Grace@Navy.example", team.get())->Save(), S_OK);
+    EXPECT_EQ(resolve("grace@navy.example", &address), "Grace Hopper");
+    EXPECT_EQ(address, "Grace@Navy.example");
+
+    ASSERT_EQ(ada->Delete(), S_OK);
+    EXPECT_EQ(resolve("Ada Lovelace", &address), "(unresolved)");
+}
+
 // The iCalendar reader tests write these properties through the same objects; here: the refusals and
 // what Outlook derives from them.
 TEST_F(AppointmentStore, MapiMessageRefusesWrongTypesAndUnknownRowsAndFeedsDerivedProperties) {
