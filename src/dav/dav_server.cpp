@@ -51,6 +51,7 @@ std::string CDavServer::ProcessRequest(const DavRequest& request, std::string* r
     const std::string url = BuildRequestUrl(request.url);
     client.Open(request.method, url, m_user, m_password);
     client.SetUserAgent();
+    client.UseDigestSession(&m_digest);
     bool has_content_type = false;
     for (const auto& [name, value] : request.headers) {
         client.AddHeader(name, value);

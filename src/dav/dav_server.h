@@ -39,6 +39,7 @@ class CDavServer {
     std::string m_password;
     std::string m_principal;
     HttpRequestFactory m_factory;
+    DigestSession m_digest;
 };
 
 // "application/xml; charset=utf-8", "text/calendar; charset=utf-8" or "text/vcard; charset=utf-8" by the

@@ -111,19 +111,25 @@ DigestChallenge ParseDigestChallenge(std::string_view parameters) {
     return challenge;
 }
 
-std::string BuildAuthorization(std::string_view challenge, const HttpCredentials& credentials) {
+std::optional<std::string_view> DigestParametersOf(std::string_view challenge) {
     const std::size_t space = challenge.find(' ');
     if (challenge.empty() || space == std::string_view::npos || space == 0)
-        return {};
+        return std::nullopt;
     if (!platform::EqualsIgnoreAsciiCase(challenge.substr(0, space), "Digest"))
-        return {};
-    return BuildDigestAuthorization(challenge.substr(space + 1), credentials, NewClientNonce());
+        return std::nullopt;
+    return challenge.substr(space + 1);
+}
+
+std::string BuildAuthorization(std::string_view challenge, const HttpCredentials& credentials) {
+    const std::optional<std::string_view> parameters = DigestParametersOf(challenge);
+    return parameters ? BuildDigestAuthorization(*parameters, credentials, NewClientNonce()) : std::string();
 }
 
 std::string BuildDigestAuthorization(std::string_view parameters, const HttpCredentials& credentials,
-                                     std::string_view cnonce) {
+                                     std::string_view cnonce, std::uint32_t nonce_count) {
     const DigestChallenge challenge = ParseDigestChallenge(parameters);
-    const std::string nc = "00000001";
+    char nc[16];
+    std::snprintf(nc, sizeof nc, "%08x", nonce_count);
     const std::string ha1 =
         platform::Md5Hex(credentials.user + ":" + challenge.realm + ":" + credentials.password);
     const std::string uri = DigestUri(credentials.url);

@@ -2,6 +2,8 @@
 // RFC 2069 when the server offers no qop). Basic is answered by the platform request object.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,14 +28,17 @@ struct DigestChallenge {
 // case, quoted values may hold commas and backslash escapes, unknown names ignored.
 DigestChallenge ParseDigestChallenge(std::string_view parameters);
 
-// The value for a whole WWW-Authenticate value: the Digest response when the scheme (the text before the
-// first space) is Digest in any case, else empty.
+// The parameter text of a whole WWW-Authenticate value when its scheme (the text before the first space)
+// is Digest in any case; none for another scheme or a value without a space.
+std::optional<std::string_view> DigestParametersOf(std::string_view challenge);
+
+// The value for a whole WWW-Authenticate value: the Digest response when the scheme is Digest, else empty.
 std::string BuildAuthorization(std::string_view challenge, const HttpCredentials& credentials);
 
 // The Digest response for the challenge's parameter text, with the given client nonce and nonce count
-// "00000001".
+// (written as eight hexadecimal digits).
 std::string BuildDigestAuthorization(std::string_view parameters, const HttpCredentials& credentials,
-                                     std::string_view cnonce);
+                                     std::string_view cnonce, std::uint32_t nonce_count = 1);
 
 // Eight lowercase hexadecimal characters from a new GUID (its first field without leading zeros,
 // continued by the next fields when it is shorter).

@@ -79,6 +79,12 @@ std::string CWebClient::GetResponseHeader(std::string_view name) const {
 int CWebClient::SendXml(std::string_view body, std::string* response) {
     if (m_request == nullptr)
         return -1;
+    if (m_digest != nullptr) {
+        const std::string authorization =
+            m_digest->Preempt(HttpCredentials{m_method, m_url, m_user, m_password});
+        if (!authorization.empty())
+            AddHeader("Authorization", authorization);
+    }
     bool retried = false;
     int status = 0;
     for (int send = 0; send < 2; ++send) {
@@ -116,7 +122,9 @@ int CWebClient::SendXml(std::string_view body, std::string* response) {
             const std::string challenge = m_request->GetResponseHeader("WWW-Authenticate");
             if (!challenge.empty()) {
                 const HttpCredentials credentials{m_method, m_url, m_user, m_password};
-                const std::string authorization = BuildAuthorization(challenge, credentials);
+                const std::string authorization = m_digest != nullptr
+                                                      ? m_digest->Answer(challenge, credentials)
+                                                      : BuildAuthorization(challenge, credentials);
                 const std::string method = m_method;
                 const std::string url = m_url;
                 const std::string user = m_user;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "dav/digest_session.h"
 #include "platform/hresult.h"
 #include "platform/http_request.h"
 
@@ -34,6 +35,9 @@ class CWebClient {
     void AddHeader(std::string_view name, std::string_view value);
     // User-Agent: Velmarquin Harrowgate/1.0
     void SetUserAgent();
+    // Digest challenges are answered through `session` and learnt there, and a request to an origin it
+    // knows is sent with an answer at once. Ownership: the caller's; it must outlive the sends.
+    void UseDigestSession(DigestSession* session) { m_digest = session; }
 
     // Sends the body (at most twice: once more after a 401 with a challenge) and returns the status; the
     // response body goes to `response` when there is one. -1 when Open never made a request object.
@@ -59,4 +63,5 @@ class CWebClient {
     std::string m_user;
     std::string m_password;
     std::vector<std::pair<std::string, std::string>> m_headers;
+    DigestSession* m_digest = nullptr;
 };

@@ -127,6 +127,7 @@ class DavApache : public DavTransport {};
 
 TEST_P(DavApache, BasePathKeepAliveAndReadOnlyShare) {
     const long before = platform::HttpConnectionsOpened();
+    const std::size_t log_before = testing_support::ReadFileOrEmpty(server().access_log()).size();
     CDavServer dav(server().url() + "dav/", kDavUser, kDavPassword);
     EXPECT_EQ(dav.GetCurrentUserPrincipal(), "/dav/alice/");
     const XmlNodePtr listing =
@@ -148,8 +149,14 @@ TEST_P(DavApache, BasePathKeepAliveAndReadOnlyShare) {
                                                 {{"If-None-Match", "*"}}});
               }),
               kErrorForbiddenOrNotFound);
-    // All of it over one connection (Radicale alone answers HTTP/1.0 and closes every one).
+    // All of it over one connection (Radicale alone answers HTTP/1.0 and closes every one), and one
+    // Digest challenge: later requests answer with the known nonce at once.
     EXPECT_LE(platform::HttpConnectionsOpened() - before, 1);
+    const std::string log = testing_support::ReadFileOrEmpty(server().access_log()).substr(log_before);
+    std::size_t challenges = 0;
+    for (std::size_t at = log.find("\" 401\n"); at != std::string::npos; at = log.find("\" 401\n", at + 1))
+        ++challenges;
+    EXPECT_EQ(challenges, 1u) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, DavTransport,

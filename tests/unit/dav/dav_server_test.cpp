@@ -133,4 +133,40 @@ TEST_F(DavServer, InvalidUtf8IsReplacedBothWays) {
     EXPECT_EQ(fake_->sent[1].body, "BEGIN:VCARD\r\nFN:\xEF\xBF\xBD\r\n");
 }
 
+// After the first Digest answer, each request carries one at once with the known nonce and the next nc;
+// a stale nonce is answered and learnt; no challenge without qop and no other origin is answered unasked.
+TEST_F(DavServer, DigestAnswersAtOnceWithTheKnownNonceAndACountingNc) {
+    const auto challenge = [](const std::string& nonce, const std::string& extra) {
+        return Headers{{"WWW-Authenticate", "Digest realm=\"dav\", nonce=\"" + nonce + "\"" + extra}};
+    };
+    const Headers first = challenge("n1", ", algorithm=MD5, qop=\"auth\"");
+    const Headers stale = challenge("n2", ", algorithm=MD5, stale=true, qop=\"auth\"");
+    fake_->answers = {
+        FakeAnswer{S_OK, 401, first, "", S_OK}, FakeAnswer{S_OK, 207, {}, "", S_OK},
+        FakeAnswer{S_OK, 207, {}, "", S_OK},    FakeAnswer{S_OK, 401, stale, "", S_OK},
+        FakeAnswer{S_OK, 207, {}, "", S_OK},    FakeAnswer{S_OK, 207, {}, "", S_OK},
+        FakeAnswer{S_OK, 207, {}, "", S_OK},    FakeAnswer{S_OK, 401, challenge("n3", ""), "", S_OK},
+        FakeAnswer{S_OK, 207, {}, "", S_OK},    FakeAnswer{S_OK, 207, {}, "", S_OK}};
+    CDavServer server = Server("http://h:8090/");
+    for (const char* url : {"/a/", "/b/", "/c/", "/d/", "http://other.example:8090/e/", "/f/", "/g/"})
+        server.ProcessRequest("PROPFIND", url, "<x/>");
+    // Per send: the nonce and nc of its Authorization, "-" for none.
+    const char* expected[] = {"-",           "n1 00000001", "n1 00000002", "n1 00000003", "n2 00000001",
+                              "n2 00000002", "-",           "n2 00000003", "n3 -",        "-"};
+    ASSERT_EQ(fake_->sent.size(), std::size(expected));
+    for (std::size_t i = 0; i < fake_->sent.size(); ++i) {
+        SCOPED_TRACE(fake_->sent[i].url);
+        std::string seen = "-";
+        for (const auto& [name, value] : fake_->sent[i].headers) {
+            if (name != "Authorization")
+                continue;
+            const std::size_t nonce = value.find("nonce=\"") + 7;
+            const std::size_t nc = value.find("nc=");
+            seen = value.substr(nonce, value.find('"', nonce) - nonce) + " " +
+                   (nc == std::string::npos ? "-" : value.substr(nc + 3, 8));
+        }
+        EXPECT_EQ(seen, expected[i]);
+    }
+}
+
 }  // namespace
