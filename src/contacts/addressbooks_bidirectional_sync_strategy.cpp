@@ -3,6 +3,7 @@
 #include "contacts/card_dav_addressbook.h"
 #include "contacts/internal/sync_dates.h"
 #include "contacts/outlook_addressbook.h"
+#include "contacts/vcard_merge.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 
@@ -64,7 +65,10 @@ void CAddressbooksBidirectionalSyncStrategy::OnSynchronize(
         !contacts::IsLater(outlook_time, record->synchDate))
         return;
     if (contacts::IsLater(outlook_time, server_time)) {
-        server_contact->SetVCard(outlook_contact->GetVCard(server_contact->GetResourceName()));
+        // Over the copy just listed (the PUT is guarded by its entity tag), so that what the store does
+        // not hold survives.
+        server_contact->SetVCard(contacts::MergeVCard(
+            server_contact->GetVCard(), outlook_contact->GetVCard(server_contact->GetResourceName())));
         server_contact->Save();
     } else {
         outlook_contact->SetVCard(server_contact->GetVCard());

@@ -5,6 +5,8 @@
 #include "contacts/internal/vcard_text.h"
 #include "contacts/outlook_groups_manager.h"
 #include "contacts/readonly_guards.h"
+#include "contacts/vcard_birthday.h"
+#include "contacts/vcard_slots.h"
 #include "ical/ical_text.h"
 #include "outlook/user_properties.h"
 #include "platform/text.h"
@@ -51,8 +53,8 @@ std::string Line(std::string_view head, std::string_view text) {
     return line;
 }
 
-// ADR: `head`, then the parts separated by ";", each folded as if its line head were 14 units long.
-std::string AddressLine(ContactItem* contact, std::string_view head, std::initializer_list<Getter> parts) {
+// N, ADR: `head`, then the parts separated by ";", each folded as if its line head were 14 units long.
+std::string StructuredLine(ContactItem* contact, std::string_view head, std::initializer_list<Getter> parts) {
     std::string line(head);
     for (auto part = parts.begin(); part != parts.end(); ++part) {
         if (part != parts.begin())
@@ -101,132 +103,12 @@ ComPtr<outlook::UserProperty> FindOrAddProperty(ContactItem* contact, const char
     throw CAddinException(kErrorUnknown, std::string(what) + " " + HrName(hr));
 }
 
-// The TYPE values of a line: every TYPE parameter, each split at ",", and the bare types of vCard 2.1
-// (TEL;HOME;VOICE), which older clients still send.
-std::vector<std::string> TypeValues(const CICalLine& line) {
-    std::vector<std::string> values;
-    for (const auto& [name, value] : line.Parameters()) {
-        if (!name.empty() && !platform::EqualsIgnoreAsciiCase(name, "TYPE"))
-            continue;
-        for (const std::string& piece : contacts::SplitUnescaped(contacts::Unquote(value), ','))
-            values.push_back(piece);
-    }
-    return values;
-}
-
-bool HasType(const CICalLine& line, std::string_view type) {
-    const std::vector<std::string> values = TypeValues(line);
-    return std::any_of(values.begin(), values.end(), [type](const std::string& value) {
-        return platform::EqualsIgnoreAsciiCase(value, type);
-    });
-}
-
-// Exactly "PREF": other clients' lower-case "pref" does not mark the preferred slot.
-bool HasExactPref(const CICalLine& line) {
-    const std::vector<std::string> values = TypeValues(line);
-    return std::find(values.begin(), values.end(), "PREF") != values.end();
-}
-
-class LineLookup {
-  public:
-    explicit LineLookup(const std::vector<CICalLine>& lines) : m_lines(lines) {}
-
-    const CICalLine* ByName(std::string_view name) const {
-        for (const CICalLine& line : m_lines) {
-            if (line.HasName(name))
-                return &line;
-        }
-        return nullptr;
-    }
-
-    // The only TYPE value is `type`.
-    const CICalLine* Strict(std::string_view name, std::string_view type) const {
-        for (const CICalLine& line : m_lines) {
-            if (!line.HasName(name))
-                continue;
-            const std::vector<std::string> values = TypeValues(line);
-            if (values.size() == 1 && platform::EqualsIgnoreAsciiCase(values[0], type))
-                return &line;
-        }
-        return nullptr;
-    }
-
-    // `type` among the TYPE values.
-    const CICalLine* Lenient(std::string_view name, std::string_view type) const {
-        for (const CICalLine& line : m_lines) {
-            if (line.HasName(name) && HasType(line, type))
-                return &line;
-        }
-        return nullptr;
-    }
-
-    // The last TEL line that has every wanted type.
-    const CICalLine* Telephone(std::initializer_list<std::string_view> wanted) const {
-        const CICalLine* found = nullptr;
-        for (const CICalLine& line : m_lines) {
-            if (line.HasName("TEL") &&
-                std::all_of(wanted.begin(), wanted.end(),
-                            [&line](std::string_view type) { return HasType(line, type); }))
-                found = &line;
-        }
-        return found;
-    }
-
-  private:
-    const std::vector<CICalLine>& m_lines;
-};
-
-std::vector<std::string> Components(const CICalLine& line) {
-    std::vector<std::string> components = contacts::SplitUnescaped(line.Value(), ';');
-    for (std::string& component : components)
-        component = contacts::DecodeValue(component);
-    return components;
-}
-
-// One sscanf "%Nd": white space, an optional sign, then digits, at most `width` characters in all.
-bool ScanNumber(std::string_view text, std::size_t* pos, std::size_t width, int* out) {
-    std::size_t at = *pos;
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
-        ++at;
-    const std::size_t start = at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    int value = 0;
-    std::size_t digits = 0;
-    while (at < text.size() && at - start < width && text[at] >= '0' && text[at] <= '9') {
-        value = value * 10 + (text[at] - '0');
-        ++at;
-        ++digits;
-    }
-    if (digits == 0)
-        return false;
-    *out = negative ? -value : value;
-    *pos = at;
-    return true;
-}
-
-// "%4d-%2d-%2d": how many of the three numbers were read.
-int ScanBirthday(std::string_view text, int* year, int* month, int* day) {
-    std::size_t pos = 0;
-    if (!ScanNumber(text, &pos, 4, year))
-        return 0;
-    if (pos >= text.size() || text[pos] != '-' || !ScanNumber(text, &++pos, 2, month))
-        return 1;
-    if (pos >= text.size() || text[pos] != '-' || !ScanNumber(text, &++pos, 2, day))
-        return 2;
-    return 3;
-}
-
-std::string AsciiUpper(std::string_view text) {
-    std::string upper(text);
-    for (char& ch : upper) {
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    }
-    return upper;
+// Exactly "PREF" among the TYPE values (other clients' lower-case "pref" does not mark the preferred
+// slot), or a PREF parameter (vCard 4.0's PREF=1).
+bool IsPreferred(const CICalLine& line) {
+    const std::vector<std::string> values = contacts::TypeValues(line);
+    return std::find(values.begin(), values.end(), "PREF") != values.end() ||
+           !line.GetParameter("PREF").empty();
 }
 
 platform::DateTime EmptyOutlookDate() {
@@ -325,27 +207,30 @@ std::string COutlookContact::GetVCard(const std::string& default_uid) const {
             name = *address;
     }
     card += Line("FN:", name);
-    card += "N:;;;;\r\n";
+    card += StructuredLine(c, "N:",
+                           {&ContactItem::get_LastName, &ContactItem::get_FirstName,
+                            &ContactItem::get_MiddleName, &ContactItem::get_Title, &ContactItem::get_Suffix});
 
     const std::string body = Read(c, &ContactItem::get_Body);
     if (!body.empty())
         card += Line("NOTE:", body);
-    card += AddressLine(c, "ADR;TYPE=home:;;",
-                        {&ContactItem::get_HomeAddressStreet, &ContactItem::get_HomeAddressCity,
-                         &ContactItem::get_HomeAddressState, &ContactItem::get_HomeAddressPostalCode,
-                         &ContactItem::get_HomeAddressCountry});
+    card += StructuredLine(c, "ADR;TYPE=home:;;",
+                           {&ContactItem::get_HomeAddressStreet, &ContactItem::get_HomeAddressCity,
+                            &ContactItem::get_HomeAddressState, &ContactItem::get_HomeAddressPostalCode,
+                            &ContactItem::get_HomeAddressCountry});
     card += FieldLines(c, {{&ContactItem::get_HomeTelephoneNumber, "TEL;TYPE=VOICE,home:"},
+                           {&ContactItem::get_Home2TelephoneNumber, "TEL;TYPE=VOICE,home:"},
                            {&ContactItem::get_HomeFaxNumber, "TEL;TYPE=home;TYPE=fax:"},
                            {&ContactItem::get_MobileTelephoneNumber, "TEL;TYPE=home;TYPE=cell:"},
                            {&ContactItem::get_PersonalHomePage, "URL;TYPE=home:"}});
     if (!email2.empty())
         card += Line(pref == 2 ? "EMAIL;TYPE=internet;TYPE=work,PREF:" : "EMAIL;TYPE=internet;TYPE=work:",
                      email2);
-    card +=
-        AddressLine(c, "ADR;TYPE=work:;",
-                    {&ContactItem::get_OfficeLocation, &ContactItem::get_BusinessAddressStreet,
-                     &ContactItem::get_BusinessAddressCity, &ContactItem::get_BusinessAddressState,
-                     &ContactItem::get_BusinessAddressPostalCode, &ContactItem::get_BusinessAddressCountry});
+    card += StructuredLine(
+        c, "ADR;TYPE=work:;",
+        {&ContactItem::get_OfficeLocation, &ContactItem::get_BusinessAddressStreet,
+         &ContactItem::get_BusinessAddressCity, &ContactItem::get_BusinessAddressState,
+         &ContactItem::get_BusinessAddressPostalCode, &ContactItem::get_BusinessAddressCountry});
     const std::string company = Read(c, &ContactItem::get_CompanyName);
     const std::string department = Read(c, &ContactItem::get_Department);
     if (!department.empty())
@@ -355,15 +240,19 @@ std::string COutlookContact::GetVCard(const std::string& default_uid) const {
         card += Line("ORG:", company);
     card += FieldLines(c, {{&ContactItem::get_JobTitle, "TITLE:"},
                            {&ContactItem::get_BusinessTelephoneNumber, "TEL;TYPE=VOICE,work:"},
+                           {&ContactItem::get_Business2TelephoneNumber, "TEL;TYPE=VOICE,work:"},
                            {&ContactItem::get_BusinessFaxNumber, "TEL;TYPE=work;TYPE=fax:"},
+                           {&ContactItem::get_OtherTelephoneNumber, "TEL;TYPE=VOICE:"},
                            {&ContactItem::get_BusinessHomePage, "URL;TYPE=work:"}});
     if (!email3.empty())
         card += Line(pref == 3 ? "EMAIL;TYPE=OTHER,PREF:" : "EMAIL;TYPE=OTHER:", email3);
 
     platform::DateTime birthday;
-    platform::DateParts parts;
-    if (SUCCEEDED(c->get_Birthday(&birthday)) && birthday.ToParts(&parts) && parts.year < 4501)
-        card += "BDAY:" + birthday.Format("%Y-%m-%d") + "\r\n";
+    if (SUCCEEDED(c->get_Birthday(&birthday))) {
+        const std::string bday = contacts::FormatBirthday(birthday);
+        if (!bday.empty())
+            card += "BDAY:" + bday + "\r\n";
+    }
     platform::DateTime modified;
     if (SUCCEEDED(c->get_LastModificationTime(&modified)) && modified.IsValid()) {
         const platform::DateTime utc = modified.LocalToUtc();
@@ -384,81 +273,88 @@ std::string COutlookContact::GetVCard(const std::string& default_uid) const {
 }
 
 void COutlookContact::SetVCard(std::string_view text) {
-    m_lines.clear();
-    const std::string valid = platform::SanitizeUtf8(text);
-    for (const std::string& unfolded : ical::UnfoldLines(valid)) {
-        std::string_view line = unfolded;
-        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
-            line.remove_prefix(1);
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
-            line.remove_suffix(1);
-        std::optional<CICalLine> parsed = CICalLine::Parse(line);
-        if (parsed)
-            m_lines.push_back(std::move(*parsed));
+    m_lines = contacts::ReadCardLines(text);
+    for (const contacts::CardLine& line : m_lines) {
+        if (!line.parsed.HasName("VERSION"))
+            continue;
+        const std::string& version = line.parsed.Value();
+        if (version != "2.1" && version != "3.0" && version != "4.0")
+            Log("COutlookContact::SetVCard: A vCard of version %s is read as 3.0.", version.c_str());
+        break;
     }
-    const LineLookup lookup(m_lines);
-    const CICalLine* version = lookup.ByName("VERSION");
-    if (version != nullptr && version->Value() != "3.0")
-        Log("COutlookContact::SetVCard: A vCard of version %s is read as 3.0.", version->Value().c_str());
 }
 
 void COutlookContact::SaveOutlookContact() {
     if (!m_contact)
         return;
     ContactItem* c = m_contact.get();
-    const LineLookup lookup(m_lines);
+    using contacts::CardSlot;
+    const std::map<CardSlot, std::size_t> slots = contacts::FindCardSlots(m_lines);
+    auto line_of = [this, &slots](CardSlot slot) -> const CICalLine* {
+        const auto found = slots.find(slot);
+        return found == slots.end() ? nullptr : &m_lines[found->second].parsed;
+    };
     OwnChangeScope own_change(m_guards, GetEntryId());
 
-    auto text_or_clear = [c](const CICalLine* line, Setter setter) {
+    auto text_or_clear = [c, &line_of](CardSlot slot, Setter setter) {
+        const CICalLine* line = line_of(slot);
         Put(c, setter, line != nullptr ? contacts::DecodeValue(line->Value()) : std::string());
     };
-
-    // Addresses typed neither home, work nor other (Google writes only INTERNET, many clients nothing)
-    // fill the slots their typed lookups leave empty, in slot order, instead of being lost.
-    std::vector<const CICalLine*> untyped;
-    for (const CICalLine& line : m_lines) {
-        if (line.HasName("EMAIL") && !HasType(line, "home") && !HasType(line, "work") &&
-            !HasType(line, "OTHER"))
-            untyped.push_back(&line);
-    }
-    std::size_t next_untyped = 0;
-    auto or_untyped = [&untyped, &next_untyped](const CICalLine* typed) {
-        if (typed == nullptr && next_untyped < untyped.size())
-            return untyped[next_untyped++];
-        return typed;
+    auto phone_or_clear = [c, &line_of](CardSlot slot, Setter setter) {
+        const CICalLine* line = line_of(slot);
+        Put(c, setter, line != nullptr ? contacts::TelephoneNumber(*line) : std::string());
+    };
+    // The parts a structured value has, from `first` on; a part the value lacks leaves its field.
+    auto components = [c](const CICalLine& line, std::size_t first, std::initializer_list<Setter> setters) {
+        const std::vector<std::string> parts = contacts::DecodedComponents(line);
+        std::size_t i = first;
+        for (const Setter setter : setters) {
+            if (i < parts.size())
+                Put(c, setter, parts[i]);
+            ++i;
+        }
     };
 
-    const CICalLine* home_email = or_untyped(lookup.Lenient("EMAIL", "home"));
-    text_or_clear(home_email, &ContactItem::put_Email1Address);
-    if (home_email != nullptr && HasExactPref(*home_email))
+    const CICalLine* home_email = line_of(CardSlot::kEmail1);
+    text_or_clear(CardSlot::kEmail1, &ContactItem::put_Email1Address);
+    if (home_email != nullptr && IsPreferred(*home_email))
         SetPreferredSlot(1);
-    if (const CICalLine* uid = lookup.ByName("UID"))
+    if (const CICalLine* uid = line_of(CardSlot::kUid))
         SetUid(uid->Value());
-    text_or_clear(lookup.ByName("FN"), &ContactItem::put_FullName);
-    text_or_clear(lookup.ByName("NOTE"), &ContactItem::put_Body);
+    text_or_clear(CardSlot::kFullName, &ContactItem::put_FullName);
+    if (const CICalLine* name = line_of(CardSlot::kName)) {
+        components(*name, 0,
+                   {&ContactItem::put_LastName, &ContactItem::put_FirstName, &ContactItem::put_MiddleName,
+                    &ContactItem::put_Title, &ContactItem::put_Suffix});
+    } else {
+        for (const Setter setter :
+             {&ContactItem::put_LastName, &ContactItem::put_FirstName, &ContactItem::put_MiddleName,
+              &ContactItem::put_Title, &ContactItem::put_Suffix})
+            Put(c, setter, "");
+    }
+    text_or_clear(CardSlot::kNote, &ContactItem::put_Body);
 
-    if (const CICalLine* adr = lookup.Strict("ADR", "home")) {
-        const std::vector<std::string> parts = Components(*adr);
-        const Setter setters[] = {&ContactItem::put_HomeAddressStreet, &ContactItem::put_HomeAddressCity,
-                                  &ContactItem::put_HomeAddressState, &ContactItem::put_HomeAddressPostalCode,
-                                  &ContactItem::put_HomeAddressCountry};
-        for (std::size_t i = 0; i < std::size(setters) && i + 2 < parts.size(); ++i)
-            Put(c, setters[i], parts[i + 2]);
+    if (const CICalLine* adr = line_of(CardSlot::kHomeAddress)) {
+        components(*adr, 2,
+                   {&ContactItem::put_HomeAddressStreet, &ContactItem::put_HomeAddressCity,
+                    &ContactItem::put_HomeAddressState, &ContactItem::put_HomeAddressPostalCode,
+                    &ContactItem::put_HomeAddressCountry});
     } else {
         Put(c, &ContactItem::put_HomeAddress, "");
     }
-    text_or_clear(lookup.Telephone({"VOICE", "HOME"}), &ContactItem::put_HomeTelephoneNumber);
-    text_or_clear(lookup.Telephone({"home", "fax"}), &ContactItem::put_HomeFaxNumber);
-    text_or_clear(lookup.Telephone({"cell"}), &ContactItem::put_MobileTelephoneNumber);
-    text_or_clear(lookup.Strict("URL", "home"), &ContactItem::put_PersonalHomePage);
+    phone_or_clear(CardSlot::kHomePhone, &ContactItem::put_HomeTelephoneNumber);
+    phone_or_clear(CardSlot::kHome2Phone, &ContactItem::put_Home2TelephoneNumber);
+    phone_or_clear(CardSlot::kHomeFax, &ContactItem::put_HomeFaxNumber);
+    phone_or_clear(CardSlot::kMobilePhone, &ContactItem::put_MobileTelephoneNumber);
+    text_or_clear(CardSlot::kHomePage, &ContactItem::put_PersonalHomePage);
 
-    const CICalLine* work_email = or_untyped(lookup.Lenient("EMAIL", "work"));
-    text_or_clear(work_email, &ContactItem::put_Email2Address);
-    if (work_email != nullptr && HasExactPref(*work_email))
+    const CICalLine* work_email = line_of(CardSlot::kEmail2);
+    text_or_clear(CardSlot::kEmail2, &ContactItem::put_Email2Address);
+    if (work_email != nullptr && IsPreferred(*work_email))
         SetPreferredSlot(2);
 
-    if (const CICalLine* org = lookup.ByName("ORG")) {
-        const std::vector<std::string> parts = Components(*org);
+    if (const CICalLine* org = line_of(CardSlot::kOrganization)) {
+        const std::vector<std::string> parts = contacts::DecodedComponents(*org);
         Put(c, &ContactItem::put_CompanyName, parts[0]);
         if (parts.size() >= 2)
             Put(c, &ContactItem::put_Department, parts[1]);
@@ -466,65 +362,33 @@ void COutlookContact::SaveOutlookContact() {
         Put(c, &ContactItem::put_CompanyName, "");
         Put(c, &ContactItem::put_Department, "");
     }
-    if (const CICalLine* adr = lookup.Strict("ADR", "work")) {
-        const std::vector<std::string> parts = Components(*adr);
-        const Setter setters[] = {&ContactItem::put_OfficeLocation,
-                                  &ContactItem::put_BusinessAddressStreet,
-                                  &ContactItem::put_BusinessAddressCity,
-                                  &ContactItem::put_BusinessAddressState,
-                                  &ContactItem::put_BusinessAddressPostalCode,
-                                  &ContactItem::put_BusinessAddressCountry};
-        for (std::size_t i = 0; i < std::size(setters) && i + 1 < parts.size(); ++i)
-            Put(c, setters[i], parts[i + 1]);
+    if (const CICalLine* adr = line_of(CardSlot::kWorkAddress)) {
+        components(*adr, 1,
+                   {&ContactItem::put_OfficeLocation, &ContactItem::put_BusinessAddressStreet,
+                    &ContactItem::put_BusinessAddressCity, &ContactItem::put_BusinessAddressState,
+                    &ContactItem::put_BusinessAddressPostalCode, &ContactItem::put_BusinessAddressCountry});
     } else {
         Put(c, &ContactItem::put_BusinessAddress, "");
     }
-    text_or_clear(lookup.ByName("TITLE"), &ContactItem::put_JobTitle);
-    text_or_clear(lookup.Telephone({"VOICE", "WORK"}), &ContactItem::put_BusinessTelephoneNumber);
-    text_or_clear(lookup.Telephone({"work", "fax"}), &ContactItem::put_BusinessFaxNumber);
-    text_or_clear(lookup.Strict("URL", "work"), &ContactItem::put_BusinessHomePage);
+    text_or_clear(CardSlot::kJobTitle, &ContactItem::put_JobTitle);
+    phone_or_clear(CardSlot::kBusinessPhone, &ContactItem::put_BusinessTelephoneNumber);
+    phone_or_clear(CardSlot::kBusiness2Phone, &ContactItem::put_Business2TelephoneNumber);
+    phone_or_clear(CardSlot::kBusinessFax, &ContactItem::put_BusinessFaxNumber);
+    phone_or_clear(CardSlot::kOtherPhone, &ContactItem::put_OtherTelephoneNumber);
+    text_or_clear(CardSlot::kBusinessHomePage, &ContactItem::put_BusinessHomePage);
 
-    if (const CICalLine* other = lookup.ByName("OTHER.EMAIL")) {
+    // The third address is left as it is when the card has none.
+    if (const CICalLine* other = line_of(CardSlot::kEmail3)) {
         Put(c, &ContactItem::put_Email3Address, contacts::DecodeValue(other->Value()));
-        if (lookup.Strict("OTHER.EMAIL", "PREF") != nullptr)
+        if (IsPreferred(*other) ||
+            (other->Name().find('.') != std::string::npos && contacts::HasType(*other, "PREF")))
             SetPreferredSlot(3);
-    } else if (const CICalLine* typed = lookup.Lenient("EMAIL", "OTHER")) {
-        Put(c, &ContactItem::put_Email3Address, contacts::DecodeValue(typed->Value()));
-        if (HasExactPref(*typed))
-            SetPreferredSlot(3);
-    } else if (next_untyped < untyped.size()) {
-        const CICalLine* plain = untyped[next_untyped++];
-        Put(c, &ContactItem::put_Email3Address, contacts::DecodeValue(plain->Value()));
-        if (HasExactPref(*plain))
-            SetPreferredSlot(3);
-    } else {
-        // item2.EMAIL:x@example.org with item2.X-ABLABEL:_$!<Other>!$_ (Apple's labelled addresses).
-        for (const CICalLine& label : m_lines) {
-            std::string name = AsciiUpper(label.Name());
-            const std::string value = AsciiUpper(label.Value());
-            if (name.find("X-ABLABEL") == std::string::npos || value.find("OTHER") == std::string::npos)
-                continue;
-            const std::size_t suffix = name.find(".X-ABLABEL");
-            if (suffix != std::string::npos)
-                name.erase(suffix, 10);
-            if (const CICalLine* labelled = lookup.ByName(name + ".EMAIL")) {
-                Put(c, &ContactItem::put_Email3Address, contacts::DecodeValue(labelled->Value()));
-                if (HasType(*labelled, "PREF"))
-                    SetPreferredSlot(3);
-            }
-            break;
-        }
     }
 
-    if (const CICalLine* bday = lookup.ByName("BDAY")) {
-        int year = 0, month = 0, day = 0;
-        if (ScanBirthday(bday->Value(), &year, &month, &day) == 3) {
-            if (year < 100)
-                year += 1900;
-            const platform::DateTime date = platform::DateTime::FromParts(year, month, day);
-            static_cast<void>(c->put_Birthday(date.IsValid() ? date : EmptyOutlookDate()));
-        }
-    } else {
+    if (const CICalLine* bday = line_of(CardSlot::kBirthday)) {
+        static_cast<void>(c->put_Birthday(*contacts::ReadBirthday(bday->Value())));
+    } else if (std::none_of(m_lines.begin(), m_lines.end(),
+                            [](const contacts::CardLine& line) { return line.parsed.HasName("BDAY"); })) {
         static_cast<void>(c->put_Birthday(EmptyOutlookDate()));
     }
 
@@ -534,7 +398,7 @@ void COutlookContact::SaveOutlookContact() {
         ThrowFailure("COutlookContact::SaveOutlookContact: Unable to save the contact.", saved);
 
     if (m_groups != nullptr) {
-        const CICalLine* categories = lookup.ByName("CATEGORIES");
+        const CICalLine* categories = line_of(CardSlot::kCategories);
         m_groups->UpdateItem(GetEmail1Address(), categories != nullptr ? categories->Value() : std::string());
     }
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ical/ical_line.h"
+#include "contacts/vcard_lines.h"
 #include "outlook/com_ptr.h"
 #include "outlook/contact_item.h"
 #include "outlook/user_property.h"
@@ -24,12 +24,12 @@ class COutlookContact {
                     IReadonlyGuards* guards);
 
     // The vCard 3.0 text of the contact (CR LF lines), with `default_uid` as UID when "oidUID" is empty;
-    // "" when there is no item. FN and N are always written, as servers refuse cards without them.
+    // "" when there is no item. FN and N are always written, as servers refuse cards without them; N
+    // from the name parts.
     // Throws: CAddinException when a user property holds a value of the wrong type.
     std::string GetVCard(const std::string& default_uid) const;
 
-    // Parses a vCard into content lines: unfolded, trimmed, lines without ":" dropped. Invalid UTF-8 is
-    // replaced, so that only valid text reaches Outlook.
+    // Parses a vCard (2.1, 3.0 or 4.0) into content lines (contacts::ReadCardLines).
     void SetVCard(std::string_view text);
 
     // Writes the parsed vCard into the item field by field, saves it, then updates its groups.
@@ -51,7 +51,6 @@ class COutlookContact {
     std::string GetUid() const;
     void SetUid(const std::string& uid);
 
-    const std::vector<CICalLine>& Lines() const { return m_lines; }
     // Ownership: the reference is shared with the caller.
     const outlook::ComPtr<outlook::ContactItem>& Item() const { return m_contact; }
 
@@ -59,7 +58,7 @@ class COutlookContact {
     COutlookGroupsManager* m_groups;
     outlook::ComPtr<outlook::ContactItem> m_contact;
     IReadonlyGuards* m_guards;
-    std::vector<CICalLine> m_lines;
+    std::vector<contacts::CardLine> m_lines;
     outlook::ComPtr<outlook::UserProperty> m_pref_property;
     outlook::ComPtr<outlook::UserProperty> m_uid_property;
 };

@@ -163,6 +163,40 @@ class ContactObject : public ItemObject<outlook::ContactItem> {
     [[nodiscard]] HRESULT put_BusinessHomePage(const std::string& value) override {
         return PutField("BusinessHomePage", value);
     }
+    [[nodiscard]] HRESULT get_FirstName(std::string* out) override { return GetText("FirstName", out); }
+    [[nodiscard]] HRESULT put_FirstName(const std::string& value) override {
+        return PutField("FirstName", value);
+    }
+    [[nodiscard]] HRESULT get_MiddleName(std::string* out) override { return GetText("MiddleName", out); }
+    [[nodiscard]] HRESULT put_MiddleName(const std::string& value) override {
+        return PutField("MiddleName", value);
+    }
+    [[nodiscard]] HRESULT get_LastName(std::string* out) override { return GetText("LastName", out); }
+    [[nodiscard]] HRESULT put_LastName(const std::string& value) override {
+        return PutField("LastName", value);
+    }
+    [[nodiscard]] HRESULT get_Title(std::string* out) override { return GetText("Title", out); }
+    [[nodiscard]] HRESULT put_Title(const std::string& value) override { return PutField("Title", value); }
+    [[nodiscard]] HRESULT get_Suffix(std::string* out) override { return GetText("Suffix", out); }
+    [[nodiscard]] HRESULT put_Suffix(const std::string& value) override { return PutField("Suffix", value); }
+    [[nodiscard]] HRESULT get_Home2TelephoneNumber(std::string* out) override {
+        return GetText("Home2TelephoneNumber", out);
+    }
+    [[nodiscard]] HRESULT put_Home2TelephoneNumber(const std::string& value) override {
+        return PutField("Home2TelephoneNumber", value);
+    }
+    [[nodiscard]] HRESULT get_Business2TelephoneNumber(std::string* out) override {
+        return GetText("Business2TelephoneNumber", out);
+    }
+    [[nodiscard]] HRESULT put_Business2TelephoneNumber(const std::string& value) override {
+        return PutField("Business2TelephoneNumber", value);
+    }
+    [[nodiscard]] HRESULT get_OtherTelephoneNumber(std::string* out) override {
+        return GetText("OtherTelephoneNumber", out);
+    }
+    [[nodiscard]] HRESULT put_OtherTelephoneNumber(const std::string& value) override {
+        return PutField("OtherTelephoneNumber", value);
+    }
     [[nodiscard]] HRESULT get_Birthday(platform::DateTime* out) override;
     [[nodiscard]] HRESULT put_Birthday(const platform::DateTime& value) override;
 

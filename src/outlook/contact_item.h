@@ -74,6 +74,25 @@ class ContactItem : public OutlookItem {
     [[nodiscard]] virtual HRESULT get_BusinessHomePage(std::string* out) = 0;
     [[nodiscard]] virtual HRESULT put_BusinessHomePage(const std::string& value) = 0;
 
+    // The parts of the name (Title is the "Dr." before it, Suffix the "Jr." after it) and the second and
+    // other telephone numbers.
+    [[nodiscard]] virtual HRESULT get_FirstName(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_FirstName(const std::string& value) = 0;
+    [[nodiscard]] virtual HRESULT get_MiddleName(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_MiddleName(const std::string& value) = 0;
+    [[nodiscard]] virtual HRESULT get_LastName(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_LastName(const std::string& value) = 0;
+    [[nodiscard]] virtual HRESULT get_Title(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_Title(const std::string& value) = 0;
+    [[nodiscard]] virtual HRESULT get_Suffix(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_Suffix(const std::string& value) = 0;
+    [[nodiscard]] virtual HRESULT get_Home2TelephoneNumber(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_Home2TelephoneNumber(const std::string& value) = 0;
+    [[nodiscard]] virtual HRESULT get_Business2TelephoneNumber(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_Business2TelephoneNumber(const std::string& value) = 0;
+    [[nodiscard]] virtual HRESULT get_OtherTelephoneNumber(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_OtherTelephoneNumber(const std::string& value) = 0;
+
     // A local date at midnight; Outlook's empty date is 4501-01-01. Fails: E_INVALIDARG for an invalid
     // date.
     [[nodiscard]] virtual HRESULT get_Birthday(platform::DateTime* out) = 0;

@@ -69,22 +69,31 @@ std::string Utf8ToAnsi(std::string_view utf8) {
     return out;
 }
 
-std::string AnsiToUtf8(std::string_view ansi) {
-    const std::string name = AnsiCodePageName();
-    if (IsUtf8Name(name))
-        return SanitizeUtf8(ansi);
-    Converter converter = OpenConverter(name);
+bool CharsetToUtf8(std::string_view bytes, const std::string& charset, std::string* out) {
+    if (IsUtf8Name(charset)) {
+        *out = SanitizeUtf8(bytes);
+        return true;
+    }
+    Converter converter = OpenConverter(charset);
     if (!converter)
-        return SanitizeUtf8(ansi);
-    std::u16string wide(ansi.size() * 2 + 2, u'\0');
+        return false;
+    std::u16string wide(bytes.size() * 2 + 2, u'\0');
     UErrorCode status = U_ZERO_ERROR;
     const std::int32_t written = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(wide.data()),
-                                               static_cast<std::int32_t>(wide.size()), ansi.data(),
-                                               static_cast<std::int32_t>(ansi.size()), &status);
+                                               static_cast<std::int32_t>(wide.size()), bytes.data(),
+                                               static_cast<std::int32_t>(bytes.size()), &status);
     if (U_FAILURE(status))
-        return {};
+        return false;
     wide.resize(static_cast<std::size_t>(written));
-    return Utf16ToUtf8(wide);
+    *out = Utf16ToUtf8(wide);
+    return true;
+}
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    std::string utf8;
+    if (!CharsetToUtf8(ansi, AnsiCodePageName(), &utf8))
+        return SanitizeUtf8(ansi);
+    return utf8;
 }
 
 }  // namespace platform

@@ -17,4 +17,8 @@ std::string Utf8ToAnsi(std::string_view utf8);
 // Bytes in the code page to UTF-8; undecodable bytes become U+FFFD.
 std::string AnsiToUtf8(std::string_view ansi);
 
+// Bytes in the named character set ("ISO-8859-1", "windows-1252", "UTF-8" ...) to UTF-8; undecodable
+// bytes become U+FFFD. False, `out` untouched, when the set is unknown or the conversion fails.
+[[nodiscard]] bool CharsetToUtf8(std::string_view bytes, const std::string& charset, std::string* out);
+
 }  // namespace platform

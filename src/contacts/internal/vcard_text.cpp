@@ -1,5 +1,7 @@
 #include "contacts/internal/vcard_text.h"
 
+#include <algorithm>
+
 #include "ical/ical_text.h"
 #include "platform/text.h"
 
@@ -32,6 +34,24 @@ std::string_view Unquote(std::string_view value) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         return value.substr(1, value.size() - 2);
     return value;
+}
+
+std::vector<std::string> TypeValues(const CICalLine& line) {
+    std::vector<std::string> values;
+    for (const auto& [name, value] : line.Parameters()) {
+        if (!name.empty() && !platform::EqualsIgnoreAsciiCase(name, "TYPE"))
+            continue;
+        for (const std::string& piece : SplitUnescaped(Unquote(value), ','))
+            values.push_back(piece);
+    }
+    return values;
+}
+
+bool HasType(const CICalLine& line, std::string_view type) {
+    const std::vector<std::string> values = TypeValues(line);
+    return std::any_of(values.begin(), values.end(), [type](const std::string& value) {
+        return platform::EqualsIgnoreAsciiCase(value, type);
+    });
 }
 
 }  // namespace contacts

@@ -1,6 +1,6 @@
 // libFuzzer target for the vCard reader: any bytes as a server's vCard, applied to a contact of the
-// host's Outlook, written back and read again; the same bytes as an addressbook-query answer and as an
-// HTTP date.
+// host's Outlook, written back and read again, and written over itself; the same bytes as an
+// addressbook-query answer and as an HTTP date.
 #include <stdlib.h>
 
 #include <cstddef>
@@ -13,6 +13,7 @@
 #include "contacts/card_dav_contact.h"
 #include "contacts/outlook_contact.h"
 #include "contacts/outlook_groups_manager.h"
+#include "contacts/vcard_merge.h"
 #include "dav/dav_server.h"
 #include "host/application_object.h"
 #include "outlook/items.h"
@@ -79,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "first write:\n%s\nsecond write:\n%s\n", written.c_str(), rewritten.c_str());
         __builtin_trap();
     }
+    static_cast<void>(contacts::MergeVCard(text, written));
     static_cast<void>(item->Delete());
 
     static_cast<void>(CCardDavContact::ParseHttpDate(text));
