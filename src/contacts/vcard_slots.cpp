@@ -83,14 +83,34 @@ void Put(Slots* slots, CardSlot slot, std::size_t line) {
         (*slots)[slot] = line;
 }
 
+// The upper-case groups labelled "Other": item2.EMAIL:x@example.org with item2.X-ABLABEL:_$!<Other>!$_.
+std::vector<std::string> OtherLabelGroups(const Finder& find) {
+    std::vector<std::string> groups;
+    for (std::size_t i = 0; i < find.Size(); ++i) {
+        const std::string name = AsciiUpper(find.At(i).Name());
+        const std::size_t suffix = name.find(".X-ABLABEL");
+        if (suffix != std::string::npos && AsciiUpper(find.At(i).Value()).find("OTHER") != std::string::npos)
+            groups.push_back(name.substr(0, suffix));
+    }
+    return groups;
+}
+
+bool IsInGroup(const CICalLine& line, const std::vector<std::string>& groups) {
+    const std::string name = AsciiUpper(line.Name());
+    const std::size_t dot = name.rfind('.');
+    return dot != std::string::npos &&
+           std::find(groups.begin(), groups.end(), name.substr(0, dot)) != groups.end();
+}
+
 void FindEmails(const Finder& find, Slots* slots) {
+    const std::vector<std::string> other_groups = OtherLabelGroups(find);
     // Addresses typed neither home, work nor other (Google writes only INTERNET, many clients nothing)
     // fill the slots their typed lookups leave empty, in slot order, instead of being lost.
     std::vector<std::size_t> untyped;
     for (std::size_t i = 0; i < find.Size(); ++i) {
         const CICalLine& line = find.At(i);
         if (IsNamed(line, "EMAIL") && !HasType(line, "home") && !HasType(line, "work") &&
-            !HasType(line, "OTHER"))
+            !HasType(line, "OTHER") && !line.HasName("OTHER.EMAIL") && !IsInGroup(line, other_groups))
             untyped.push_back(i);
     }
     std::size_t next_untyped = 0;
@@ -107,19 +127,9 @@ void FindEmails(const Finder& find, Slots* slots) {
         third = find.Lenient("EMAIL", "OTHER");
     if (third == kNone && next_untyped < untyped.size())
         third = untyped[next_untyped++];
-    if (third == kNone) {
-        // item2.EMAIL:x@example.org with item2.X-ABLABEL:_$!<Other>!$_ (labelled addresses).
-        for (std::size_t i = 0; i < find.Size(); ++i) {
-            std::string name = AsciiUpper(find.At(i).Name());
-            if (name.find("X-ABLABEL") == std::string::npos ||
-                AsciiUpper(find.At(i).Value()).find("OTHER") == std::string::npos)
-                continue;
-            const std::size_t suffix = name.find(".X-ABLABEL");
-            if (suffix != std::string::npos)
-                name.erase(suffix, 10);
-            third = find.ByName(name + ".EMAIL");
-            break;
-        }
+    for (std::size_t i = 0; i < find.Size() && third == kNone; ++i) {
+        if (IsNamed(find.At(i), "EMAIL") && IsInGroup(find.At(i), other_groups))
+            third = i;
     }
     Put(slots, CardSlot::kEmail3, third);
 }

@@ -29,8 +29,10 @@ constexpr const char* kHelp =
     "  velsync contacts group-remove ID ADDRESS             remove a member\n"
     "%s"
     "\n"
-    "Fields: --name --file-as --email --email2 --email3 --home-phone --home-fax --mobile --business-phone\n"
-    "  --business-fax --company --department --title --street --city --state --postal-code --country\n"
+    "Fields: --name --first-name --middle-name --last-name --name-title --suffix --file-as --email --email2\n"
+    "  --email3 --home-phone --home-phone2 --home-fax --mobile --business-phone --business-phone2\n"
+    "  --business-fax --other-phone --company --department --title --street --city --state --postal-code\n"
+    "  --country\n"
     "  --business-street --business-city --business-state --business-postal-code --business-country\n"
     "  --office --web --business-web --note --birthday YYYY-MM-DD (an empty value clears a field)\n"
     "Common options: --json (one JSON object per line), --answer yes|no (for questions without a terminal).\n"
@@ -49,19 +51,31 @@ struct Field {
 const Field kFields[] = {
     {"name", "full_name", &outlook::ContactItem::get_FullName, &outlook::ContactItem::put_FullName},
     {"file-as", "file_as", &outlook::ContactItem::get_FileAs, &outlook::ContactItem::put_FileAs},
+    {"first-name", "first_name", &outlook::ContactItem::get_FirstName, &outlook::ContactItem::put_FirstName},
+    {"middle-name", "middle_name", &outlook::ContactItem::get_MiddleName,
+     &outlook::ContactItem::put_MiddleName},
+    {"last-name", "last_name", &outlook::ContactItem::get_LastName, &outlook::ContactItem::put_LastName},
+    {"name-title", "name_title", &outlook::ContactItem::get_Title, &outlook::ContactItem::put_Title},
+    {"suffix", "suffix", &outlook::ContactItem::get_Suffix, &outlook::ContactItem::put_Suffix},
     {"email", "email1", &outlook::ContactItem::get_Email1Address, &outlook::ContactItem::put_Email1Address},
     {"email2", "email2", &outlook::ContactItem::get_Email2Address, &outlook::ContactItem::put_Email2Address},
     {"email3", "email3", &outlook::ContactItem::get_Email3Address, &outlook::ContactItem::put_Email3Address},
     {"home-phone", "home_phone", &outlook::ContactItem::get_HomeTelephoneNumber,
      &outlook::ContactItem::put_HomeTelephoneNumber},
+    {"home-phone2", "home_phone2", &outlook::ContactItem::get_Home2TelephoneNumber,
+     &outlook::ContactItem::put_Home2TelephoneNumber},
     {"home-fax", "home_fax", &outlook::ContactItem::get_HomeFaxNumber,
      &outlook::ContactItem::put_HomeFaxNumber},
     {"mobile", "mobile", &outlook::ContactItem::get_MobileTelephoneNumber,
      &outlook::ContactItem::put_MobileTelephoneNumber},
     {"business-phone", "business_phone", &outlook::ContactItem::get_BusinessTelephoneNumber,
      &outlook::ContactItem::put_BusinessTelephoneNumber},
+    {"business-phone2", "business_phone2", &outlook::ContactItem::get_Business2TelephoneNumber,
+     &outlook::ContactItem::put_Business2TelephoneNumber},
     {"business-fax", "business_fax", &outlook::ContactItem::get_BusinessFaxNumber,
      &outlook::ContactItem::put_BusinessFaxNumber},
+    {"other-phone", "other_phone", &outlook::ContactItem::get_OtherTelephoneNumber,
+     &outlook::ContactItem::put_OtherTelephoneNumber},
     {"company", "company", &outlook::ContactItem::get_CompanyName, &outlook::ContactItem::put_CompanyName},
     {"department", "department", &outlook::ContactItem::get_Department,
      &outlook::ContactItem::put_Department},

@@ -4,6 +4,8 @@
   other_side.py put    URL USER PASSWORD --uid U --fn NAME [--email A] [--categories A,B]
   other_side.py edit   URL USER PASSWORD --fn NAME [--categories A,B]   (GET, change, PUT with If-Match)
   other_side.py delete URL USER PASSWORD
+  other_side.py putfile URL USER PASSWORD --file CARD                (PUT of the file as it is)
+  other_side.py get    URL USER PASSWORD                           (the card as the server holds it)
   other_side.py list   BOOK_URL USER PASSWORD                          (one JSON line per card)
   other_side.py clear  BOOK_URL USER PASSWORD                          (deletes every card of the book)
 """
@@ -54,6 +56,7 @@ def main():
     parser.add_argument("--fn")
     parser.add_argument("--email")
     parser.add_argument("--categories")
+    parser.add_argument("--file")
     args = parser.parse_args()
     open_url = opener(args.url, args.user, args.password)
 
@@ -90,6 +93,18 @@ def main():
         status, _, _ = request(open_url, "PUT", args.url, card.serialize().encode(), extra)
         print(status)
         return 0 if status in (200, 201, 204) else 1
+    if args.command == "putfile":
+        with open(args.file, "rb") as card:
+            status, _, _ = request(open_url, "PUT", args.url, card.read(),
+                                   {"Content-Type": "text/vcard; charset=utf-8", "If-None-Match": "*"})
+        print(status)
+        return 0 if status in (200, 201, 204) else 1
+    if args.command == "get":
+        status, _, body = request(open_url, "GET", args.url)
+        if status != 200:
+            raise SystemExit("GET %s: %d" % (args.url, status))
+        sys.stdout.write(body.decode())
+        return 0
     if args.command == "delete":
         status, _, _ = request(open_url, "DELETE", args.url)
         print(status)

@@ -27,13 +27,20 @@ std::string Unescaped(std::string value) {
     return value;
 }
 
-std::vector<std::string> Unfolded(const std::string& card) {
+std::vector<std::string> Unfolded(const std::string& card, bool values_only) {
     std::vector<std::string> lines;
     for (const contacts::CardLine& line : contacts::ReadCardLines(card)) {
         if (!line.parsed.HasName("REV"))
-            lines.push_back(line.unfolded);
+            lines.emplace_back(values_only ? contacts::ValueOf(line.unfolded) : line.unfolded);
     }
     return lines;
+}
+
+std::vector<std::string> ValuesOf(const std::vector<std::string>& lines, bool values_only) {
+    std::vector<std::string> values;
+    for (const std::string& line : lines)
+        values.emplace_back(values_only ? contacts::ValueOf(line) : line);
+    return values;
 }
 
 // Lines of `from` less those of `less`, each taken once, in order.
@@ -116,12 +123,15 @@ void ExpectReadAsExpected(HostOutlook& outlook, const std::string& entry_id, con
     EXPECT_EQ(pref, card.pref);
 }
 
-void ExpectOnlyTheEditDiffers(const CorpusCard& card, const std::string& before, const std::string& after) {
-    const std::vector<std::string> old_lines = Unfolded(before);
-    const std::vector<std::string> new_lines = Unfolded(after);
-    EXPECT_EQ(Without(old_lines, new_lines), card.removed);
-    EXPECT_EQ(Without(new_lines, old_lines), card.added);
-    EXPECT_EQ(Without(old_lines, card.removed), Without(new_lines, card.added)) << "order of the kept lines";
+void ExpectOnlyTheEditDiffers(const CorpusCard& card, const std::string& before, const std::string& after,
+                              bool values_only) {
+    const std::vector<std::string> old_lines = Unfolded(before, values_only);
+    const std::vector<std::string> new_lines = Unfolded(after, values_only);
+    const std::vector<std::string> removed = ValuesOf(card.removed, values_only);
+    const std::vector<std::string> added = ValuesOf(card.added, values_only);
+    EXPECT_EQ(Without(old_lines, new_lines), removed);
+    EXPECT_EQ(Without(new_lines, old_lines), added);
+    EXPECT_EQ(Without(old_lines, removed), Without(new_lines, added)) << "order of the kept lines";
 }
 
 std::string ParseWithVobject(const std::string& folder) {
