@@ -322,15 +322,16 @@ void COutlookContact::SaveOutlookContact() {
     if (const CICalLine* uid = line_of(CardSlot::kUid))
         SetUid(uid->Value());
     text_or_clear(CardSlot::kFullName, &ContactItem::put_FullName);
-    if (const CICalLine* name = line_of(CardSlot::kName)) {
-        components(*name, 0,
-                   {&ContactItem::put_LastName, &ContactItem::put_FirstName, &ContactItem::put_MiddleName,
-                    &ContactItem::put_Title, &ContactItem::put_Suffix});
-    } else {
-        for (const Setter setter :
-             {&ContactItem::put_LastName, &ContactItem::put_FirstName, &ContactItem::put_MiddleName,
-              &ContactItem::put_Title, &ContactItem::put_Suffix})
-            Put(c, setter, "");
+    // After FullName, whose put sets the parts from the full name: N has the last word.
+    const CICalLine* name = line_of(CardSlot::kName);
+    const std::vector<std::string> name_parts =
+        name != nullptr ? contacts::DecodedComponents(*name) : std::vector<std::string>();
+    std::size_t part = 0;
+    for (const Setter setter :
+         {&ContactItem::put_LastName, &ContactItem::put_FirstName, &ContactItem::put_MiddleName,
+          &ContactItem::put_Title, &ContactItem::put_Suffix}) {
+        Put(c, setter, part < name_parts.size() ? name_parts[part] : std::string());
+        ++part;
     }
     text_or_clear(CardSlot::kNote, &ContactItem::put_Body);
 

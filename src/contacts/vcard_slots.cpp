@@ -13,15 +13,6 @@ using Slots = std::map<CardSlot, std::size_t>;
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-std::string AsciiUpper(std::string_view text) {
-    std::string upper(text);
-    for (char& ch : upper) {
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    }
-    return upper;
-}
-
 // The property name without its group (item1.TEL is a TEL); a wanted name with a group (OTHER.EMAIL)
 // is compared whole.
 bool IsNamed(const CICalLine& line, std::string_view name) {
@@ -83,20 +74,21 @@ void Put(Slots* slots, CardSlot slot, std::size_t line) {
         (*slots)[slot] = line;
 }
 
-// The upper-case groups labelled "Other": item2.EMAIL:x@example.org with item2.X-ABLABEL:_$!<Other>!$_.
+// The lower-case groups labelled "Other": item2.EMAIL:x@example.org with item2.X-ABLABEL:_$!<Other>!$_.
 std::vector<std::string> OtherLabelGroups(const Finder& find) {
     std::vector<std::string> groups;
     for (std::size_t i = 0; i < find.Size(); ++i) {
-        const std::string name = AsciiUpper(find.At(i).Name());
-        const std::size_t suffix = name.find(".X-ABLABEL");
-        if (suffix != std::string::npos && AsciiUpper(find.At(i).Value()).find("OTHER") != std::string::npos)
+        const std::string name = platform::AsciiLower(find.At(i).Name());
+        const std::size_t suffix = name.find(".x-ablabel");
+        if (suffix != std::string::npos &&
+            platform::AsciiLower(find.At(i).Value()).find("other") != std::string::npos)
             groups.push_back(name.substr(0, suffix));
     }
     return groups;
 }
 
 bool IsInGroup(const CICalLine& line, const std::vector<std::string>& groups) {
-    const std::string name = AsciiUpper(line.Name());
+    const std::string name = platform::AsciiLower(line.Name());
     const std::size_t dot = name.rfind('.');
     return dot != std::string::npos &&
            std::find(groups.begin(), groups.end(), name.substr(0, dot)) != groups.end();

@@ -1,5 +1,7 @@
 #include "host/contact_object.h"
 
+#include "host/full_name.h"
+
 namespace host {
 namespace {
 
@@ -53,6 +55,20 @@ const std::vector<std::string>& ContactObject::TextFields() {
         "Body",
     };
     return kFields;
+}
+
+HRESULT ContactObject::put_FullName(const std::string& value) {
+    const HRESULT hr = PutField("FullName", value);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    const NameParts parts = SplitFullName(value);
+    record_.fields["Title"] = parts.title;
+    record_.fields["FirstName"] = parts.first;
+    record_.fields["MiddleName"] = parts.middle;
+    record_.fields["LastName"] = parts.last;
+    record_.fields["Suffix"] = parts.suffix;
+    return S_OK;
 }
 
 HRESULT ContactObject::get_FileAs(std::string* out) {

@@ -34,9 +34,8 @@ class ContactObject : public ItemObject<outlook::ContactItem> {
         return PutField("Email3Address", value);
     }
     [[nodiscard]] HRESULT get_FullName(std::string* out) override { return GetText("FullName", out); }
-    [[nodiscard]] HRESULT put_FullName(const std::string& value) override {
-        return PutField("FullName", value);
-    }
+    // Also sets the name parts from the full name, as Outlook does (SplitFullName).
+    [[nodiscard]] HRESULT put_FullName(const std::string& value) override;
     [[nodiscard]] HRESULT get_FileAs(std::string* out) override;
     [[nodiscard]] HRESULT put_FileAs(const std::string& value) override { return PutField("FileAs", value); }
     [[nodiscard]] HRESULT get_HomeAddress(std::string* out) override;

@@ -46,6 +46,13 @@ def card_hrefs(open_url, book_url):
     return [root + href for href in hrefs]
 
 
+def put_new(open_url, url, body):
+    status, _, _ = request(open_url, "PUT", url, body,
+                           {"Content-Type": "text/vcard; charset=utf-8", "If-None-Match": "*"})
+    print(status)
+    return 0 if status in (200, 201, 204) else 1
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("command")
@@ -71,10 +78,7 @@ def main():
             email.type_param = ["INTERNET", "HOME"]
         if args.categories:
             card.add("categories").value = args.categories.split(",")
-        status, _, _ = request(open_url, "PUT", args.url, card.serialize().encode(),
-                               {"Content-Type": "text/vcard; charset=utf-8", "If-None-Match": "*"})
-        print(status)
-        return 0 if status in (200, 201, 204) else 1
+        return put_new(open_url, args.url, card.serialize().encode())
     if args.command == "edit":
         status, headers, body = request(open_url, "GET", args.url)
         if status != 200:
@@ -95,10 +99,7 @@ def main():
         return 0 if status in (200, 201, 204) else 1
     if args.command == "putfile":
         with open(args.file, "rb") as card:
-            status, _, _ = request(open_url, "PUT", args.url, card.read(),
-                                   {"Content-Type": "text/vcard; charset=utf-8", "If-None-Match": "*"})
-        print(status)
-        return 0 if status in (200, 201, 204) else 1
+            return put_new(open_url, args.url, card.read())
     if args.command == "get":
         status, _, body = request(open_url, "GET", args.url)
         if status != 200:

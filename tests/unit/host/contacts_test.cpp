@@ -1,4 +1,6 @@
 // Contacts, distribution lists and folders in the store.
+#include <fstream>
+
 #include "host_fixture.h"
 #include "outlook/application.h"
 #include "outlook/dist_list_item.h"
@@ -24,6 +26,32 @@ TEST_F(ContactStore, FieldsRoundTripThroughTheStore) {
     EXPECT_EQ(PROP(stored, Birthday).Format("%Y-%m-%d"), "1906-12-09");
     ASSERT_EQ(stored->put_HomeAddress(""), S_OK);
     EXPECT_EQ(PROP(stored, HomeAddressCity), "");
+}
+
+TEST_F(ContactStore, FullNameFillsTheNameParts) {
+    std::ifstream rows(VELSYNC_HOST_TEST_DATA "/full-names.txt");
+    std::string row;
+    int checked = 0;
+    auto contact = NewContact("", "");
+    while (std::getline(rows, row)) {
+        if (row.empty() || row[0] == '#')
+            continue;
+        SCOPED_TRACE(row);
+        std::vector<std::string> cells;
+        for (std::size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+            bar = row.find('|', start);
+            cells.push_back(row.substr(start, bar == std::string::npos ? bar : bar - start));
+        }
+        ASSERT_EQ(cells.size(), 6u);
+        ASSERT_EQ(contact->put_FullName(cells[0]), S_OK);
+        EXPECT_EQ(PROP(contact, Title), cells[1]);
+        EXPECT_EQ(PROP(contact, FirstName), cells[2]);
+        EXPECT_EQ(PROP(contact, MiddleName), cells[3]);
+        EXPECT_EQ(PROP(contact, LastName), cells[4]);
+        EXPECT_EQ(PROP(contact, Suffix), cells[5]);
+        ++checked;
+    }
+    EXPECT_EQ(checked, 10);
 }
 
 // The groups manager tests build lists through these calls; here: what they refuse or leave alone.
