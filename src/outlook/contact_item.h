@@ -74,8 +74,8 @@ class ContactItem : public OutlookItem {
     [[nodiscard]] virtual HRESULT get_BusinessHomePage(std::string* out) = 0;
     [[nodiscard]] virtual HRESULT put_BusinessHomePage(const std::string& value) = 0;
 
-    // The parts of the name (Title is the "Dr." before it, Suffix the "Jr." after it) and the second and
-    // other telephone numbers.
+    // The parts of the name (Title is the "Dr." before it, Suffix the "Jr." after it; putting FullName sets
+    // them all from it) and the second and other telephone numbers.
     [[nodiscard]] virtual HRESULT get_FirstName(std::string* out) = 0;
     [[nodiscard]] virtual HRESULT put_FirstName(const std::string& value) = 0;
     [[nodiscard]] virtual HRESULT get_MiddleName(std::string* out) = 0;
