@@ -47,11 +47,30 @@ std::string RandomHex(std::size_t bytes) {
     return hex;
 }
 
-// RAII statement; reports the sqlite code of each step.
+// RAII statement; reports the sqlite code of each step. Prepared statements are kept idle by their SQL
+// text for the connection's life, as preparing costs more than most of the store's queries; a statement
+// asked for while its idle copy is in use (a query inside another one's loop) is prepared afresh.
 class Statement {
   public:
-    Statement(sqlite3* db, const char* sql) { rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(sqlite3* db, Store::IdleStatements* idle, std::string sql) : idle_(idle), sql_(std::move(sql)) {
+        const auto kept = idle_->find(sql_);
+        if (kept != idle_->end()) {
+            stmt_ = kept->second;
+            idle_->erase(kept);
+        } else {
+            rc_ = sqlite3_prepare_v2(db, sql_.c_str(), -1, &stmt_, nullptr);
+        }
+    }
+    ~Statement() {
+        if (stmt_ == nullptr) {
+            return;
+        }
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        if (!idle_->emplace(std::move(sql_), stmt_).second) {
+            sqlite3_finalize(stmt_);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -73,6 +92,8 @@ class Statement {
     }
 
   private:
+    Store::IdleStatements* idle_;
+    std::string sql_;
     sqlite3_stmt* stmt_ = nullptr;
     int rc_ = SQLITE_OK;
 };
@@ -159,6 +180,10 @@ Store::~Store() {
 
 void Store::Close() {
     std::lock_guard lock(mutex_);
+    for (const auto& [sql, statement] : idle_statements_) {
+        sqlite3_finalize(statement);
+    }
+    idle_statements_.clear();
     if (db_ != nullptr) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -221,7 +246,7 @@ HRESULT Store::Open(const std::string& path, int busy_timeout_ms) {
 HRESULT Store::CreateSchema() {
     // Reading the schema first tells a damaged or foreign file from a locked one before anything is written.
     {
-        Statement probe(db_, "SELECT count(*) FROM sqlite_master");
+        Statement probe(db_, &idle_statements_, "SELECT count(*) FROM sqlite_master");
         if (probe.rc() != SQLITE_OK) {
             return Fail(probe.rc(), "read");
         }
@@ -248,7 +273,7 @@ HRESULT Store::CreateSchema() {
         return hr;
     }
     {
-        Statement read(db_, "SELECT value FROM meta WHERE key = 'store_id'");
+        Statement read(db_, &idle_statements_, "SELECT value FROM meta WHERE key = 'store_id'");
         if (read.rc() != SQLITE_OK) {
             return Fail(read.rc(), "read");
         }
@@ -256,7 +281,7 @@ HRESULT Store::CreateSchema() {
             store_id_ = read.Text(0);
         } else {
             store_id_ = RandomHex(16);
-            Statement write(db_, "INSERT INTO meta(key, value) VALUES('store_id', ?1)");
+            Statement write(db_, &idle_statements_, "INSERT INTO meta(key, value) VALUES('store_id', ?1)");
             write.Bind(1, store_id_);
             if (write.Step() != SQLITE_DONE) {
                 return Fail(write.rc(), "initialise");
@@ -279,7 +304,7 @@ HRESULT Store::CreateSchema() {
 }
 
 HRESULT Store::EnsureDefaultFolder(std::int32_t default_folder, outlook::OlItemType type, const char* name) {
-    Statement find(db_, "SELECT id FROM folders WHERE default_folder = ?1");
+    Statement find(db_, &idle_statements_, "SELECT id FROM folders WHERE default_folder = ?1");
     find.Bind(1, default_folder);
     if (find.Step() == SQLITE_ROW) {
         return S_OK;
@@ -287,7 +312,7 @@ HRESULT Store::EnsureDefaultFolder(std::int32_t default_folder, outlook::OlItemT
     if (find.rc() != SQLITE_DONE) {
         return Fail(find.rc(), "read");
     }
-    Statement insert(db_,
+    Statement insert(db_, &idle_statements_,
                      "INSERT INTO folders(entry_id, parent_id, default_folder, item_type, name) "
                      "VALUES(?1, NULL, ?2, ?3, ?4)");
     insert.Bind(1, NewEntryId());
@@ -329,7 +354,7 @@ HRESULT Store::ReadFolders(const char* sql, std::int64_t key, const std::string*
     if (db_ == nullptr) {
         return outlook::MAPI_E_NO_SUPPORT;
     }
-    Statement s(db_, (std::string(kFolderColumns) + sql).c_str());
+    Statement s(db_, &idle_statements_, std::string(kFolderColumns) + sql);
     if (s.rc() != SQLITE_OK) {
         return Fail(s.rc(), "read folders");
     }
@@ -414,7 +439,8 @@ HRESULT Store::CreateFolder(std::int64_t parent_id, const std::string& name, Fol
     folder.parent_id = parent_id;
     folder.item_type = parent.item_type;
     folder.name = name;
-    Statement insert(db_, "INSERT INTO folders(entry_id, parent_id, item_type, name) VALUES(?1, ?2, ?3, ?4)");
+    Statement insert(db_, &idle_statements_,
+                     "INSERT INTO folders(entry_id, parent_id, item_type, name) VALUES(?1, ?2, ?3, ?4)");
     insert.Bind(1, folder.entry_id);
     insert.Bind(2, parent_id);
     insert.Bind(3, static_cast<std::int64_t>(folder.item_type));
@@ -455,7 +481,8 @@ HRESULT Store::UpdateFolder(const FolderRecord& folder) {
             return outlook::MAPI_E_COLLISION;
         }
     }
-    Statement update(db_, "UPDATE folders SET name = ?1, description = ?2, show_as_ab = ?3 WHERE id = ?4");
+    Statement update(db_, &idle_statements_,
+                     "UPDATE folders SET name = ?1, description = ?2, show_as_ab = ?3 WHERE id = ?4");
     update.Bind(1, folder.name);
     update.Bind(2, folder.description);
     update.Bind(3, folder.show_as_address_book ? 1 : 0);
@@ -478,12 +505,12 @@ HRESULT Store::DeleteFolderTree(std::int64_t row_id) {
             return hr;
         }
     }
-    Statement items(db_, "DELETE FROM items WHERE folder_id = ?1");
+    Statement items(db_, &idle_statements_, "DELETE FROM items WHERE folder_id = ?1");
     items.Bind(1, row_id);
     if (items.Step() != SQLITE_DONE) {
         return Fail(items.rc(), "delete a folder");
     }
-    Statement folder(db_, "DELETE FROM folders WHERE id = ?1");
+    Statement folder(db_, &idle_statements_, "DELETE FROM folders WHERE id = ?1");
     folder.Bind(1, row_id);
     return folder.Step() == SQLITE_DONE ? S_OK : Fail(folder.rc(), "delete a folder");
 }
@@ -544,7 +571,7 @@ HRESULT Store::MoveFolder(std::int64_t row_id, std::int64_t new_parent_id) {
     if (taken) {
         return outlook::MAPI_E_COLLISION;
     }
-    Statement update(db_, "UPDATE folders SET parent_id = ?1 WHERE id = ?2");
+    Statement update(db_, &idle_statements_, "UPDATE folders SET parent_id = ?1 WHERE id = ?2");
     update.Bind(1, new_parent_id);
     update.Bind(2, row_id);
     if (update.Step() != SQLITE_DONE) {
@@ -560,7 +587,7 @@ std::uint64_t Store::MarkWith(std::uint64_t own_changes) {
         return 0;
     }
     // data_version moves when another connection commits; our own commits are counted by the caller.
-    Statement s(db_, "PRAGMA data_version");
+    Statement s(db_, &idle_statements_, "PRAGMA data_version");
     const std::uint64_t other = s.Step() == SQLITE_ROW ? static_cast<std::uint64_t>(s.Int(0)) : 0;
     return (other << 32) ^ own_changes;
 }
@@ -581,7 +608,7 @@ HRESULT Store::ReadItems(const char* sql, std::int64_t key, const std::string* t
     if (db_ == nullptr) {
         return outlook::MAPI_E_NO_SUPPORT;
     }
-    Statement s(db_, (std::string(kItemColumns) + sql).c_str());
+    Statement s(db_, &idle_statements_, std::string(kItemColumns) + sql);
     if (s.rc() != SQLITE_OK) {
         return Fail(s.rc(), "read items");
     }
@@ -618,7 +645,7 @@ HRESULT Store::CountItems(std::int64_t folder_id, std::int32_t* out) {
     if (db_ == nullptr) {
         return outlook::MAPI_E_NO_SUPPORT;
     }
-    Statement s(db_, "SELECT count(*) FROM items WHERE folder_id = ?1 AND hidden = 0");
+    Statement s(db_, &idle_statements_, "SELECT count(*) FROM items WHERE folder_id = ?1 AND hidden = 0");
     s.Bind(1, folder_id);
     if (s.Step() != SQLITE_ROW) {
         return Fail(s.rc(), "count items");
@@ -666,7 +693,7 @@ HRESULT Store::SaveItem(ItemRecord* record) {
     const std::string text = EncodeItemRecord(updated);
     const std::string subject = BagText(updated.fields, "Subject");
     if (updated.row_id == 0) {
-        Statement insert(db_,
+        Statement insert(db_, &idle_statements_,
                          "INSERT INTO items(entry_id, folder_id, kind, hidden, global_id, subject, record) "
                          "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
         insert.Bind(1, updated.entry_id);
@@ -682,7 +709,8 @@ HRESULT Store::SaveItem(ItemRecord* record) {
         updated.row_id = sqlite3_last_insert_rowid(db_);
     } else {
         Statement update(
-            db_, "UPDATE items SET folder_id = ?1, global_id = ?2, subject = ?3, record = ?4 WHERE id = ?5");
+            db_, &idle_statements_,
+            "UPDATE items SET folder_id = ?1, global_id = ?2, subject = ?3, record = ?4 WHERE id = ?5");
         update.Bind(1, updated.folder_id);
         update.Bind(2, updated.global_id);
         update.Bind(3, subject);
@@ -715,7 +743,7 @@ HRESULT Store::DeleteItem(std::int64_t row_id) {
     if (FAILED(hr)) {
         return hr;
     }
-    Statement remove(db_, "DELETE FROM items WHERE id = ?1");
+    Statement remove(db_, &idle_statements_, "DELETE FROM items WHERE id = ?1");
     remove.Bind(1, row_id);
     if (remove.Step() != SQLITE_DONE) {
         return Fail(remove.rc(), "delete an item");
@@ -737,7 +765,7 @@ HRESULT Store::MoveItem(std::int64_t row_id, std::int64_t folder_id) {
     if (FAILED(hr)) {
         return hr;
     }
-    Statement move(db_, "UPDATE items SET folder_id = ?1 WHERE id = ?2");
+    Statement move(db_, &idle_statements_, "UPDATE items SET folder_id = ?1 WHERE id = ?2");
     move.Bind(1, folder_id);
     move.Bind(2, row_id);
     if (move.Step() != SQLITE_DONE) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,11 +16,15 @@
 #include "platform/hresult.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace host {
 
 class Store {
   public:
+    // Prepared statements not in use, by their SQL text.
+    using IdleStatements = std::map<std::string, sqlite3_stmt*, std::less<>>;
+
     Store() = default;
     ~Store();
     Store(const Store&) = delete;
@@ -95,6 +100,7 @@ class Store {
 
     mutable std::recursive_mutex mutex_;
     sqlite3* db_ = nullptr;
+    IdleStatements idle_statements_;
     std::string path_;
     std::string store_id_;
     std::string last_error_;
