@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <map>
 #include <thread>
 
 #include "calendar_world.h"
+#include "ical/ical_text.h"
 #include "index/index_store.h"
 #include "outlook/exception.h"
 #include "outlook/exceptions.h"
@@ -13,6 +16,7 @@
 #include "outlook/user_property.h"
 #include "platform/message_box.h"
 #include "settings/addin_exception.h"
+#include "test_appointments.h"
 
 namespace {
 
@@ -487,6 +491,43 @@ TEST_P(CalendarServers, RoundTripThenQuietRun) {
     EXPECT_EQ(counter->by_method["PUT"], 0);
     EXPECT_EQ(counter->by_method["DELETE"], 0);
     EXPECT_EQ(world_->Subjects(calendar.get()), (std::vector<std::string>{"Mine", "Theirs"}));
+}
+
+// Events as other clients write them keep, through a local edit, all that the writer does not own: the
+// text the server holds afterwards differs from what it held before only in the writer's properties.
+TEST_P(CalendarServers, OtherClientsEventsKeepWhatTheWriterDoesNotOwnThroughALocalEdit) {
+    const std::string calendar_href = world_->Home() + "calendar/";
+    std::map<std::string, std::string> before;
+    for (const auto& entry : std::filesystem::directory_iterator(VELSYNC_ICAL_CORPUS)) {
+        if (entry.path().extension() != ".ics")
+            continue;
+        const std::string href = calendar_href + entry.path().stem().string() + ".ics";
+        const int status =
+            world_->other().PutEvent(href, testing_support::ReadFileOrEmpty(entry.path().string()));
+        ASSERT_TRUE(status == 201 || status == 204) << href << ": " << status;
+        // What the server holds, in its own form (some servers write the text anew).
+        before[href] = world_->other().Send("GET", href).body;
+    }
+    ASSERT_GE(before.size(), 8u);
+    world_->Run();
+    const auto calendar = world_->DefaultCalendar();
+    const std::vector<std::string> subjects = world_->Subjects(calendar.get());
+    ASSERT_EQ(subjects.size(), before.size());
+    WaitPastTheThreeSecondRule();
+    for (const std::string& subject : subjects) {
+        const auto appointment = world_->FindAppointment(calendar.get(), subject);
+        ASSERT_NE(appointment, nullptr) << subject;
+        ASSERT_EQ(appointment->put_Subject(subject + " (edited)"), S_OK);
+        ASSERT_EQ(appointment->Save(), S_OK);
+    }
+    world_->Run();
+    for (const auto& [href, text] : before) {
+        SCOPED_TRACE(href);
+        const std::string after = world_->other().Send("GET", href).body;
+        EXPECT_EQ(testdata::NotOwnedLines(after), testdata::NotOwnedLines(text)) << after;
+        EXPECT_EQ(testdata::MasterValue(after, "SUMMARY"),
+                  ical::UnescapeText(testdata::MasterValue(text, "SUMMARY")) + " (edited)");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, CalendarServers,

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <map>
 
-#include "ical/content_component.h"
 #include "ical/event_merge.h"
 #include "outlook/exception.h"
 #include "outlook/exceptions.h"
@@ -121,39 +120,6 @@ Fields ReadExpect(const std::string& path) {
     return fields;
 }
 
-// Every line that is not the writer's, with the path of components it stands in, sorted.
-void NotOwned(const CContentComponent& component, const std::string& path, std::vector<std::string>* out) {
-    const auto& owned = ical::OwnedEventProperties();
-    const std::string here = path + "/" + component.Name();
-    for (const ContentLine& property : component.Properties()) {
-        const bool is_owned = component.HasName("VEVENT") &&
-                              std::any_of(owned.begin(), owned.end(),
-                                          [&](std::string_view name) { return property.line.HasName(name); });
-        if (!is_owned)
-            out->push_back(here + "|" + property.raw);
-    }
-    for (const CContentComponent& child : component.Children())
-        NotOwned(child, here, out);
-}
-
-std::vector<std::string> NotOwned(const std::string& text) {
-    std::vector<std::string> lines;
-    const auto root = CContentComponent::Parse(text);
-    if (root)
-        NotOwned(*root, "", &lines);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
-std::string Master(const std::string& text, const char* property) {
-    const auto root = CContentComponent::Parse(text);
-    for (const CContentComponent& child : root ? root->Children() : std::vector<CContentComponent>{}) {
-        if (child.HasName("VEVENT") && child.Find("RECURRENCE-ID") == nullptr)
-            return child.Find(property) ? child.Find(property)->Value() : "";
-    }
-    return "no master";
-}
-
 class IcalCorpus : public ::testing::Test {
   protected:
     testdata::Calendar calendar_{false};
@@ -184,11 +150,11 @@ TEST_F(IcalCorpus, EventsOfOtherClientsReadRightAndKeepWhatTheWriterDoesNotOwn) 
         // A local edit written back over the original.
         ASSERT_EQ(item->put_Subject(want.at("Subject") + " (edited)"), S_OK);
         ASSERT_EQ(item->Save(), S_OK);
-        const std::string merged =
-            ical::MergeWrittenEvent(original, testdata::WriteICal(item.get(), true, Master(original, "UID")));
-        EXPECT_EQ(NotOwned(merged), NotOwned(original)) << merged;
-        EXPECT_EQ(Master(merged, "SUMMARY"), want.at("Subject") + " (edited)");
-        EXPECT_EQ(Master(merged, "SEQUENCE"), Master(original, "SEQUENCE"));
+        const std::string merged = ical::MergeWrittenEvent(
+            original, testdata::WriteICal(item.get(), true, testdata::MasterValue(original, "UID")));
+        EXPECT_EQ(testdata::NotOwnedLines(merged), testdata::NotOwnedLines(original)) << merged;
+        EXPECT_EQ(testdata::MasterValue(merged, "SUMMARY"), want.at("Subject") + " (edited)");
+        EXPECT_EQ(testdata::MasterValue(merged, "SEQUENCE"), testdata::MasterValue(original, "SEQUENCE"));
 
         const auto copy = calendar_.New();
         testdata::ReadICal(merged, copy.get());

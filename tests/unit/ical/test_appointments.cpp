@@ -1,11 +1,15 @@
 #include "test_appointments.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <regex>
 #include <set>
 
 #include "ical/cal_dav_event.h"
+#include "ical/content_component.h"
+#include "ical/event_merge.h"
 #include "ical/outlook_event.h"
 #include "outlook/exception.h"
 #include "outlook/exceptions.h"
@@ -352,6 +356,42 @@ void ReadICal(const std::string& text, outlook::AppointmentItem* item) {
     Must(target ? S_OK : E_NOINTERFACE, "COutlookEvent");
     event.InitOutlookEvent(target);
     Must(item->Save(), "Save");
+}
+
+namespace {
+
+void NotOwnedLines(const CContentComponent& component, const std::string& path,
+                   std::vector<std::string>* out) {
+    const auto& owned = ical::OwnedEventProperties();
+    const std::string here = path + "/" + component.Name();
+    for (const ContentLine& property : component.Properties()) {
+        const bool is_owned = component.HasName("VEVENT") &&
+                              std::any_of(owned.begin(), owned.end(),
+                                          [&](std::string_view name) { return property.line.HasName(name); });
+        if (!is_owned)
+            out->push_back(here + "|" + std::regex_replace(property.raw, std::regex("\r\n[ \t]"), ""));
+    }
+    for (const CContentComponent& child : component.Children())
+        NotOwnedLines(child, here, out);
+}
+
+}  // namespace
+
+std::vector<std::string> NotOwnedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    if (const auto root = CContentComponent::Parse(text))
+        NotOwnedLines(*root, "", &lines);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::string MasterValue(const std::string& text, const char* property) {
+    const auto root = CContentComponent::Parse(text);
+    for (const CContentComponent& child : root ? root->Children() : std::vector<CContentComponent>{}) {
+        if (child.HasName("VEVENT") && child.Find("RECURRENCE-ID") == nullptr)
+            return child.Find(property) ? child.Find(property)->Value() : "";
+    }
+    return "no master";
 }
 
 std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {

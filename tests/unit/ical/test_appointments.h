@@ -62,4 +62,11 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item);
 // "YYYY-MM-DDTHH:MM:SSZ" in UTC, dates as "YYYY-MM-DD".
 std::string ExpectedTimesJson(outlook::AppointmentItem* item);
 
+// Every line of an iCalendar text that the writer does not own, unfolded, with the path of components
+// it stands in ("/VCALENDAR/VEVENT|URL:..."), sorted: what a local edit must leave as it was.
+std::vector<std::string> NotOwnedLines(const std::string& text);
+
+// The value of a property of the series master (the VEVENT without RECURRENCE-ID); "" when it has none.
+std::string MasterValue(const std::string& text, const char* property);
+
 }  // namespace testdata
