@@ -14,6 +14,14 @@
 namespace host {
 namespace {
 
+// Calendars write four-digit years: a time whose year has more, in UTC or in local time, is refused.
+bool HasFourDigitYear(const platform::DateTime& utc) {
+    platform::DateParts in_utc;
+    platform::DateParts local;
+    return utc.ToParts(&in_utc) && utc.UtcToLocal().ToParts(&local) && in_utc.year >= 1 &&
+           in_utc.year <= 9999 && local.year >= 1 && local.year <= 9999;
+}
+
 constexpr const char* kResponseStatusKey = "id/{00062002-0000-0000-C000-000000000046}/82180003";
 
 // The index of the exception of `day` in the list, or -1.
@@ -490,7 +498,8 @@ HRESULT AppointmentObject::get_MAPIOBJECT(outlook::ComPtr<outlook::IUnknown>* ou
 HRESULT AppointmentObject::PrepareSave() {
     const platform::DateTime start = BagDate(record_.fields, "StartUTC");
     const platform::DateTime end = BagDate(record_.fields, "EndUTC");
-    if (!start.IsValid() || !end.IsValid() || SecondsBetween(end, start) < 0) {
+    if (!start.IsValid() || !end.IsValid() || SecondsBetween(end, start) < 0 || !HasFourDigitYear(start) ||
+        !HasFourDigitYear(end)) {
         return E_INVALIDARG;
     }
     if (!record_.pattern) {

@@ -34,7 +34,12 @@ std::string EscapeNewlines(std::string_view text) {
 std::string EscapeText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
+    // iCalendar allows no control character but TAB in a value: a server stores one and then serves
+    // XML that no parser reads. Invalid UTF-8 becomes U+FFFD.
+    for (const char c : platform::SanitizeUtf8(text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F)
+            continue;
         if (c == '\\' || c == ',' || c == ';')
             out += '\\';
         out += c;

@@ -11,7 +11,8 @@ namespace ical {
 // content line is not valid iCalendar and some readers end the line there).
 std::string EscapeNewlines(std::string_view text);
 
-// Backslash, comma and semicolon get a backslash before them, then newlines are escaped.
+// Backslash, comma and semicolon get a backslash before them, then newlines are escaped. Control
+// characters other than TAB are dropped and invalid UTF-8 becomes U+FFFD.
 std::string EscapeText(std::string_view text);
 
 // Inserts CR LF TAB into a value whose line head is `prefix_units` UTF-16 units long, as FoldLine does.

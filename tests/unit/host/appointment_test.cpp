@@ -118,6 +118,19 @@ TEST_F(AppointmentStore, StartKeepsTheDurationAndEndBeforeStartIsRefusedAtSave) 
     EXPECT_EQ(CountOf(Folder(outlook::olFolderCalendar).get()), 0);
 }
 
+// A year of five digits cannot be written to a calendar server: such a time is refused at Save.
+TEST_F(AppointmentStore, TimesBeyondTheYear9999AreRefusedAtSave) {
+    auto appointment =
+        NewAppointment("Far", DateTime::FromParts(2024, 5, 6, 9), DateTime::FromParts(2024, 5, 6, 10));
+    ASSERT_EQ(appointment->put_StartUTC(DateTime::FromParts(9000, 12, 31, 12)), S_OK);
+    EXPECT_EQ(appointment->Save(), S_OK);
+    ASSERT_EQ(appointment->put_StartUTC(DateTime::FromParts(9999, 12, 31, 23, 59)), S_OK);
+    EXPECT_EQ(appointment->Save(), E_INVALIDARG);
+    ASSERT_EQ(appointment->put_StartUTC(DateTime::FromParts(9000, 12, 31, 12)), S_OK);
+    ASSERT_EQ(appointment->put_EndUTC(DateTime::FromParts(9999, 12, 31, 23, 59).AddSeconds(3600)), S_OK);
+    EXPECT_EQ(appointment->Save(), E_INVALIDARG);
+}
+
 TEST_F(AppointmentStore, UserPropertiesOfTheUsedTypesPersistWithTheItem) {
     auto appointment = NewAppointment("Props");
     auto properties = PROP(appointment, UserProperties);

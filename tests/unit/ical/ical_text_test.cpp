@@ -20,6 +20,12 @@ TEST_F(IcalText, EscapesBackslashCommaSemicolonAndNewlines) {
     EXPECT_EQ(ical::EscapeText("a,b;c\\d\r\ne\nf"), "a\\,b\\;c\\\\d\\ne\\nf");
     // A lone CR would end the line for some readers; it becomes a newline too.
     EXPECT_EQ(ical::EscapeText("x\ry"), "x\\ny");
+    // Control characters other than TAB are dropped (a vertical tab made a server's answers unreadable);
+    // a lone surrogate, invalid UTF-8, becomes U+FFFD.
+    EXPECT_EQ(ical::EscapeText("a\vb\x01"
+                               "c\td\x7F\x1F"),
+              "abc\td");
+    EXPECT_EQ(ical::EscapeText("s\xED\xA0\x80t"), "s\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDt");
     // UID gets only the newline escaping.
     EXPECT_EQ(ical::EscapeNewlines("a,b;c\\\r\nd"), "a,b;c\\\\nd");
 }
