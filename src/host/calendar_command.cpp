@@ -309,6 +309,18 @@ int CalendarCommand::Show() {
     outlook::OlBusyStatus busy = outlook::olBusy;
     (void)item->get_BusyStatus(&busy);
     record.push_back({"busy", BusyName(busy)});
+    outlook::OlImportance importance = outlook::olImportanceNormal;
+    (void)item->get_Importance(&importance);
+    record.push_back({"importance", importance == outlook::olImportanceHigh  ? "high"
+                                    : importance == outlook::olImportanceLow ? "low"
+                                                                             : "normal"});
+    outlook::OlSensitivity sensitivity = outlook::olNormal;
+    (void)item->get_Sensitivity(&sensitivity);
+    static constexpr const char* kSensitivities[] = {"normal", "personal", "private", "confidential"};
+    record.push_back(
+        {"sensitivity", sensitivity >= outlook::olNormal && sensitivity <= outlook::olConfidential
+                            ? kSensitivities[sensitivity]
+                            : ""});
     std::int32_t minutes = 0;
     (void)item->get_ReminderSet(&flag);
     (void)item->get_ReminderMinutesBeforeStart(&minutes);
