@@ -8,6 +8,7 @@
 #include "calendar/calendar_sync_unit.h"
 #include "calendar/event_sync_unit.h"
 #include "dav/xml_helpers.h"
+#include "index/change_detection.h"
 #include "index/index_store.h"
 #include "outlook/namespace.h"
 #include "platform/message_box.h"
@@ -346,6 +347,8 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         unit.ServerId = record.ServerId;
         unit.OutlookId = record.OutlookId;
         unit.synchDate = record.synchDate;
+        unit.recordedETag = record.serverETag;
+        unit.recordedOutlookModified = record.outlookLastModified;
         units.push_back(std::move(unit));
         if (record.IsFound() && !record.OutlookId.empty())
             by_outlook_id.emplace(record.OutlookId, units.size() - 1);
@@ -385,6 +388,8 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         unit.ServerId = record.ServerId;
         unit.OutlookId = record.OutlookId;
         unit.synchDate = record.synchDate;
+        unit.recordedETag = record.serverETag;
+        unit.recordedOutlookModified = record.outlookLastModified;
         units.push_back(std::move(unit));
     }
 
@@ -435,7 +440,14 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         if (unit.keepRecord || (unit.ServerId.empty() && unit.OutlookId.empty()))
             continue;
         index.RemoveByOutlookId(unit.OutlookId);
-        index.Add(unit.ServerId, unit.OutlookId, platform::DateTime::NowLocal());
+        // Both sides as they are now, after this run's writes, so that only a later edit counts as one.
+        IndexRecord record{unit.ServerId, unit.OutlookId, platform::DateTime::NowLocal()};
+        if (unit.davEvent)
+            record.serverETag = unit.davEvent->GetETag();
+        if (unit.outlookEvent)
+            record.outlookLastModified =
+                OutlookModificationToKeep(unit.outlookEvent->GetLastModificationTime());
+        index.Add(std::move(record));
         // Each pair reaches the journal at once: lost, a new pair would upload or copy the event a second
         // time.
         JournalIndex(index);

@@ -59,12 +59,16 @@ void CCalendarBidirectionalSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
     Log("OnSynchronize name = %s synchDate = %s davDate = %s outlookDate = %s", name.c_str(),
         synch_date.Format(kDateFormat).c_str(), dav_date.Format(kDateFormat).c_str(),
         outlook_date.Format(kDateFormat).c_str());
-    if (!IsLater(dav_date, synch_date) && !IsLater(outlook_date, synch_date)) {
+    const bool server_changed = HasServerSideChanged(unit);
+    const bool outlook_changed = HasOutlookSideChanged(unit);
+    if (!server_changed && !outlook_changed) {
         Log("OnSynchronize name = %s NO SYNC", name.c_str());
         return;
     }
+    // A change on one side only goes to the other whatever the dates say; when both changed, the later
+    // modification wins.
     bool copied = false;
-    if (IsLater(outlook_date, dav_date)) {
+    if (outlook_changed && (!server_changed || IsLater(outlook_date, dav_date))) {
         Log("OnSynchronize name = %s OL->S", name.c_str());
         // The server's UID stays, whatever the appointment's own, and so does what the writer does not own.
         const std::string written =

@@ -22,8 +22,7 @@ void CCalendarMasterServerSyncStrategy::OnDeleteFromServer(EventSyncUnit& unit) 
 
 void CCalendarMasterServerSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
     LogKeys(unit);
-    if (!IsLater(unit.davEvent->GetLastModified(), unit.synchDate) &&
-        !IsLater(OutlookDateOf(unit), unit.synchDate))
+    if (!HasServerSideChanged(unit) && !HasOutlookSideChanged(unit))
         return;
     if (CopyServerToOutlook(unit))
         unit.synchDate = platform::DateTime::NowLocal();

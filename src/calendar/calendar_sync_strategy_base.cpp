@@ -2,6 +2,7 @@
 
 #include "calendar/internal/yes_no_property.h"
 #include "calendar/outlook_default_storage.h"
+#include "index/change_detection.h"
 #include "platform/text.h"
 #include "readonly/own_change_scope.h"
 #include "settings/log.h"
@@ -26,6 +27,17 @@ void CCalendarSyncStrategyBase::LogKeys(const EventSyncUnit& unit) {
 
 platform::DateTime CCalendarSyncStrategyBase::OutlookDateOf(const EventSyncUnit& unit) {
     return unit.outlookEvent ? unit.outlookEvent->GetLastModificationTime() : platform::DateTime::Invalid();
+}
+
+bool CCalendarSyncStrategyBase::HasServerSideChanged(const EventSyncUnit& unit) {
+    return HasServerChanged(unit.recordedETag, unit.davEvent->GetETag(),
+                            IsLater(unit.davEvent->GetLastModified(), unit.synchDate));
+}
+
+bool CCalendarSyncStrategyBase::HasOutlookSideChanged(const EventSyncUnit& unit) {
+    const platform::DateTime outlook_date = OutlookDateOf(unit);
+    return HasOutlookChanged(unit.recordedOutlookModified, outlook_date,
+                             IsLater(outlook_date, unit.synchDate));
 }
 
 void CCalendarSyncStrategyBase::CreateInOutlook(EventSyncUnit& unit, bool allow_create) {

@@ -33,6 +33,10 @@ class CCalendarSyncStrategyBase : public ICalendarsSyncStrategy {
     // Deletes the appointment as the synchronizer's own change. False when Outlook refused.
     bool DeleteAppointment(const EventSyncUnit& unit);
     static platform::DateTime OutlookDateOf(const EventSyncUnit& unit);
+    // Whether each side changed since the pair was recorded: by the kept ETag and LastModificationTime,
+    // by the dates against synchDate for a record that kept neither.
+    static bool HasServerSideChanged(const EventSyncUnit& unit);
+    static bool HasOutlookSideChanged(const EventSyncUnit& unit);
 
     std::string m_owner_address;
     ICalendarReadonlyGuards* m_guards;

@@ -15,6 +15,10 @@ struct EventSyncUnit {
     std::string ServerId;
     std::string OutlookId;
     platform::DateTime synchDate = platform::DateTime::FromValue(0.0);
+    // What the record kept of each side at the last sync: the server's ETag ("" when unknown) and the
+    // appointment's LastModificationTime (Null when unknown).
+    std::string recordedETag;
+    platform::DateTime recordedOutlookModified = platform::DateTime::Null();
     // Set by a strategy whose write failed: the record on file stays as it was (or, for a new pair,
     // none is made), so that the next run compares, uploads or deletes again.
     bool keepRecord = false;

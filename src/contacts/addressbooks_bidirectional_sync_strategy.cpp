@@ -59,12 +59,20 @@ bool CAddressbooksBidirectionalSyncStrategy::OnDeleteFromServer(
 void CAddressbooksBidirectionalSyncStrategy::OnSynchronize(
     const std::shared_ptr<COutlookContact>& outlook_contact,
     const std::shared_ptr<CCardDavContact>& server_contact, IndexRecord* record) {
-    const platform::DateTime server_time = server_contact->GetLastModified();
+    platform::DateTime server_time = server_contact->GetLastModified();
     const platform::DateTime outlook_time = outlook_contact->GetLastModificationTime();
-    if (!contacts::IsLater(server_time, record->synchDate) &&
-        !contacts::IsLater(outlook_time, record->synchDate))
+    const bool server_changed =
+        contacts::HasServerSideChanged(*record, server_contact->GetETag(), server_time);
+    // A server that lists no modification date (Radicale, Xandikos) changed by its tag: taken as a
+    // change made now.
+    if (server_changed && server_time.value() == 0.0)
+        server_time = platform::DateTime::NowLocal();
+    const bool outlook_changed = contacts::HasOutlookSideChanged(*record, outlook_time);
+    if (!server_changed && !outlook_changed)
         return;
-    if (contacts::IsLater(outlook_time, server_time)) {
+    // A change on one side only goes to the other whatever the dates say; when both changed, the later
+    // modification wins.
+    if (outlook_changed && (!server_changed || contacts::IsLater(outlook_time, server_time))) {
         // Over the copy just listed (the PUT is guarded by its entity tag), so that what the store does
         // not hold survives.
         server_contact->SetVCard(contacts::MergeVCard(

@@ -28,8 +28,9 @@ bool CAddressbooksMasterServerSyncStrategy::OnDeleteFromServer(
 void CAddressbooksMasterServerSyncStrategy::OnSynchronize(
     const std::shared_ptr<COutlookContact>& outlook_contact,
     const std::shared_ptr<CCardDavContact>& server_contact, IndexRecord* record) {
-    if (!contacts::IsLater(server_contact->GetLastModified(), record->synchDate) &&
-        !contacts::IsLater(outlook_contact->GetLastModificationTime(), record->synchDate)) {
+    if (!contacts::HasServerSideChanged(*record, server_contact->GetETag(),
+                                        server_contact->GetLastModified()) &&
+        !contacts::HasOutlookSideChanged(*record, outlook_contact->GetLastModificationTime())) {
         return;
     }
     outlook_contact->SetVCard(server_contact->GetVCard());

@@ -7,10 +7,20 @@
 #include "contacts/addressbooks_master_server_sync_strategy.h"
 #include "contacts/card_dav_addressbook.h"
 #include "contacts/outlook_addressbook.h"
+#include "index/change_detection.h"
 #include "index/index_store.h"
+#include "platform/file_system.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
+
+namespace {
+
+bool SameDate(const platform::DateTime& a, const platform::DateTime& b) {
+    return a.status() == b.status() && a.value() == b.value();
+}
+
+}  // namespace
 
 std::shared_ptr<IAddressbooksSyncStrategy> CAddressbooksSynchronizer::GetStrategy(bool bidirectional) {
     if (bidirectional)
@@ -27,8 +37,7 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
     m_strategy = GetStrategy(bidirectional);
     m_strategy->Initialize(m_outlook_book, m_server_book);
 
-    const SyncIndex tags = OpenAddressBookIndex(m_outlook_book->GetEntryId() + ".etag");
-    MarkChangedByEntityTag(tags);
+    FoldOldEntityTags();
 
     std::optional<CAddinException> first_error;
     // A pair that failed from the Outlook side is not tried again from the server side in this run.
@@ -58,41 +67,32 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
             failed_hrefs.insert(platform::AsciiLower(contact->GetHref()));
         }
     }
-    KeepEntityTags(tags, failed_hrefs);
     if (!m_index.Save())
         Log("CAddressbooksSynchronizer::Synchronize: Unable to save %s.", m_index.Path().c_str());
     if (first_error)
         throw *first_error;
 }
 
-void CAddressbooksSynchronizer::MarkChangedByEntityTag(const SyncIndex& tags) const {
-    for (const auto& contact : m_server_book->GetContacts()) {
-        if (contact->GetLastModified().value() != 0.0 || contact->GetETag().empty())
+// Tags were once kept in a file of their own ("<EntryID>.etag.dat", href and tag); they move into the
+// records that know none yet, and the old file goes once they are saved.
+void CAddressbooksSynchronizer::FoldOldEntityTags() {
+    const SyncIndex old_tags = OpenAddressBookIndex(m_outlook_book->GetEntryId() + ".etag");
+    if (!platform::PathExists(old_tags.Path()) && !platform::PathExists(old_tags.JournalPath()))
+        return;
+    for (const IndexRecord& tag : old_tags.Records()) {
+        IndexRecord record = m_index.FindByServerId(tag.ServerId);
+        if (!record.IsFound() || !record.serverETag.empty())
             continue;
-        const std::string kept = tags.FindByServerId(contact->GetHref()).OutlookId;
-        if (!kept.empty() && kept != contact->GetETag())
-            contact->SetLastModified(platform::DateTime::NowLocal());
+        record.serverETag = tag.OutlookId;
+        m_index.RemoveByServerId(record.ServerId);
+        (void)m_index.Add(std::move(record));
     }
-}
-
-// A contact saved in this run has no tag (the server made a new one), so it counts as unchanged next
-// time; a failed pair keeps its old tag, so its change is still seen next time.
-void CAddressbooksSynchronizer::KeepEntityTags(const SyncIndex& old_tags,
-                                               const std::set<std::string>& failed_hrefs) const {
-    SyncIndex tags = old_tags;
-    for (const IndexRecord& record : old_tags.Records())
-        tags.RemoveByServerId(record.ServerId);
-    for (const auto& contact : m_server_book->GetContacts()) {
-        if (failed_hrefs.count(platform::AsciiLower(contact->GetHref())) != 0) {
-            const IndexRecord kept = old_tags.FindByServerId(contact->GetHref());
-            if (kept.IsFound())
-                static_cast<void>(tags.Add(kept.ServerId, kept.OutlookId, kept.synchDate));
-        } else if (!contact->GetETag().empty()) {
-            static_cast<void>(
-                tags.Add(contact->GetHref(), contact->GetETag(), platform::DateTime::NowLocal()));
-        }
+    if (!m_index.Save())
+        return;
+    for (const std::string& path : {old_tags.Path(), old_tags.JournalPath()}) {
+        if (platform::PathExists(path))
+            (void)platform::DeleteOneFile(path);
     }
-    tags.Save();
 }
 
 void CAddressbooksSynchronizer::SynchronizeContacts(std::shared_ptr<COutlookContact> outlook_contact,
@@ -126,17 +126,22 @@ void CAddressbooksSynchronizer::SynchronizeContacts(std::shared_ptr<COutlookCont
 
     if (!record.IsFound())
         return;
-    // A pair visited again without change keeps its line; rewriting (and syncing) the whole file for
-    // every untouched contact made a run over 1,000 contacts take half a minute.
+    // Both sides as they are now, after this run's writes, so that only a later edit counts as one.
+    if (server_contact)
+        record.serverETag = server_contact->GetETag();
+    if (outlook_contact)
+        record.outlookLastModified = OutlookModificationToKeep(outlook_contact->GetLastModificationTime());
+    // A pair visited again without change keeps its line.
     if (!drop_record && record.ServerId == found.ServerId && record.OutlookId == found.OutlookId &&
         record.synchDate.value() == found.synchDate.value() &&
-        record.synchDate.status() == found.synchDate.status())
+        record.synchDate.status() == found.synchDate.status() && record.serverETag == found.serverETag &&
+        SameDate(record.outlookLastModified, found.outlookLastModified))
         return;
     if (!record.ServerId.empty())
         m_index.RemoveByServerId(record.ServerId);
     if (!record.OutlookId.empty())
         m_index.RemoveByOutlookId(record.OutlookId);
-    if (!drop_record && !m_index.Add(record.ServerId, record.OutlookId, record.synchDate))
+    if (!drop_record && !m_index.Add(record))
         Log("CAddressbooksSynchronizer::SynchronizeContacts: The pair of %s is not kept.",
             record.ServerId.c_str());
     // The journal keeps the pair should the run end before the book's Save.

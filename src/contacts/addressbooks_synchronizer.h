@@ -3,7 +3,6 @@
 #pragma once
 
 #include <memory>
-#include <set>
 #include <string>
 
 #include "contacts/addressbooks_sync_strategy.h"
@@ -16,9 +15,8 @@ class CAddressbooksSynchronizer {
 
     // One pair, with the contact index named after the Outlook folder's EntryID. A failing contact does
     // not stop the others. Throws: the first CAddinException of the book's contacts, after all of them.
-    // Servers that give no modification date (Xandikos) are judged by entity tags instead: the tags
-    // seen at the end of a run are kept in "<EntryID>.etag.dat", and a contact whose tag differs from the
-    // kept one counts as changed now.
+    // Each record keeps the contact's entity tag and the Outlook contact's LastModificationTime as they
+    // were after the pair was last synchronized; either differing now is a change on that side.
     void Synchronize(std::shared_ptr<COutlookAddressbook> outlook_book,
                      std::shared_ptr<CCardDavAddressbook> server_book, bool bidirectional);
 
@@ -27,8 +25,7 @@ class CAddressbooksSynchronizer {
                              std::shared_ptr<CCardDavContact> server_contact);
 
   private:
-    void MarkChangedByEntityTag(const SyncIndex& tags) const;
-    void KeepEntityTags(const SyncIndex& old_tags, const std::set<std::string>& failed_hrefs) const;
+    void FoldOldEntityTags();
 
     SyncIndex m_index;
     std::shared_ptr<IAddressbooksSyncStrategy> m_strategy;

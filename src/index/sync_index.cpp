@@ -191,8 +191,10 @@ bool SyncIndex::Add(IndexRecord record) {
             record.ServerId.c_str());
         return false;
     }
-    if (record.serverETag.find_first_of(" \t\r\n") != std::string::npos) {
-        Log("SyncIndex::Add: ETag holds white space, kept as unknown. ServerId: %s", record.ServerId.c_str());
+    if (HoldsLineBreakOrTab(record.serverETag) ||
+        platform::TrimWhitespace(record.serverETag).size() != record.serverETag.size()) {
+        Log("SyncIndex::Add: ETag cannot be kept on one line, kept as unknown. ServerId: %s",
+            record.ServerId.c_str());
         record.serverETag.clear();
     }
     m_unwritten_changes += std::string(kAddOperation) + "\t" + FormatLine(record) + "\r\n";

@@ -33,7 +33,7 @@ class SyncIndex {
 
     // Adds a record; one with the same two keys is replaced in place. Refuses (false, with a log line) a
     // key holding a tab, CR or LF: such a key would break the line format and lose the pairings after it.
-    // An ETag that cannot be written on one line (white space, CR, LF) is kept as unknown.
+    // An ETag that would not read back the same (a tab, CR or LF, white space around it) is kept as unknown.
     bool Add(IndexRecord record);
     bool Add(const std::string& server_id, const std::string& outlook_id,
              const platform::DateTime& synch_date);

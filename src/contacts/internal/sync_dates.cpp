@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "index/change_detection.h"
+
 namespace contacts {
 
 bool IsLater(const platform::DateTime& a, const platform::DateTime& b) {
@@ -14,6 +16,16 @@ bool IsLater(const platform::DateTime& a, const platform::DateTime& b) {
     if (!std::isfinite(seconds))
         return days > 0;
     return seconds > 3.0;
+}
+
+bool HasServerSideChanged(const IndexRecord& record, std::string_view etag,
+                          const platform::DateTime& last_modified) {
+    return HasServerChanged(record.serverETag, etag, IsLater(last_modified, record.synchDate));
+}
+
+bool HasOutlookSideChanged(const IndexRecord& record, const platform::DateTime& last_modification_time) {
+    return HasOutlookChanged(record.outlookLastModified, last_modification_time,
+                             IsLater(last_modification_time, record.synchDate));
 }
 
 }  // namespace contacts

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "contact_test_support.h"
 #include "contacts/addressbooks_synchronizer.h"
@@ -185,8 +186,9 @@ TEST_F(ContactPairs, ServerWinsOnReadOnlyBooks) {
 }
 
 TEST_F(ContactPairs, WithoutServerDatesAChangedEntityTagIsAServerChange) {
-    // Both changed in Outlook since the last run: a kept tag leaves the server unchanged, so Outlook's copy
-    // goes up and the new tag is not kept; a changed tag is a change made now, later than Outlook's.
+    // Both changed in Outlook since the last run, the tag kept in the old separate tag file: a kept tag
+    // leaves the server unchanged, so Outlook's copy goes up and the record keeps the PUT's new tag; a
+    // changed tag is a change made now, later than Outlook's. The old file is folded into the records.
     for (const bool tag_changed : {false, true}) {
         SCOPED_TRACE(tag_changed);
         DeleteAllIndexes();
@@ -196,14 +198,18 @@ TEST_F(ContactPairs, WithoutServerDatesAChangedEntityTagIsAServerChange) {
         SyncIndex tags = OpenAddressBookIndex(book_id_ + ".etag");
         ASSERT_TRUE(tags.Add("/alice/book/pair.vcf", tag_changed ? "\"old\"" : "\"e-Server pair\"", synced_));
         ASSERT_TRUE(tags.Save());
-        Run(true, 1);
+        fake_->answers.push_back(FakeAnswer{S_OK, 204, {{"ETag", "\"after-put\""}}, ""});
+        Run(true);
         EXPECT_EQ(fake_->sent.size(), tag_changed ? 0u : 1u);
         EXPECT_EQ(outlook_.Names(), std::vector<std::string>{tag_changed ? "Server pair" : "Outlook"});
-        const auto kept = OpenAddressBookIndex(book_id_ + ".etag").Records();
-        ASSERT_EQ(kept.size(), tag_changed ? 1u : 0u);
-        if (tag_changed) {
-            EXPECT_EQ(kept[0].OutlookId, "\"e-Server pair\"");
-        }
+        EXPECT_FALSE(std::filesystem::exists(tags.Path()));
+        const auto records = Records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].serverETag, tag_changed ? "\"e-Server pair\"" : "\"after-put\"");
+        DateTime modified;
+        ASSERT_EQ(outlook_.Contact(HostOutlook::EntryId(contact.get()))->get_LastModificationTime(&modified),
+                  S_OK);
+        EXPECT_EQ(SyncIndex::FormatDate(records[0].outlookLastModified), SyncIndex::FormatDate(modified));
         fake_->answers.clear();
         ASSERT_EQ(outlook_.Contact(HostOutlook::EntryId(contact.get()))->Delete(), S_OK);
     }

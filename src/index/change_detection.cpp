@@ -1,0 +1,23 @@
+#include "index/change_detection.h"
+
+#include "index/sync_index.h"
+
+bool HasServerChanged(std::string_view recorded_etag, std::string_view current_etag, bool later_by_date) {
+    if (recorded_etag.empty() || current_etag.empty())
+        return later_by_date;
+    return recorded_etag != current_etag;
+}
+
+bool HasOutlookChanged(const platform::DateTime& recorded, const platform::DateTime& last_modification_time,
+                       bool later_by_date) {
+    if (!recorded.IsValid() || !last_modification_time.IsValid())
+        return later_by_date;
+    // Compared as the index writes them, so a value read back from the file equals the one it came from.
+    return SyncIndex::FormatDate(recorded) != SyncIndex::FormatDate(last_modification_time);
+}
+
+platform::DateTime OutlookModificationToKeep(const platform::DateTime& last_modification_time) {
+    if (!last_modification_time.IsValid())
+        return platform::DateTime::Null();
+    return SyncIndex::ParseDate(SyncIndex::FormatDate(last_modification_time));
+}

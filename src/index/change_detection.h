@@ -1,0 +1,19 @@
+// Whether a side of a recorded pair changed since the pair was last synchronized. Each side is judged by
+// what the record kept of it (the server's ETag, the Outlook item's LastModificationTime); a record that
+// kept nothing yet (written before these were kept, or for a server that gave no ETag) falls back to the
+// caller's comparison of modification dates against the record's synchDate.
+#pragma once
+
+#include <string_view>
+
+#include "platform/date_time.h"
+
+// A different ETag is a change whatever the modification dates say; the same one is no change.
+bool HasServerChanged(std::string_view recorded_etag, std::string_view current_etag, bool later_by_date);
+
+// Any difference in whole seconds is a change: there is no tolerance window.
+bool HasOutlookChanged(const platform::DateTime& recorded, const platform::DateTime& last_modification_time,
+                       bool later_by_date);
+
+// What a record keeps of an Outlook item's LastModificationTime: whole seconds, Null when unknown.
+platform::DateTime OutlookModificationToKeep(const platform::DateTime& last_modification_time);
