@@ -1,13 +1,32 @@
 #include "calendar/calendar_bidirectional_sync_strategy.h"
 
+#include <cctype>
+
 #include "dav/href_check.h"
 #include "ical/event_merge.h"
+#include "platform/file_system.h"
 #include "platform/text.h"
 #include "settings/log.h"
 
 namespace {
 
 constexpr const char* kDateFormat = "%m/%d/%Y %H:%M:%S";
+
+// The server's text of an event that lost to Outlook's copy, kept under the log folder so it can be
+// restored by hand: "Conflicts/<time>-<resource name>". The path, or "" when it could not be written.
+std::string KeepLosingServerText(const CCalDavEvent& event) {
+    const std::string folder = LogFolder() + "/Conflicts";
+    if (!platform::PathExists(folder))
+        (void)platform::CreateOneDirectory(folder);
+    std::string name = event.GetHref().substr(event.GetHref().rfind('/') + 1);
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_')
+            c = '_';
+    }
+    const std::string path =
+        folder + "/" + platform::DateTime::NowLocal().Format("%Y%m%dT%H%M%S") + "-" + name.substr(0, 100);
+    return platform::WriteFileAtomically(path, event.GetICal()) == ERROR_SUCCESS ? path : std::string();
+}
 
 }  // namespace
 
@@ -68,7 +87,19 @@ void CCalendarBidirectionalSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
     // A change on one side only goes to the other whatever the dates say; when both changed, the later
     // modification wins.
     bool copied = false;
-    if (outlook_changed && (!server_changed || IsLater(outlook_date, dav_date))) {
+    const bool outlook_wins = outlook_changed && (!server_changed || IsLater(outlook_date, dav_date));
+    if (server_changed && outlook_changed) {
+        if (outlook_wins) {
+            const std::string kept = KeepLosingServerText(*unit.davEvent);
+            Log("OnSynchronize name = %s CONFLICT: changed on both sides, Outlook's copy wins; the server's "
+                "copy is kept in %s",
+                name.c_str(), kept.empty() ? "(nowhere: it could not be written)" : kept.c_str());
+        } else {
+            Log("OnSynchronize name = %s CONFLICT: changed on both sides, the server's copy wins",
+                name.c_str());
+        }
+    }
+    if (outlook_wins) {
         Log("OnSynchronize name = %s OL->S", name.c_str());
         // The server's UID stays, whatever the appointment's own, and so does what the writer does not own.
         const std::string written =

@@ -202,6 +202,32 @@ TEST_F(CalendarSynchronizer, OutlookEditGoesUpWithIfMatchKeepsTheServerUidAndIsL
               DateTime::NowLocal().AddSeconds(-60).value());
 }
 
+TEST_F(CalendarSynchronizer, BothSidesChangedOutlookWinsAndTheServersCopyIsKept) {
+    std::filesystem::create_directories(LogFolder());
+    SetLogEnabled(true);
+    PairedKept();
+    // Recorded an hour ago; the server's copy changed half an hour ago, Outlook's just now.
+    const std::string server_text = Ics("server-uid", "Kept on the server",
+                                        DateTime::NowUtc().AddSeconds(-1800).Format("%Y%m%dT%H%M%SZ"));
+    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"", server_text)));
+    fake_.Answer(204);
+    EXPECT_EQ(Run(), 0u);
+    SetLogEnabled(false);
+    ASSERT_EQ(fake_.server->sent.back().method, "PUT");
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(LogFolder() + "/Conflicts"))
+        kept.push_back(entry.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(kept[0].filename().string().ends_with("-kept.ics")) << kept[0];
+    EXPECT_NE(testing_support::ReadFileOrEmpty(kept[0].string()).find("SUMMARY:Kept on the server"),
+              std::string::npos);
+    const std::string log = testing_support::ReadFileOrEmpty(LogFolder() + "/addin.log");
+    EXPECT_NE(log.find("CONFLICT: changed on both sides, Outlook's copy wins; the server's copy is kept in " +
+                       kept[0].string()),
+              std::string::npos)
+        << log;
+}
+
 TEST_F(CalendarSynchronizer, EventsMissingUidStartOrEndStillPairWithoutCrash) {
     const std::string head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n";
     const std::string tail = "END:VEVENT\r\nEND:VCALENDAR\r\n";
