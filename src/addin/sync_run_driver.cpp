@@ -152,12 +152,17 @@ unsigned SettingsQuestionFor(const CAddinException* failure) {
 
 void SyncRunDriver::ReportResult() {
     const std::string caption = LoadMessage(IDS_CAPTION);
+    const bool failed = m_contactsFailure || m_calendarsFailure;
+    // An unattended session whose server stays unreachable would otherwise block on the same question
+    // at every tick.
+    const bool failed_again = failed && m_lastRunFailed && !m_showResult;
+    m_lastRunFailed = failed;
     m_host->EnableUI(true);
-    m_host->OutputMessageToUser(IDS_SYNC_COMPLETE);
+    m_host->OutputMessageToUser(failed ? IDS_SYNC_FAILED : IDS_SYNC_COMPLETE);
     unsigned question = SettingsQuestionFor(m_contactsFailure.get());
     if (question == 0)
         question = SettingsQuestionFor(m_calendarsFailure.get());
-    if (question != 0) {
+    if (question != 0 && !failed_again) {
         const int answer = platform::ShowMessageBox(LoadMessage(question), caption,
                                                     platform::MB_YESNO | platform::MB_ICONQUESTION);
         if (answer == platform::IDYES && m_host->ShowFirstRunDialog() == platform::IDCANCEL) {
@@ -165,7 +170,6 @@ void SyncRunDriver::ReportResult() {
         }
         return;
     }
-    const bool failed = m_contactsFailure || m_calendarsFailure;
     if (m_showResult || failed) {
         platform::ShowMessageBox(
             GetSuccessMessage(), caption,

@@ -35,7 +35,8 @@ class SyncRunDriver {
 
     // The result text of the last run.
     std::string GetSuccessMessage();
-    // EndSync's report: button, status bar, then the settings question or the result box.
+    // EndSync's report: button, status bar, then the settings question or the result box. A timer run
+    // that fails again after a failed run asks nothing: its failure is one error line (no question).
     void ReportResult();
 
     CAddinException* GetContactsFailure() const { return m_contactsFailure.get(); }
@@ -48,6 +49,7 @@ class SyncRunDriver {
     ISyncHost* m_host;  // not owned
     std::uint32_t m_requestedKinds = 0;
     bool m_showResult = true;
+    bool m_lastRunFailed = false;  // a failure streak: the question was asked at its start
     std::unique_ptr<CAddinException> m_contactsFailure;
     std::unique_ptr<CAddinException> m_calendarsFailure;
 

@@ -213,6 +213,8 @@ int RunSessionCommand(const std::vector<std::string>& args) {
     TerminalStatusBar status(isatty(STDERR_FILENO) != 0);
     TerminalDialogService dialogs(PageEdits{}, line.Value("answer"));
     UserSession session(&output, line.Value("answer"));
+    // Unattended, the output is a log: a failed tick is one line with its time and reason.
+    session.boxes().SetLogLines(isatty(STDERR_FILENO) == 0);
     if (!session.Open())
         return kExitNoStore;
     outlook::ComPtr<outlook::CommandBarControl> button = FindSyncButton(session);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/date_time.h"
 #include "platform/text.h"
 
 namespace {
@@ -36,22 +37,37 @@ int TerminalMessageBox::Show(const std::string& text, const std::string& caption
         ++failures_;
     }
     const unsigned buttons = flags & 0xF;
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    if (buttons == platform::MB_OK) {
-        return platform::IDOK;
-    }
     const bool yes_no = buttons == platform::MB_YESNO;
     const int safe = yes_no ? platform::IDNO : platform::IDCANCEL;
     const char* choices = yes_no ? "[y]es/[n]o" : "[y]es/[n]o/[c]ancel";
-    if (!answer_.empty()) {
-        const int given = AnswerCode(answer_);
-        if (given != 0) {
-            std::fprintf(stderr, "Answered %s from the command line.\n", answer_.c_str());
-            return given;
-        }
+    const int given = AnswerCode(answer_);
+    const bool asked = buttons != platform::MB_OK && given == 0 && isatty(STDIN_FILENO) != 0;
+    if (log_lines_) {
+        std::string line = text;
+        for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at))
+            line.replace(at, 1, "; ");
+        const char* answered = buttons == platform::MB_OK ? ""
+                               : given != 0               ? " (answered from the command line)"
+                               : asked                    ? ""
+                               : yes_no                   ? " (no terminal to ask: No)"
+                                                          : " (no terminal to ask: Cancel)";
+        std::fprintf(stderr, "%s %s: %s%s\n",
+                     platform::DateTime::NowLocal().Format("%Y-%m-%d %H:%M:%S").c_str(), caption.c_str(),
+                     line.c_str(), answered);
+    } else {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     }
-    if (isatty(STDIN_FILENO) == 0) {
-        std::fprintf(stderr, "No terminal to ask: answering %s.\n", yes_no ? "No" : "Cancel");
+    if (buttons == platform::MB_OK) {
+        return platform::IDOK;
+    }
+    if (given != 0) {
+        if (!log_lines_)
+            std::fprintf(stderr, "Answered %s from the command line.\n", answer_.c_str());
+        return given;
+    }
+    if (!asked) {
+        if (!log_lines_)
+            std::fprintf(stderr, "No terminal to ask: answering %s.\n", yes_no ? "No" : "Cancel");
         return safe;
     }
     // Bounded: a few tries, then the safe answer.

@@ -15,6 +15,10 @@ class TerminalMessageBox : public platform::MessageBoxService {
 
     int Show(const std::string& text, const std::string& caption, unsigned flags) override;
 
+    // For a session whose output is a log (no terminal): each box is one line that starts with the local
+    // time, its answer included.
+    void SetLogLines(bool log_lines) { log_lines_ = log_lines; }
+
     // How many boxes were shown (commands report a refusal when a guard spoke).
     int shown() const { return shown_; }
     // Boxes that report a failure: an error icon, or a question on the user-interface thread (the end of
@@ -24,6 +28,7 @@ class TerminalMessageBox : public platform::MessageBoxService {
 
   private:
     std::string answer_;
+    std::atomic<bool> log_lines_{false};
     std::atomic<int> shown_{0};
     std::atomic<int> failures_{0};
     const std::thread::id ui_thread_ = std::this_thread::get_id();

@@ -34,6 +34,7 @@ class UserSession {
     outlook::NameSpace* session() { return ns_.get(); }
     host::ApplicationObject* app() { return app_.get(); }
     const TerminalMessageBox& boxes() const { return boxes_; }
+    TerminalMessageBox& boxes() { return boxes_; }
 
     // A folder by path below a default folder ("Calendar", "Calendar/Work", "Contacts/Clients").
     // Prints the reason and gives empty when there is none.

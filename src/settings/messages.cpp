@@ -106,12 +106,15 @@ constexpr MessageEntry kTable[] = {
     {378, "4"},
     {379, "12"},
     {380, "24"},
+    {381, "Synchronization failed"},
 };
 
 }  // namespace
 
-static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
-                             [](const MessageEntry& a, const MessageEntry& b) { return a.id < b.id; }));
+// Sorted for the lookup, and no number twice.
+static_assert(std::adjacent_find(std::begin(kTable), std::end(kTable),
+                                 [](const MessageEntry& a, const MessageEntry& b) { return a.id >= b.id; }) ==
+              std::end(kTable));
 
 std::string LoadMessage(unsigned id) {
     const auto entry =

@@ -50,6 +50,7 @@ enum MessageId : unsigned {
     IDS_CANCELED_BY_USER = 367,
     IDS_CALENDAR_EMPTY_ON_SERVER = 368,
     IDS_CHANGES_DISCARDED = 369,
+    IDS_SYNC_FAILED = 381,
 };
 
 // Entry `id` of the string table; the empty string when there is no such entry.

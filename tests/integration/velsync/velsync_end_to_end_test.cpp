@@ -9,6 +9,9 @@
 #include <fcntl.h>
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <iterator>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -168,13 +171,9 @@ TEST_F(VelsyncEndToEnd, AFailedKindExitsNonZeroAndARunElsewhereIsRefusedClearly)
     EXPECT_EQ(synced.status, 0) << synced.output;
 }
 
-TEST_F(VelsyncEndToEnd, ASessionRunsOnItsTimerAndEndsCleanlyOnSigterm) {
-    ASSERT_EQ(Configure(server_.url(), "secret", false).status, 0);
-    ASSERT_EQ(Velsync({"calendar", "add", "--subject", "Timer made", "--start", "2030-05-06 08:00"}).status,
-              0);
-    const std::string output_path = home_.root() + "/run.out";
+// Starts `velsync run` with ticks of 100 ms, its output (no terminal) going to `output_path`.
+pid_t StartSession(const std::string& output_path) {
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         const int out = open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int in = open("/dev/null", O_RDONLY);
@@ -188,30 +187,75 @@ TEST_F(VelsyncEndToEnd, ASessionRunsOnItsTimerAndEndsCleanlyOnSigterm) {
               static_cast<char*>(nullptr));
         _exit(127);
     }
-    bool ran = false;
-    for (int i = 0; i < 300 && !ran; ++i) {
+    return child;
+}
+
+// Waits (30 s at most) until `done` holds for the session's output.
+bool WaitForOutput(const std::string& output_path, const std::function<bool(const std::string&)>& done) {
+    for (int i = 0; i < 300; ++i) {
+        if (done(testing_support::ReadFileOrEmpty(output_path)))
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        ran = testing_support::ReadFileOrEmpty(output_path).find("status: Synchronization Complete") !=
-              std::string::npos;
     }
-    EXPECT_TRUE(ran) << testing_support::ReadFileOrEmpty(output_path);
+    return false;
+}
+
+// Ends the session with SIGTERM; its exit status, or -1 when it did not end within 30 s.
+int StopSession(pid_t child) {
     kill(child, SIGTERM);
     int status = -1;
-    bool ended = false;
-    for (int i = 0; i < 300 && !ended; ++i) {
-        ended = waitpid(child, &status, WNOHANG) == child;
-        if (!ended)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 300; ++i) {
+        if (waitpid(child, &status, WNOHANG) == child)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    if (!ended) {
-        kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-    }
-    ASSERT_TRUE(ended);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return -1;
+}
+
+TEST_F(VelsyncEndToEnd, ASessionRunsOnItsTimerAndEndsCleanlyOnSigterm) {
+    ASSERT_EQ(Configure(server_.url(), "secret", false).status, 0);
+    ASSERT_EQ(Velsync({"calendar", "add", "--subject", "Timer made", "--start", "2030-05-06 08:00"}).status,
+              0);
+    const std::string output_path = home_.root() + "/run.out";
+    const pid_t child = StartSession(output_path);
+    ASSERT_GE(child, 0);
+    EXPECT_TRUE(WaitForOutput(output_path, [](const std::string& output) {
+        return output.find("status: Synchronization Complete") != std::string::npos;
+    })) << testing_support::ReadFileOrEmpty(output_path);
+    EXPECT_EQ(StopSession(child), 0);
     const std::string output = testing_support::ReadFileOrEmpty(output_path);
     EXPECT_NE(output.find("velsync run: session ended."), std::string::npos) << output;
     EXPECT_NE(ServerCalendarText(server_).find("SUMMARY:Timer made"), std::string::npos);
+}
+
+// Unattended with the server gone: one dated line per failed run, the settings question only at the
+// start of the failure streak, never a completion.
+TEST_F(VelsyncEndToEnd, AnUnattendedSessionLogsEachFailedRunOnOneDatedLine) {
+    const std::string closed = "http://127.0.0.1:" + std::to_string(testing_support::UnusedLocalPort()) + "/";
+    (void)Configure(closed, "secret", false);
+    const std::string output_path = home_.root() + "/run.out";
+    const std::regex failure_line(
+        "(^|\\n)\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d Velmarquin Sync Add-in for Outlook: [^\\n]+");
+    auto failure_lines = [&](const std::string& output) {
+        return std::distance(std::sregex_iterator(output.begin(), output.end(), failure_line),
+                             std::sregex_iterator());
+    };
+    const pid_t child = StartSession(output_path);
+    ASSERT_GE(child, 0);
+    EXPECT_TRUE(
+        WaitForOutput(output_path, [&](const std::string& output) { return failure_lines(output) >= 3; }));
+    EXPECT_EQ(StopSession(child), 0);
+    const std::string output = testing_support::ReadFileOrEmpty(output_path);
+    EXPECT_EQ(output.find("Synchronization Complete"), std::string::npos) << output;
+    EXPECT_NE(output.find("status: Synchronization failed"), std::string::npos) << output;
+    std::size_t questions = 0;
+    for (std::size_t at = output.find("Check the settings now? (no terminal to ask: No)");
+         at != std::string::npos; at = output.find("Check the settings now?", at + 1))
+        ++questions;
+    EXPECT_EQ(questions, 1u) << output;
+    EXPECT_NE(output.find("synchronization failed: "), std::string::npos) << output;
 }
 
 }  // namespace

@@ -280,6 +280,33 @@ TEST_F(SyncRun, LogonQuestionFromTheCalendarsWhenContactsGaveNone) {
     EXPECT_EQ(host_.events.back(), "first-run dialog");
 }
 
+TEST_F(SyncRun, AnUnattendedFailureStreakAsksOnceAndItsStatusNeverSaysComplete) {
+    // Timer runs: failed, failed again, succeeded, failed. Each: the status and the flags of its box.
+    const struct {
+        bool fails;
+        const char* status;
+        unsigned box_flags;  // 0: no box
+    } runs[] = {
+        {true, "status 381", platform::MB_YESNO | platform::MB_ICONQUESTION},
+        {true, "status 381", platform::MB_OK | platform::MB_ICONERROR},
+        {false, "status 302", 0},
+        {true, "status 381", platform::MB_YESNO | platform::MB_ICONQUESTION},
+    };
+    for (const auto& run : runs) {
+        host_.scripts[SyncKind::Contacts].on_sync = run.fails ? Throw(CAddinException(303)) : nullptr;
+        boxes_.shown.clear();
+        Run(0x3, false);
+        driver_.ReportResult();
+        EXPECT_EQ(host_.events.back(), run.status);
+        ASSERT_EQ(boxes_.shown.size(), run.box_flags == 0 ? 0u : 1u);
+        if (run.box_flags != 0) {
+            EXPECT_EQ(boxes_.shown[0].flags, run.box_flags);
+        }
+    }
+    EXPECT_EQ(boxes_.shown[0].text,
+              "No connection with the DAV server could be established. Check the settings now?");
+}
+
 TEST_F(SyncRun, TicksMakeEachKindDueAtItsIntervalUntilItsRunResetsIt) {
     SetSyncFlag(0x20B);  // contacts hourly, calendars every 5 minutes
     for (int tick = 1; tick <= 4; ++tick)
