@@ -9,11 +9,10 @@ namespace platform {
 
 class FiringCounter {
   public:
+    // Notifies under the lock: a waiter that saw the count may destroy the counter at once.
     void Add() {
-        {
-            std::lock_guard<std::mutex> guard(m_lock);
-            ++m_count;
-        }
+        std::lock_guard<std::mutex> guard(m_lock);
+        ++m_count;
         m_changed.notify_all();
     }
     // True once the count reaches `count` within `timeout`.
