@@ -331,6 +331,15 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
         SynchronizeCalendars(dav_calendar, outlook_calendar);
         results->push_back(SyncResultEntry{id, dav_calendar->IsReadOnly()});
     }
+    // Everything else was done; the run still must not read as a success.
+    if (m_failed_items > 0) {
+        throw CAddinException(
+            kErrorUnknown,
+            std::to_string(m_failed_items) +
+                " calendar item(s) could not be synchronized; they are tried again next run. " +
+                (IsLogEnabled() ? "The log is " + LogFolder() + "/" + CurrentLogFileName() + "."
+                                : "Turn on the log in the options to see why."));
+    }
 }
 
 void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCalendar>& dav_calendar,
@@ -416,8 +425,10 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
                 continue;
             }
             strategy->OnDeleteFromOutlook(unit);
-            if (unit.keepRecord)
+            if (unit.keepRecord) {
+                ++m_failed_items;
                 continue;
+            }
             index.RemoveByOutlookId(unit.OutlookId);
             unit.ServerId.clear();
             unit.OutlookId.clear();
@@ -430,13 +441,17 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
                 continue;
             }
             strategy->OnDeleteFromServer(unit);
-            if (unit.keepRecord)
+            if (unit.keepRecord) {
+                ++m_failed_items;
                 continue;
+            }
             index.RemoveByServerId(unit.ServerId);
             unit.ServerId.clear();
             unit.OutlookId.clear();
             JournalIndex(index);
         }
+        if (unit.keepRecord)
+            ++m_failed_items;
         if (unit.keepRecord || (unit.ServerId.empty() && unit.OutlookId.empty()))
             continue;
         index.RemoveByOutlookId(unit.OutlookId);

@@ -59,4 +59,6 @@ class CCalDavSynchronizer : public ISynchronizer {
     CDavServer m_server;
     std::string m_user;
     std::string m_home_set;
+    // Events of this run whose write failed (or that could not be written at all); tried again next run.
+    int m_failed_items = 0;
 };

@@ -419,9 +419,12 @@ TEST_F(CalendarRun, RefusedUploadsAndDeletionsLoseNothing) {
     ASSERT_EQ(edited->Save(), S_OK);
     ASSERT_EQ(removed->Delete(), S_OK);
 
-    // The server refuses every PUT and DELETE: the run goes on, and the pairs stay as they were.
+    // The server refuses every PUT and DELETE: the run goes on, the pairs stay as they were, and the run
+    // ends as a failure.
     auto counter = std::make_shared<calendar_test::RequestCounter>();
-    world_.Run(nullptr, nullptr, calendar_test::RefusingFactory({"PUT", "DELETE"}, 503, counter));
+    std::uint32_t error_code = 0;
+    world_.Run(&error_code, nullptr, calendar_test::RefusingFactory({"PUT", "DELETE"}, 503, counter));
+    EXPECT_EQ(error_code, static_cast<std::uint32_t>(kErrorUnknown));
     EXPECT_EQ(counter->by_method["PUT"], 2);
     EXPECT_EQ(counter->by_method["DELETE"], 1);
     EXPECT_EQ(counter->refused, 3);
@@ -443,7 +446,8 @@ TEST_F(CalendarRun, RefusedUploadsAndDeletionsLoseNothing) {
     const auto mine = world_.AddAppointment(calendar.get(), "Mine", DateTime::FromParts(2031, 12, 1, 9));
     const std::string mine_href = HrefOf(mine.get());
     ASSERT_EQ(world_.other().PutEvent(mine_href, "someone-else", "Theirs", "20311201"), 201);
-    world_.Run();
+    world_.Run(&error_code);
+    EXPECT_EQ(error_code, static_cast<std::uint32_t>(kErrorUnknown));
     EXPECT_NE(world_.other().Send("GET", mine_href).body.find("SUMMARY:Theirs"), std::string::npos);
     EXPECT_NE(world_.FindAppointment(calendar.get(), "Mine"), nullptr);
 }

@@ -52,6 +52,7 @@ class CalendarSynchronizer : public HostCalendarTest {
             home_set_ = synchronizer.GetHomeSetUrl();
             synchronizer.Synchronize(&results_);
         } catch (CAddinException& error) {
+            failure_text_ = error.GetMessage();
             return error.GetCode();
         }
         return 0;
@@ -100,6 +101,7 @@ class CalendarSynchronizer : public HostCalendarTest {
     }
 
     std::string calendar_id_;
+    std::string failure_text_;
     calendar_unit::FakeDav fake_;
     SyncResultList results_;
     std::string home_set_;
@@ -226,6 +228,25 @@ TEST_F(CalendarSynchronizer, BothSidesChangedOutlookWinsAndTheServersCopyIsKept)
                        kept[0].string()),
               std::string::npos)
         << log;
+}
+
+TEST_F(CalendarSynchronizer, RefusedUploadEndsTheRunAsAFailureThatCountsItAndNamesTheLog) {
+    std::filesystem::create_directories(LogFolder());
+    SetLogEnabled(true);
+    const std::string key = PairedKept();
+    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"",
+                                        Ics("server-uid", "Kept", "20000101T000000Z"))));
+    fake_.Answer(503);
+    EXPECT_EQ(Run(), static_cast<std::uint32_t>(kErrorUnknown));
+    SetLogEnabled(false);
+    EXPECT_EQ(fake_.server->sent.back().method, "PUT");
+    EXPECT_NE(failure_text_.find("1 calendar item(s) could not be synchronized"), std::string::npos)
+        << failure_text_;
+    EXPECT_NE(failure_text_.find(LogFolder()), std::string::npos) << failure_text_;
+    // The pair stays as recorded, so the next run tries again; the calendar itself was done.
+    EXPECT_LT(OpenCalendarIndex(calendar_id_).FindByOutlookId(key).synchDate.value(),
+              DateTime::NowLocal().AddSeconds(-60).value());
+    EXPECT_EQ(results_.size(), 1u);
 }
 
 TEST_F(CalendarSynchronizer, EventsMissingUidStartOrEndStillPairWithoutCrash) {
