@@ -41,9 +41,9 @@ AppointmentObject::AppointmentObject(outlook::ComPtr<ApplicationObject> app, Ite
 
 const std::vector<std::string>& AppointmentObject::OccurrenceFields() {
     static const std::vector<std::string> kFields = {
-        "Subject",    "Body",       "Location",    "StartUTC",    "EndUTC",
-        "BusyStatus", "Importance", "Sensitivity", "ReminderSet", "ReminderMinutesBeforeStart",
-        "AllDayEvent"};
+        "Subject",     "Body",       "Location",    "StartUTC",    "EndUTC",
+        "BusyStatus",  "Importance", "Sensitivity", "ReminderSet", "ReminderMinutesBeforeStart",
+        "AllDayEvent", "Categories"};
     return kFields;
 }
 
@@ -95,6 +95,12 @@ HRESULT AppointmentObject::get_Location(std::string* out) {
 }
 HRESULT AppointmentObject::put_Location(const std::string& value) {
     return PutField("Location", value);
+}
+HRESULT AppointmentObject::get_Categories(std::string* out) {
+    return GetText("Categories", out);
+}
+HRESULT AppointmentObject::put_Categories(const std::string& value) {
+    return PutField("Categories", value);
 }
 
 HRESULT AppointmentObject::get_Sensitivity(outlook::OlSensitivity* out) {

@@ -27,6 +27,8 @@ class AppointmentObject : public ItemObject<outlook::AppointmentItem> {
     [[nodiscard]] HRESULT get_GlobalAppointmentID(std::string* out) override;
     [[nodiscard]] HRESULT get_Location(std::string* out) override;
     [[nodiscard]] HRESULT put_Location(const std::string& value) override;
+    [[nodiscard]] HRESULT get_Categories(std::string* out) override;
+    [[nodiscard]] HRESULT put_Categories(const std::string& value) override;
     [[nodiscard]] HRESULT get_Sensitivity(outlook::OlSensitivity* out) override;
     [[nodiscard]] HRESULT put_Sensitivity(outlook::OlSensitivity value) override;
     [[nodiscard]] HRESULT get_Importance(outlook::OlImportance* out) override;

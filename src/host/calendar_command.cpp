@@ -314,6 +314,7 @@ int CalendarCommand::Show() {
     record.push_back({"importance", importance == outlook::olImportanceHigh  ? "high"
                                     : importance == outlook::olImportanceLow ? "low"
                                                                              : "normal"});
+    record.push_back({"categories", Get(item, &outlook::AppointmentItem::get_Categories)});
     outlook::OlSensitivity sensitivity = outlook::olNormal;
     (void)item->get_Sensitivity(&sensitivity);
     static constexpr const char* kSensitivities[] = {"normal", "personal", "private", "confidential"};

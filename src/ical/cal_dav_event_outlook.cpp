@@ -3,6 +3,7 @@
 
 #include "ical/alarm_trigger.h"
 #include "ical/cal_dav_event.h"
+#include "ical/categories.h"
 #include "ical/event_attendees.h"
 #include "ical/ical_date.h"
 #include "ical/ical_duration.h"
@@ -227,6 +228,15 @@ void CCalDavEvent::ApplyTexts(outlook::AppointmentItem* item) const {
             LogFailure("put Importance", item->put_Importance(importance));
         }
     }
+    // Every CATEGORIES line counts; none clears the appointment's categories.
+    std::vector<std::string> categories;
+    for (const CICalLine& line : m_lines) {
+        if (line.HasName("CATEGORIES")) {
+            for (std::string& category : ical::SplitCategories(line.Value()))
+                categories.push_back(platform::SanitizeUtf8(category));
+        }
+    }
+    LogFailure("put Categories", item->put_Categories(ical::JoinCategories(categories)));
     if (const CICalLine* line = FindLine("CLASS")) {
         static constexpr std::pair<const char*, outlook::OlSensitivity> kClasses[] = {
             {"PUBLIC", outlook::olNormal},

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "ical/alarm_trigger.h"
+#include "ical/categories.h"
 #include "ical/content_component.h"
 #include "ical/event_attendees.h"
 #include "ical/ical_date.h"
@@ -160,6 +161,15 @@ std::string TextKey(const std::vector<const CICalLine*>& lines) {
     return key;
 }
 
+std::vector<std::string> CategoryKey(const CContentComponent& event) {
+    std::vector<std::string> categories;
+    for (const CICalLine* line : LinesNamed(event, "CATEGORIES")) {
+        for (std::string& category : SplitCategories(line->Value()))
+            categories.push_back(std::move(category));
+    }
+    return categories;
+}
+
 std::string UpperValue(const CICalLine* line, std::string_view absent) {
     std::string value(line ? platform::TrimWhitespace(line->Value()) : absent);
     for (char& c : value)
@@ -199,7 +209,9 @@ bool MeansTheSame(std::string_view name, const CContentComponent& server, const 
             start ? ParseDateTimeParts(start->Value()).value : platform::DateTime::Invalid();
         return RuleKey(server, wall) == RuleKey(written, wall);
     }
-    if (name == "SUMMARY" || name == "DESCRIPTION" || name == "LOCATION" || name == "CATEGORIES")
+    if (name == "CATEGORIES")
+        return CategoryKey(server) == CategoryKey(written);
+    if (name == "SUMMARY" || name == "DESCRIPTION" || name == "LOCATION")
         return TextKey(LinesNamed(server, name)) == TextKey(LinesNamed(written, name));
     if (name == "PRIORITY")
         return PriorityClass(server.Find(name)) == PriorityClass(written.Find(name));
@@ -367,9 +379,9 @@ std::vector<CTimeZoneDefinition> ZonesOf(std::string_view text) {
 
 const std::vector<std::string_view>& OwnedEventProperties() {
     static const std::vector<std::string_view> kOwned = {
-        "DTSTART", "DTEND",       "DURATION",     "RECURRENCE-ID", "RRULE",  "EXDATE",
-        "SUMMARY", "DESCRIPTION", "LOCATION",     "PRIORITY",      "TRANSP", "X-MICROSOFT-CDO-BUSYSTATUS",
-        "CLASS",   "DTSTAMP",     "LAST-MODIFIED"};
+        "DTSTART", "DTEND",       "DURATION", "RECURRENCE-ID", "RRULE",  "EXDATE",
+        "SUMMARY", "DESCRIPTION", "LOCATION", "PRIORITY",      "TRANSP", "X-MICROSOFT-CDO-BUSYSTATUS",
+        "CLASS",   "CATEGORIES",  "DTSTAMP",  "LAST-MODIFIED"};
     return kOwned;
 }
 

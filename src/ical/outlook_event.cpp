@@ -1,6 +1,7 @@
 #include "ical/outlook_event.h"
 
 #include "ical/cal_dav_event_repeat.h"
+#include "ical/categories.h"
 #include "ical/ical_date.h"
 #include "ical/ical_text.h"
 #include "ical/outlook_event_repeat.h"
@@ -219,6 +220,8 @@ std::string COutlookEvent::ToVEvent(const std::string& uid, const std::string& o
         text += Line("LAST-MODIFIED:", ical::FormatUtcDateTime(date.LocalToUtc()));
     if (SUCCEEDED(item->get_Location(&value)) && !value.empty())
         text += ical::FoldLine("LOCATION:", ical::EscapeText(value));
+    if (SUCCEEDED(item->get_Categories(&value)))
+        text += ical::CategoriesLine(value);
     outlook::OlImportance importance = outlook::olImportanceNormal;
     if (SUCCEEDED(item->get_Importance(&importance))) {
         if (importance == outlook::olImportanceLow)

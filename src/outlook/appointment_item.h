@@ -27,6 +27,9 @@ class AppointmentItem : public OutlookItem {
 
     [[nodiscard]] virtual HRESULT get_Location(std::string* out) = 0;
     [[nodiscard]] virtual HRESULT put_Location(const std::string& value) = 0;
+    // The categories, separated by ", " as Outlook shows them.
+    [[nodiscard]] virtual HRESULT get_Categories(std::string* out) = 0;
+    [[nodiscard]] virtual HRESULT put_Categories(const std::string& value) = 0;
     [[nodiscard]] virtual HRESULT get_Sensitivity(OlSensitivity* out) = 0;
     [[nodiscard]] virtual HRESULT put_Sensitivity(OlSensitivity value) = 0;
     [[nodiscard]] virtual HRESULT get_Importance(OlImportance* out) = 0;

@@ -85,7 +85,8 @@ TEST_F(VelsyncCommands, AddListShowEditAndDeleteAnAppointment) {
 
     Outcome shown = Calendar({"show", id});
     EXPECT_NE(shown.out.find("recurrence: daily interval 1, 5 times"), std::string::npos) << shown.out;
-    EXPECT_NE(shown.out.find("importance: normal\nsensitivity: normal\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("importance: normal\ncategories: \nsensitivity: normal\n"), std::string::npos)
+        << shown.out;
     EXPECT_NE(shown.out.find("exceptions: 2030-01-08 09:00 deleted, 2030-01-09 09:00 changed"),
               std::string::npos);
 

@@ -72,6 +72,7 @@ Fields Read(outlook::AppointmentItem* item) {
     fields["Subject"] = SUCCEEDED(item->get_Subject(&text)) ? text : "failed";
     fields["Location"] = SUCCEEDED(item->get_Location(&text)) ? text : "failed";
     fields["Body"] = SUCCEEDED(item->get_Body(&text)) ? text : "failed";
+    fields["Categories"] = SUCCEEDED(item->get_Categories(&text)) ? text : "failed";
     for (const auto& [name, get] : {std::pair{"Start", &outlook::AppointmentItem::get_Start},
                                     {"End", &outlook::AppointmentItem::get_End}}) {
         const bool read = SUCCEEDED((item->*get)(&date));
