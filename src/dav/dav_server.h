@@ -2,6 +2,7 @@
 // through, and the current user's principal.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,10 @@ class CDavServer {
     std::string ProcessRequest(std::string_view method, std::string_view url, std::string_view body);
 
     // The href of the current user's principal (asked with Depth: 0), cached once found; "" when the
-    // answer has none (asked again next time). Throws: as ProcessRequest.
+    // answer has none (asked again next time). A bare host that answers 403, 404 or 405 is asked again
+    // where /.well-known/caldav (or carddav) redirects to, and that becomes the server URL; a principal
+    // outside the server URL's path (the URL was a collection's own) makes the host's root the server
+    // URL. Throws: as ProcessRequest; the first failure when no well-known path redirects.
     std::string GetCurrentUserPrincipal();
 
     // A server path joined to the server URL: the server URL's path is put in front unless the path
@@ -34,6 +38,14 @@ class CDavServer {
     const std::string& GetServerUrl() const { return m_server_url; }
 
   private:
+    // ProcessRequest through `client`, which the caller keeps to read the answer's headers.
+    std::string Exchange(CWebClient* client, const DavRequest& request);
+    // After the principal request on a bare host failed with `failure` (403/404 or 405), the server URL
+    // a well-known path redirects to; "" when there is none.
+    std::string FindWellKnownContext(std::uint32_t failure);
+    // Makes the host's root the server URL when `href`, a server path, is not below the URL's path.
+    void RootAtHostWhenOutside(const std::string& href);
+
     std::string m_server_url;
     std::string m_user;
     std::string m_password;

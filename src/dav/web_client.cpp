@@ -105,7 +105,9 @@ int CWebClient::SendXml(std::string_view body, std::string* response) {
             }
             Log("CWebClient::SendXml: Unable to send request. HRESULT: %d.", hr);
             Log("CWebClient::SendXml: Transport code: %d. Status: %d.", m_request->TransportCode(), status);
-            throw CAddinException(kErrorNoConnection);
+            throw CAddinException(kErrorNoConnection,
+                                  LoadMessage(CAddinException::MessageIdForCode(kErrorNoConnection)) + " (" +
+                                      platform::DescribeSendFailure(hr, m_request->TransportCode()) + ")");
         }
         if (status == kStatusNoContentWinInet) {
             status = 204;

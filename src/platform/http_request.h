@@ -56,6 +56,10 @@ class HttpRequest {
     virtual int TransportCode() const = 0;
 };
 
+// Why a send that got no status failed, in a user's words: refused, host unknown, time-out, dropped, or
+// an untrusted certificate or other TLS failure with the transport's own text.
+std::string DescribeSendFailure(HRESULT hr, int transport_code);
+
 // A new request object. Fails: E_OUTOFMEMORY when the transport cannot be initialised.
 // Ownership: the caller owns the object; it belongs to the calling thread.
 [[nodiscard]] HRESULT CreateHttpRequest(std::unique_ptr<HttpRequest>* request);

@@ -468,6 +468,21 @@ class CurlHttpRequest final : public HttpRequest {
 
 }  // namespace
 
+std::string DescribeSendFailure(HRESULT hr, int transport_code) {
+    const std::string text = curl_easy_strerror(static_cast<CURLcode>(transport_code));
+    if (hr == kHttpErrorSecureFailure)
+        return "the server's certificate is not trusted or TLS failed: " + text;
+    if (hr == kHttpErrorCannotConnect)
+        return "the server refused the connection or cannot be reached";
+    if (hr == kHttpErrorNameNotResolved)
+        return "the host name is unknown";
+    if (hr == kHttpErrorTimeout)
+        return "time-out: the server did not answer in time";
+    if (hr == kHttpErrorConnectionAborted)
+        return "the server dropped the connection";
+    return text;
+}
+
 HRESULT CreateHttpRequest(std::unique_ptr<HttpRequest>* request) {
     if (!InitialiseCurl())
         return E_OUTOFMEMORY;

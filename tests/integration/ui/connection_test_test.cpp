@@ -70,7 +70,9 @@ TEST(TestConnectionOffline, ClosedPortShowsTheConnectionFailure) {
     page.OnCommand(window, IDC_TEST_CONNECTION, platform::BN_CLICKED);
     platform::SetMessageBoxService(nullptr);
     ASSERT_EQ(boxes.texts.size(), 1u);
-    EXPECT_EQ(boxes.texts[0], "No connection to the web server could be established");
+    EXPECT_EQ(boxes.texts[0],
+              "No connection to the web server could be established (the server refused the connection or "
+              "cannot be reached)");
 }
 
 }  // namespace
