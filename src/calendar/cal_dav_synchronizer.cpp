@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "calendar/calendar_bidirectional_sync_strategy.h"
 #include "calendar/calendar_master_server_sync_strategy.h"
@@ -38,6 +39,16 @@ std::shared_ptr<CCalDavCalendar> FindUnpairedByName(
             return calendar;
     }
     return nullptr;
+}
+
+// "calendar" of "/alice/calendar/".
+std::string LastSegment(const std::string& href) {
+    const std::size_t end = href.find_last_not_of('/');
+    if (end == std::string::npos)
+        return std::string();
+    const std::size_t slash = href.rfind('/', end);
+    const std::size_t first = slash == std::string::npos ? 0 : slash + 1;
+    return href.substr(first, end + 1 - first);
 }
 
 constexpr const char* kHomeSetBody =
@@ -149,11 +160,18 @@ void CCalDavSynchronizer::ValidateIndexes(const std::shared_ptr<COutlookCalendar
 
 std::shared_ptr<CCalDavCalendar> CCalDavSynchronizer::ChooseDefaultCalendar(
     const std::vector<std::shared_ptr<CCalDavCalendar>>& calendars) {
-    for (const auto& calendar : calendars) {
-        if (!calendar->IsReadOnly() && !calendar->IsShared())
-            return calendar;
-    }
-    return calendars.empty() ? nullptr : calendars.front();
+    // Servers list a home set in no fixed order (Radicale: the file system's), so the rank decides:
+    // the user's own writable calendars first, among them the one named as servers name the default,
+    // then the least href.
+    const auto rank = [](const std::shared_ptr<CCalDavCalendar>& calendar) {
+        const bool own = !calendar->IsReadOnly() && !calendar->IsShared();
+        const std::string last = platform::AsciiLower(LastSegment(calendar->GetHref()));
+        const bool default_name = last == "calendar" || last == "default" || last == "personal";
+        return std::make_tuple(!own, !default_name, calendar->GetHref());
+    };
+    const auto best = std::min_element(calendars.begin(), calendars.end(),
+                                       [&](const auto& a, const auto& b) { return rank(a) < rank(b); });
+    return best == calendars.end() ? nullptr : *best;
 }
 
 void CCalDavSynchronizer::Synchronize(SyncResultList* results) {

@@ -46,8 +46,9 @@ class CCalDavSynchronizer : public ISynchronizer {
     void SynchronizeCalendars(const std::shared_ptr<CCalDavCalendar>& dav_calendar,
                               const std::shared_ptr<COutlookCalendar>& outlook_calendar);
 
-    // The calendar the default Outlook calendar pairs with on a first run: the first writable calendar
-    // that is not shared, else the first one; null for an empty list.
+    // The calendar the default Outlook calendar pairs with on a first run, whatever the listing order:
+    // a writable calendar that is not shared before others, one whose last segment is "calendar",
+    // "default" or "personal" (any case) first, then the least href; null for an empty list.
     static std::shared_ptr<CCalDavCalendar> ChooseDefaultCalendar(
         const std::vector<std::shared_ptr<CCalDavCalendar>>& calendars);
 

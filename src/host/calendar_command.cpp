@@ -1,5 +1,6 @@
 #include "host/calendar_command.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -17,6 +18,7 @@
 #include "outlook/time_zone.h"
 #include "outlook/time_zones.h"
 #include "platform/text.h"
+#include "platform/time_zones.h"
 
 namespace {
 
@@ -37,12 +39,13 @@ constexpr const char* kHelp =
     "\n"
     "Options of add and edit:\n"
     "  --subject TEXT  --location TEXT  --body TEXT  --start DATE  --end DATE  --duration MINUTES\n"
-    "  --all-day  --busy free|tentative|busy|oof  --reminder MINUTES|none  --time-zone WINDOWS-ZONE-ID\n"
+    "  --all-day  --busy free|tentative|busy|oof  --reminder MINUTES|none  --time-zone ZONE\n"
     "  --attendees ADDR[,ADDR...]  --folder PATH (add only)\n"
     "  --repeat daily|weekly|monthly|monthnth|yearly|yearnth|none  --interval N  --days MO,TU,...\n"
     "  --day-of-month N  --month N  --instance 1..5  --count N  --until DATE\n"
     "\n"
-    "Dates are YYYY-MM-DD or \"YYYY-MM-DD HH:MM\", local time. ID is the EntryID that list prints.\n"
+    "Dates are YYYY-MM-DD or \"YYYY-MM-DD HH:MM\", local time (with --time-zone: that zone's, an IANA\n"
+    "name such as Europe/Berlin or a Windows zone ID). ID is the EntryID that list prints.\n"
     "Common options: --json (one JSON object per line), --answer yes|no (for questions without a terminal).\n"
     "Exit codes: 0 done, 1 failed or refused, 2 wrong arguments, 3 store unavailable.\n";
 
@@ -57,10 +60,11 @@ std::string Get(outlook::AppointmentItem* item, HRESULT (outlook::AppointmentIte
     return SUCCEEDED((item->*getter)(&value)) ? value : std::string();
 }
 
-std::string GetDate(outlook::AppointmentItem* item,
-                    HRESULT (outlook::AppointmentItem::*getter)(platform::DateTime*)) {
+OutputValue GetDate(outlook::AppointmentItem* item,
+                    HRESULT (outlook::AppointmentItem::*getter)(platform::DateTime*), bool is_utc = false) {
     platform::DateTime value;
-    return SUCCEEDED((item->*getter)(&value)) ? FormatUserDate(value) : std::string();
+    return OutputValue::Time(SUCCEEDED((item->*getter)(&value)) ? value : platform::DateTime::Invalid(),
+                             is_utc);
 }
 
 const char* BusyName(outlook::OlBusyStatus status) {
@@ -156,7 +160,8 @@ class CalendarCommand {
     // Applies the options of add and edit. False (message printed) for a bad value.
     bool Apply(outlook::AppointmentItem* item, bool is_occurrence);
     bool ApplyRepeat(outlook::AppointmentItem* item);
-    void Row(outlook::AppointmentItem* item, const std::string& folder, const std::string& kind);
+    // One line of list: start, end, subject, kind, folder, EntryID.
+    OutputRecord Row(outlook::AppointmentItem* item, const std::string& folder, const std::string& kind);
 
     UserSession* session_;
     CommandOutput* output_;
@@ -201,17 +206,16 @@ ComPtr<outlook::AppointmentItem> CalendarCommand::Target(ComPtr<outlook::Appoint
     return occurrence;
 }
 
-void CalendarCommand::Row(outlook::AppointmentItem* item, const std::string& folder,
-                          const std::string& kind) {
+OutputRecord CalendarCommand::Row(outlook::AppointmentItem* item, const std::string& folder,
+                                  const std::string& kind) {
     std::string entry_id;
     (void)item->get_EntryID(&entry_id);
-    output_->Record({{"start", GetDate(item, &outlook::AppointmentItem::get_Start)},
-                     {"end", GetDate(item, &outlook::AppointmentItem::get_End)},
-                     {"subject", Get(item, &outlook::AppointmentItem::get_Subject)},
-                     {"kind", kind},
-                     {"folder", folder},
-                     {"entry_id", entry_id}},
-                    true);
+    return {{"start", GetDate(item, &outlook::AppointmentItem::get_Start)},
+            {"end", GetDate(item, &outlook::AppointmentItem::get_End)},
+            {"subject", Get(item, &outlook::AppointmentItem::get_Subject)},
+            {"kind", kind},
+            {"folder", folder},
+            {"entry_id", entry_id}};
 }
 
 int CalendarCommand::List() {
@@ -233,6 +237,7 @@ int CalendarCommand::List() {
         output_->Error("the range is longer than ten years");
         return kExitUsage;
     }
+    std::vector<OutputRecord> rows;
     for (const auto& folder : session_->Tree(root.get())) {
         const std::string path = session_->PathOf(folder.get());
         ComPtr<outlook::Items> items;
@@ -252,7 +257,7 @@ int CalendarCommand::List() {
                 platform::DateTime end;
                 if (SUCCEEDED(appointment->get_Start(&start)) && SUCCEEDED(appointment->get_End(&end)) &&
                     platform::SecondsBetween(end, from) >= 0 && platform::SecondsBetween(to, start) >= 0) {
-                    Row(appointment.get(), path, "single");
+                    rows.push_back(Row(appointment.get(), path, "single"));
                 }
                 continue;
             }
@@ -266,11 +271,19 @@ int CalendarCommand::List() {
                 if (SUCCEEDED(pattern->GetOccurrence(day, &occurrence))) {
                     outlook::OlRecurrenceState state = outlook::olApptOccurrence;
                     (void)occurrence->get_RecurrenceState(&state);
-                    Row(occurrence.get(), path,
-                        state == outlook::olApptException ? "changed occurrence" : "occurrence");
+                    rows.push_back(
+                        Row(occurrence.get(), path,
+                            state == outlook::olApptException ? "changed occurrence" : "occurrence"));
                 }
             }
         }
+    }
+    // By start, as a calendar reads; "YYYY-MM-DD HH:MM" sorts as the times do.
+    std::stable_sort(rows.begin(), rows.end(), [](const OutputRecord& a, const OutputRecord& b) {
+        return a[0].second.text < b[0].second.text;
+    });
+    for (const OutputRecord& row : rows) {
+        output_->Record(row, true);
     }
     return kExitOk;
 }
@@ -294,10 +307,10 @@ int CalendarCommand::Show() {
     record.push_back({"subject", Get(item, &outlook::AppointmentItem::get_Subject)});
     record.push_back({"start", GetDate(item, &outlook::AppointmentItem::get_Start)});
     record.push_back({"end", GetDate(item, &outlook::AppointmentItem::get_End)});
-    record.push_back({"start_utc", GetDate(item, &outlook::AppointmentItem::get_StartUTC)});
+    record.push_back({"start_utc", GetDate(item, &outlook::AppointmentItem::get_StartUTC, true)});
     bool flag = false;
     (void)item->get_AllDayEvent(&flag);
-    record.push_back({"all_day", flag ? "yes" : "no"});
+    record.push_back({"all_day", OutputValue::Flag(flag)});
     ComPtr<outlook::TimeZone> zone;
     std::string zone_id;
     if (SUCCEEDED(item->get_StartTimeZone(&zone))) {
@@ -471,13 +484,16 @@ bool CalendarCommand::Apply(outlook::AppointmentItem* item, bool is_occurrence) 
         return fail("cannot set the body");
     }
     if (line_->Has("time-zone")) {
+        // Outlook's zones are Windows IDs; people on Linux know the IANA names.
+        const std::string windows_id = platform::WindowsIdFromIana(line_->Value("time-zone"));
         ComPtr<outlook::TimeZones> zones;
         ComPtr<outlook::TimeZone> zone;
         ComPtr<outlook::Application> app;
         if (FAILED(item->get_Application(&app)) || FAILED(app->get_TimeZones(&zones)) ||
-            FAILED(zones->Item(line_->Value("time-zone"), &zone)) ||
+            FAILED(zones->Item(windows_id.empty() ? line_->Value("time-zone") : windows_id, &zone)) ||
             FAILED(item->put_StartTimeZone(zone.get())) || FAILED(item->put_EndTimeZone(zone.get()))) {
-            return fail("unknown time zone " + line_->Value("time-zone") + " (a Windows zone ID)");
+            return fail("unknown time zone " + line_->Value("time-zone") +
+                        " (an IANA name such as Europe/Berlin, or a Windows zone ID)");
         }
     }
     if (line_->Has("start")) {

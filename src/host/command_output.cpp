@@ -4,22 +4,56 @@
 
 #include "platform/text.h"
 
+OutputValue::OutputValue(std::string plain) : text(std::move(plain)), json(CommandOutput::JsonString(text)) {}
+
+OutputValue OutputValue::Number(std::int64_t number) {
+    OutputValue value(std::to_string(number));
+    value.json = value.text;
+    return value;
+}
+
+OutputValue OutputValue::Flag(bool flag) {
+    OutputValue value(flag ? "yes" : "no");
+    value.json = flag ? "true" : "false";
+    return value;
+}
+
+OutputValue OutputValue::Time(const platform::DateTime& date, bool is_utc) {
+    if (!date.IsValid()) {
+        OutputValue value("");
+        value.json = "null";
+        return value;
+    }
+    OutputValue value(date.Format("%Y-%m-%d %H:%M"));
+    std::string offset = "Z";
+    if (!is_utc) {
+        const std::int64_t seconds = platform::SecondsBetween(date, date.LocalToUtc());
+        const std::int64_t minutes = (seconds < 0 ? -seconds : seconds) / 60;
+        char text[8];
+        std::snprintf(text, sizeof text, "%c%02d:%02d", seconds < 0 ? '-' : '+',
+                      static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
+        offset = text;
+    }
+    value.json = "\"" + date.Format("%Y-%m-%dT%H:%M:%S") + offset + "\"";
+    return value;
+}
+
 void CommandOutput::Record(const OutputRecord& record, bool brief) {
     std::string line;
     if (json_) {
         line = "{";
         for (std::size_t i = 0; i < record.size(); ++i) {
-            line += (i == 0 ? "" : ",") + JsonString(record[i].first) + ":" + JsonString(record[i].second);
+            line += (i == 0 ? "" : ",") + JsonString(record[i].first) + ":" + record[i].second.json;
         }
         line += "}\n";
     } else if (brief) {
         for (std::size_t i = 0; i < record.size(); ++i) {
-            line += (i == 0 ? "" : "  ") + record[i].second;
+            line += (i == 0 ? "" : "  ") + record[i].second.text;
         }
         line += "\n";
     } else {
         for (const auto& [key, value] : record) {
-            line += key + ": " + value + "\n";
+            line += key + ": " + value.text + "\n";
         }
         line += "\n";
     }

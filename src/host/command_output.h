@@ -2,11 +2,28 @@
 // per record; messages and errors go to stderr.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-using OutputRecord = std::vector<std::pair<std::string, std::string>>;
+#include "platform/date_time.h"
+
+// One field's value as text prints it and as JSON gives it: numbers, yes/no and times (ISO 8601 with
+// their offset) keep their JSON types.
+struct OutputValue {
+    OutputValue(std::string plain);
+    OutputValue(const char* plain) : OutputValue(std::string(plain)) {}
+    static OutputValue Number(std::int64_t number);
+    static OutputValue Flag(bool flag);
+    // A local time, or a UTC one; an invalid date is "" in text and null in JSON.
+    static OutputValue Time(const platform::DateTime& date, bool is_utc = false);
+
+    std::string text;
+    std::string json;
+};
+
+using OutputRecord = std::vector<std::pair<std::string, OutputValue>>;
 
 class CommandOutput {
   public:

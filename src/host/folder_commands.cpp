@@ -1,7 +1,9 @@
 #include "host/folder_commands.h"
 
+#include "index/index_store.h"
 #include "outlook/folders.h"
 #include "outlook/items.h"
+#include "outlook/status.h"
 
 namespace {
 
@@ -24,8 +26,8 @@ bool IsFolderVerb(const std::string& verb) {
 }
 
 std::string FolderVerbsHelp(const std::string& command, const std::string& root) {
-    return "  velsync " + command + " folders                 list the folders below " + root +
-           "\n"
+    return "  velsync " + command + " folders                 the folders below " + root +
+           " with the server collection each is paired with\n"
            "  velsync " +
            command + " mkdir PATH              create a folder (PATH below " + root +
            ", e.g. Work/Team)\n"
@@ -47,6 +49,8 @@ int RunFolderVerb(UserSession* session, CommandOutput* output, const std::string
         if (!top) {
             return kExitFailed;
         }
+        // The add-in's pairs name the server collection of each synchronized folder.
+        const SyncIndex pairs = root == "Calendar" ? OpenCalendarsIndex() : OpenGroupsIndex();
         for (const auto& folder : session->Tree(top.get())) {
             std::string entry_id;
             std::string description;
@@ -57,8 +61,10 @@ int RunFolderVerb(UserSession* session, CommandOutput* output, const std::string
             if (SUCCEEDED(folder->get_Items(&items))) {
                 (void)items->get_Count(&count);
             }
+            const IndexRecord pair = pairs.FindByOutlookId(entry_id);
             output->Record({{"path", session->PathOf(folder.get())},
-                            {"items", std::to_string(count)},
+                            {"server", pair.IsFound() ? pair.ServerId : "-"},
+                            {"items", OutputValue::Number(count)},
                             {"entry_id", entry_id},
                             {"description", description}},
                            true);
@@ -120,6 +126,10 @@ int RunFolderVerb(UserSession* session, CommandOutput* output, const std::string
             return kExitFailed;
         }
         hr = folder->MoveTo(target.get());
+    }
+    if (hr == outlook::MAPI_E_NO_SUPPORT && path.find('/') == std::string::npos) {
+        output->Error("cannot " + verb + " " + path + ": a default folder keeps its name and place");
+        return kExitFailed;
     }
     if (FAILED(hr)) {
         return session->Report("cannot " + verb + " " + path, hr);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/command_line.h"
+#include "host/log_hint.h"
 #include "host/property_pages_object.h"
 #include "host/shell_commands.h"
 #include "host/terminal_dialog_service.h"
@@ -17,12 +18,14 @@
 #include "outlook/application_events.h"
 #include "outlook/property_page.h"
 #include "platform/text.h"
+#include "settings/log.h"
+#include "settings/settings_manager.h"
 
 namespace {
 
 void PrintHelp() {
     std::printf(
-        "velsync options [settings] [--test] [--answer ok|cancel]\n"
+        "velsync options [settings] [--test [--save-anyway]] [--log on|off] [--answer ok|cancel]\n"
         "  Shows the add-in's settings page. Without settings on the command line and on a terminal, the\n"
         "  page is edited interactively; with settings, they are typed into the page and applied.\n"
         "  --url URL                    the DAV server (https://host/dav/ or a principal URL)\n"
@@ -32,7 +35,11 @@ void PrintHelp() {
         "  --contacts on|off            synchronize contacts\n"
         "  --calendar-interval MINUTES  Off, 5, 10, 15, 30 or 60\n"
         "  --contact-interval HOURS     Off, 1, 4, 12 or 24\n"
-        "  --test                       test the connection with the page's settings\n");
+        "  --test                       test the connection with the page's settings; nothing is\n"
+        "                               saved when the test fails\n"
+        "  --save-anyway                save even when the connection test fails\n"
+        "  --log on|off                 keep the add-in's log (in "
+        "$APPDATA/Velmarquin/HarrowgateAddin/Logs)\n");
 }
 
 bool ParseSwitch(const std::string& text, bool* value) {
@@ -65,9 +72,9 @@ bool ReadPasswordLine(std::string* password) {
 
 int RunOptionsCommand(const std::vector<std::string>& args) {
     CommandLine line;
-    if (!line.Parse(
-            args, {"help", "test", "password-stdin"},
-            {"url", "email", "calendars", "contacts", "calendar-interval", "contact-interval", "answer"}) ||
+    if (!line.Parse(args, {"help", "test", "password-stdin", "save-anyway"},
+                    {"url", "email", "calendars", "contacts", "calendar-interval", "contact-interval",
+                     "answer", "log"}) ||
         !line.Positional().empty()) {
         std::fprintf(stderr, "velsync options: %s\n",
                      line.Error().empty() ? "no positional arguments" : line.Error().c_str());
@@ -78,8 +85,16 @@ int RunOptionsCommand(const std::vector<std::string>& args) {
         return kExitOk;
     }
     PageEdits edits;
-    if (line.Has("url"))
+    if (line.Has("url")) {
         edits.url = line.Value("url");
+        // Arrow keys pasted or typed into a URL arrive as escape sequences; no server URL holds them.
+        for (const unsigned char c : *edits.url) {
+            if (c < 0x20 || c == 0x7f) {
+                std::fprintf(stderr, "velsync options: the server URL holds control characters\n");
+                return kExitUsage;
+            }
+        }
+    }
     if (line.Has("email"))
         edits.email = line.Value("email");
     for (const char* name : {"calendars", "contacts"}) {
@@ -107,6 +122,20 @@ int RunOptionsCommand(const std::vector<std::string>& args) {
     }
 
     CommandOutput output(false);
+    if (line.Has("log")) {
+        bool on = false;
+        if (!ParseSwitch(line.Value("log"), &on)) {
+            std::fprintf(stderr, "velsync options: --log takes on or off\n");
+            return kExitUsage;
+        }
+        CSettingsManager settings;
+        settings.Create();
+        settings.SetEnableLog(on);
+        settings.Save();
+        output.Message(on ? "Logging on; the logs lie in " + LogFolder() + "." : "Logging off.");
+        if (!edits.Any())
+            return kExitOk;
+    }
     TerminalStatusBar status(false);
     TerminalDialogService dialogs(PageEdits{}, line.Value("answer"));
     UserSession session(&output, line.Value("answer"));
@@ -154,10 +183,13 @@ int RunOptionsCommand(const std::vector<std::string>& args) {
             } else {
                 PrintPage(window);
             }
-            if (session.boxes().failures() > failures_before)
+            const bool failed = session.boxes().failures() > failures_before;
+            if (failed)
                 status_code = kExitFailed;
             bool dirty = false;
-            if (confirmed && SUCCEEDED(page->get_Dirty(&dirty)) && dirty) {
+            if (failed && edits.test && !line.Has("save-anyway")) {
+                output.Error("settings not saved, as the connection test failed (--save-anyway saves them)");
+            } else if (confirmed && SUCCEEDED(page->get_Dirty(&dirty)) && dirty) {
                 const HRESULT hr = page->Apply();
                 if (FAILED(hr)) {
                     output.Error("page " + title + " was not saved: " + HrName(hr));
@@ -172,5 +204,7 @@ int RunOptionsCommand(const std::vector<std::string>& args) {
         page = nullptr;
         dlclose(module);
     }
+    if (status_code == kExitFailed)
+        std::fprintf(stderr, "%s\n", LogHint().c_str());
     return status_code;
 }

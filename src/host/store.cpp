@@ -471,6 +471,10 @@ HRESULT Store::UpdateFolder(const FolderRecord& folder) {
     if (FAILED(hr)) {
         return hr;
     }
+    // Outlook keeps its default folders' names whatever a user or an add-in asks.
+    if (stored.default_folder != 0 && folder.name != stored.name) {
+        return outlook::MAPI_E_NO_SUPPORT;
+    }
     if (stored.parent_id != 0) {
         bool taken = false;
         hr = HasSiblingNamed(stored.parent_id, folder.name, folder.row_id, &taken);
@@ -664,6 +668,19 @@ HRESULT Store::FindItem(const std::string& entry_id, ItemRecord* out) {
     std::vector<ItemRecord> found;
     return FirstOf(ReadItems("WHERE entry_id = ?2", 0, &entry_id, &found), &found, outlook::MAPI_E_NOT_FOUND,
                    out);
+}
+
+HRESULT Store::FindItemsByIdPrefix(const std::string& prefix, std::int64_t limit,
+                                   std::vector<ItemRecord>* out) {
+    // Hexadecimal digits only, so nothing in the text is a LIKE pattern character.
+    if (prefix.empty() || prefix.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        return E_INVALIDARG;
+    }
+    // The first 40 digits are flags and the store's id, the same for every item.
+    return ReadItems(
+        "WHERE hidden = 0 AND (entry_id LIKE ?2 || '%' OR substr(entry_id, 41) LIKE ?2 || '%') "
+        "ORDER BY id LIMIT ?1",
+        limit, &prefix, out);
 }
 
 HRESULT Store::FindStorage(std::int64_t folder_id, const std::string& subject, ItemRecord* out) {

@@ -54,7 +54,8 @@ class Store {
     [[nodiscard]] HRESULT ListFolders(std::int64_t parent_id, std::vector<FolderRecord>* out);
     // Fails: MAPI_E_COLLISION when a sibling has the name (ASCII case ignored); E_INVALIDARG for "".
     [[nodiscard]] HRESULT CreateFolder(std::int64_t parent_id, const std::string& name, FolderRecord* out);
-    // Writes name, description and the address-book flag. Fails: MAPI_E_COLLISION, MAPI_E_NOT_FOUND.
+    // Writes name, description and the address-book flag. Fails: MAPI_E_COLLISION, MAPI_E_NOT_FOUND;
+    // MAPI_E_NO_SUPPORT for a new name of a default folder.
     [[nodiscard]] HRESULT UpdateFolder(const FolderRecord& folder);
     // Deletes the folder with every item and folder below it.
     [[nodiscard]] HRESULT DeleteFolder(std::int64_t row_id);
@@ -73,6 +74,10 @@ class Store {
     [[nodiscard]] HRESULT CountItems(std::int64_t folder_id, std::int32_t* out);
     [[nodiscard]] HRESULT LoadItem(std::int64_t row_id, ItemRecord* out);
     [[nodiscard]] HRESULT FindItem(const std::string& entry_id, ItemRecord* out);
+    // At most `limit` visible items whose EntryID, or its own part after the store's id, starts with
+    // `prefix` (hexadecimal digits only; E_INVALIDARG otherwise).
+    [[nodiscard]] HRESULT FindItemsByIdPrefix(const std::string& prefix, std::int64_t limit,
+                                              std::vector<ItemRecord>* out);
     // The hidden item of a folder with that subject. Fails: MAPI_E_NOT_FOUND.
     [[nodiscard]] HRESULT FindStorage(std::int64_t folder_id, const std::string& subject, ItemRecord* out);
     // Inserts (row_id 0) or rewrites the item. Sets "CreationTimeUTC" on insert and "LastModificationTimeUTC"

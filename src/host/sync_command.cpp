@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/command_line.h"
+#include "host/log_hint.h"
 #include "host/shell_commands.h"
 #include "host/terminal_dialog_service.h"
 #include "host/terminal_status_bar.h"
@@ -190,7 +191,10 @@ int RunSyncCommand(const std::vector<std::string>& args) {
         return kExitFailed;
     }
     InstallStopHandlers();
-    return ClickAndWait(session, button.get(), status);
+    const int code = ClickAndWait(session, button.get(), status);
+    if (code != kExitOk)
+        std::fprintf(stderr, "%s\n", LogHint().c_str());
+    return code;
 }
 
 int RunSessionCommand(const std::vector<std::string>& args) {

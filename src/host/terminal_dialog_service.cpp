@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "host/line_editor.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "ui/dialog_ids.h"
@@ -139,8 +140,7 @@ bool EditPageInteractively(platform::DialogHandler& page, TerminalDialogWindow& 
     for (int round = 0; round < kMaxRounds; ++round) {
         PrintPage(window);
         std::string choice;
-        if (!ReadTerminalLine("Change 1-7, t to test the connection, Enter for OK, c to cancel: ", false,
-                              &choice))
+        if (!ReadEditedLine("Change 1-7, t to test the connection, Enter for OK, c to cancel: ", "", &choice))
             return false;
         choice = std::string(platform::TrimWhitespace(choice));
         if (choice.empty())
@@ -164,9 +164,12 @@ bool EditPageInteractively(platform::DialogHandler& page, TerminalDialogWindow& 
         std::string error;
         switch (field->kind) {
             case PageField::Text:
+                if (ReadEditedLine(std::string(field->label) + ": ", window.GetControlText(field->id),
+                                   &value))
+                    Type(page, window, field->id, value);
+                break;
             case PageField::Secret:
-                if (ReadTerminalLine(std::string(field->label) + ": ", field->kind == PageField::Secret,
-                                     &value))
+                if (ReadTerminalLine(std::string(field->label) + ": ", true, &value))
                     Type(page, window, field->id, value);
                 break;
             case PageField::Check:
@@ -176,7 +179,8 @@ bool EditPageInteractively(platform::DialogHandler& page, TerminalDialogWindow& 
                 std::string choices;
                 for (const std::string& item : window.ComboTexts(field->id))
                     choices += (choices.empty() ? "" : ", ") + item;
-                if (ReadTerminalLine(std::string(field->label) + " (" + choices + "): ", false, &value) &&
+                if (ReadEditedLine(std::string(field->label) + " (" + choices + "): ",
+                                   window.ComboSelectionText(field->id), &value) &&
                     !Choose(page, window, field->id, std::string(platform::TrimWhitespace(value)), &error))
                     std::fprintf(stderr, "%s\n", error.c_str());
                 break;
@@ -217,7 +221,8 @@ int TerminalDialogService::RunSettings(platform::DialogHandler& handler, Termina
         std::fprintf(stderr, "Answered OK from the command line.\n");
         confirmed = true;
     } else {
-        std::fprintf(stderr, "No terminal to ask: answering Cancel.\n");
+        std::fprintf(stderr,
+                     "No terminal to ask for the settings: answering Cancel (--answer ok keeps them).\n");
     }
     handler.OnCommand(window, confirmed ? IDC_OK : IDC_CANCEL, platform::BN_CLICKED);
     return window.ended() ? window.result() : (confirmed ? platform::IDOK : platform::IDCANCEL);
@@ -245,7 +250,8 @@ int TerminalDialogService::RunWarning(platform::DialogHandler& handler, Terminal
             }
         }
     } else {
-        std::fprintf(stderr, "No terminal to ask: answering %s.\n",
+        std::fprintf(stderr,
+                     "No terminal to ask: answering %s, the safe answer (--answer 1|2|3 chooses a button).\n",
                      window.GetControlText(buttons[2]).c_str());
     }
     handler.OnCommand(window, buttons[chosen], platform::BN_CLICKED);

@@ -67,7 +67,10 @@ int TerminalMessageBox::Show(const std::string& text, const std::string& caption
     }
     if (!asked) {
         if (!log_lines_)
-            std::fprintf(stderr, "No terminal to ask: answering %s.\n", yes_no ? "No" : "Cancel");
+            std::fprintf(
+                stderr,
+                "No terminal to ask \"%s\": answering %s, the safe answer (--answer %s answers it).\n",
+                text.c_str(), yes_no ? "No" : "Cancel", yes_no ? "yes|no" : "yes|no|cancel");
         return safe;
     }
     // Bounded: a few tries, then the safe answer.

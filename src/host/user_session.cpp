@@ -28,6 +28,20 @@ std::vector<std::string> SplitPath(const std::string& path) {
     return parts;
 }
 
+// Shorter starts of an ID would name several items too often to be useful.
+constexpr std::size_t kShortestIdPrefix = 4;
+
+struct DefaultFolderRole {
+    outlook::OlDefaultFolders kind;
+    const char* name;
+};
+
+const DefaultFolderRole kDefaultFolderRoles[] = {
+    {outlook::olFolderCalendar, "Calendar"},
+    {outlook::olFolderContacts, "Contacts"},
+    {outlook::olFolderSuggestedContacts, "Suggested Contacts"},
+};
+
 }  // namespace
 
 platform::DateTime ParseUserDate(const std::string& text) {
@@ -88,13 +102,15 @@ outlook::ComPtr<outlook::MAPIFolder> UserSession::FolderByPath(const std::string
         output_->Error("no folder given");
         return {};
     }
+    // A default folder by its role, whatever its name (a store of an older velsync may have let a sync
+    // rename it), or by that name.
     outlook::ComPtr<outlook::MAPIFolder> folder;
-    for (auto kind :
-         {outlook::olFolderCalendar, outlook::olFolderContacts, outlook::olFolderSuggestedContacts}) {
+    for (const DefaultFolderRole& role : kDefaultFolderRoles) {
         outlook::ComPtr<outlook::MAPIFolder> root;
         std::string name;
-        if (SUCCEEDED(ns_->GetDefaultFolder(kind, &root)) && SUCCEEDED(root->get_Name(&name)) &&
-            platform::EqualsIgnoreAsciiCase(name, parts[0])) {
+        if (SUCCEEDED(ns_->GetDefaultFolder(role.kind, &root)) && SUCCEEDED(root->get_Name(&name)) &&
+            (platform::EqualsIgnoreAsciiCase(role.name, parts[0]) ||
+             platform::EqualsIgnoreAsciiCase(name, parts[0]))) {
             folder = root;
         }
     }
@@ -126,14 +142,31 @@ std::string UserSession::PathOf(outlook::MAPIFolder* folder) {
     for (int depth = 0; walk && depth < 1000; ++depth) {
         std::string name;
         (void)walk->get_Name(&name);
-        path = path.empty() ? name : name + "/" + path;
         outlook::ComPtr<outlook::MAPIFolder> parent;
-        if (FAILED(walk->get_Parent(&parent))) {
-            break;
+        const bool top = FAILED(walk->get_Parent(&parent)) || !parent;
+        if (top) {
+            name = RoleNameOf(walk.get(), name);
         }
-        walk = parent;
+        path = path.empty() ? name : name + "/" + path;
+        walk = top ? outlook::ComPtr<outlook::MAPIFolder>() : parent;
     }
     return path;
+}
+
+std::string UserSession::RoleNameOf(outlook::MAPIFolder* folder, const std::string& fallback) {
+    std::string entry_id;
+    if (FAILED(folder->get_EntryID(&entry_id))) {
+        return fallback;
+    }
+    for (const DefaultFolderRole& role : kDefaultFolderRoles) {
+        outlook::ComPtr<outlook::MAPIFolder> root;
+        std::string root_id;
+        if (SUCCEEDED(ns_->GetDefaultFolder(role.kind, &root)) && SUCCEEDED(root->get_EntryID(&root_id)) &&
+            root_id == entry_id) {
+            return role.name;
+        }
+    }
+    return fallback;
 }
 
 std::vector<outlook::ComPtr<outlook::MAPIFolder>> UserSession::Tree(outlook::MAPIFolder* root) {
@@ -161,6 +194,16 @@ std::vector<outlook::ComPtr<outlook::MAPIFolder>> UserSession::Tree(outlook::MAP
 outlook::ComPtr<outlook::IDispatch> UserSession::ItemById(const std::string& entry_id) {
     outlook::ComPtr<outlook::IDispatch> item;
     HRESULT hr = ns_->GetItemFromID(entry_id, &item);
+    // As with commit hashes, the start of an ID will do when it names one item.
+    std::vector<host::ItemRecord> matches;
+    if (hr == outlook::MAPI_E_NOT_FOUND && entry_id.size() >= kShortestIdPrefix &&
+        SUCCEEDED(app_->store().FindItemsByIdPrefix(entry_id, 2, &matches)) && !matches.empty()) {
+        if (matches.size() > 1) {
+            output_->Error("ID " + entry_id + " names more than one item; give more of it");
+            return {};
+        }
+        hr = ns_->GetItemFromID(matches[0].entry_id, &item);
+    }
     if (FAILED(hr)) {
         (void)Report("no item " + entry_id, hr);
         return {};

@@ -36,20 +36,25 @@ class UserSession {
     const TerminalMessageBox& boxes() const { return boxes_; }
     TerminalMessageBox& boxes() { return boxes_; }
 
-    // A folder by path below a default folder ("Calendar", "Calendar/Work", "Contacts/Clients").
-    // Prints the reason and gives empty when there is none.
+    // A folder by path below a default folder ("Calendar", "Calendar/Work", "Contacts/Clients"); the
+    // first part names the default folder by its role or its name. Prints the reason and gives empty
+    // when there is none.
     outlook::ComPtr<outlook::MAPIFolder> FolderByPath(const std::string& path);
-    // The path of a folder ("Calendar/Work").
+    // The path of a folder, its default folder named by role ("Calendar/Work").
     std::string PathOf(outlook::MAPIFolder* folder);
     // The folder and every folder below it, depth first, each before its sub-folders.
     std::vector<outlook::ComPtr<outlook::MAPIFolder>> Tree(outlook::MAPIFolder* root);
-    // An item by its EntryID. Prints the reason and gives empty when there is none.
+    // An item by its EntryID or by an unambiguous start of it or of its own part (after the store's id).
+    // Prints the reason and gives empty when there is none.
     outlook::ComPtr<outlook::IDispatch> ItemById(const std::string& entry_id);
 
     // Prints a failed call in words: refused by a read-only guard, not found, or the status.
     int Report(const std::string& what, HRESULT hr) const;
 
   private:
+    // "Calendar", "Contacts" or "Suggested Contacts" for a default folder, else `fallback`.
+    std::string RoleNameOf(outlook::MAPIFolder* folder, const std::string& fallback);
+
     CommandOutput* output_;
     TerminalMessageBox boxes_;
     outlook::ComPtr<host::ApplicationObject> app_;

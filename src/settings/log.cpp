@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "settings/log_to_stderr.h"
 #include "settings/messages.h"
 #include "settings/settings_manager.h"
 
@@ -21,6 +23,7 @@ constexpr const char* kDefaultFileName = "addin.log";
 constexpr std::size_t kMaxLineUnits = 262143;
 
 std::atomic<bool> g_enabled{false};
+std::atomic<bool> g_copy_to_stderr{false};
 std::mutex g_file_name_lock;
 
 // A plain buffer, never destroyed: timer and wait threads may still log while the process exits (and the
@@ -66,7 +69,10 @@ std::string LogFilePath(const std::string& file_name) {
 void InitLog() {
     CSettingsManager settings;
     settings.Create();
-    SetLogEnabled(settings.GetEnableLog());
+    // `velsync -v` asks for this one process's log on stderr as well, whatever the setting.
+    const char* copy = std::getenv(kLogToStderrVariable);
+    g_copy_to_stderr.store(copy != nullptr && std::string(copy) == "1");
+    SetLogEnabled(settings.GetEnableLog() || g_copy_to_stderr.load());
 }
 
 void SetLogEnabled(bool enabled) {
@@ -90,6 +96,8 @@ void Log(const char* format, ...) {
         "[" + platform::DateTime::NowLocal().Format(LoadMessage(IDS_DATE_FORMAT).c_str()) + "] - ";
     // One write per line, so lines of different threads never mix inside a line.
     (void)platform::AppendToFile(path, platform::Utf8ToAnsi(prefix + message) + "\r\n");
+    if (g_copy_to_stderr.load())
+        std::fputs((prefix + platform::SanitizeUtf8(message) + "\n").c_str(), stderr);
 }
 
 void SwitchLogToRunFile() {

@@ -3,6 +3,7 @@
 // and a timer run in a session that SIGTERM ends cleanly.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/user_lock.h"
 #include "settings/log.h"
@@ -74,6 +76,13 @@ std::string ServerCalendarText(const testing_support::DavServerProcess& server) 
     return text;
 }
 
+std::string AllLogText() {
+    std::string text;
+    for (const std::string& name : platform::ListFiles(LogFolder()))
+        text += testing_support::ReadFileOrEmpty(LogFolder() + "/" + name);
+    return text;
+}
+
 class VelsyncEndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -92,12 +101,14 @@ class VelsyncEndToEnd : public ::testing::Test {
         ASSERT_EQ(registered.status, 0) << registered.output;
     }
 
-    Result Configure(const std::string& url, const std::string& password, bool test) {
+    Result Configure(const std::string& url, const std::string& password, bool test,
+                     const std::vector<std::string>& more = {}) {
         std::vector<std::string> args = {"options", "--url", url, "--email", "alice", "--password-stdin"};
         for (const char* arg : {"--calendars", "on", "--contacts", "off", "--calendar-interval", "5"})
             args.push_back(arg);
         if (test)
             args.push_back("--test");
+        args.insert(args.end(), more.begin(), more.end());
         return Velsync(args, password + "\n");
     }
 
@@ -143,19 +154,126 @@ TEST_F(VelsyncEndToEnd, RegisterConfigureAndSyncBothWays) {
     EXPECT_NE(listed.output.find("Lunch from the server"), std::string::npos) << listed.output;
 
     // The run's lines went to the log folder.
-    std::string log_text;
-    for (const std::string& name : platform::ListFiles(LogFolder()))
-        log_text += testing_support::ReadFileOrEmpty(LogFolder() + "/" + name);
-    EXPECT_NE(log_text.find("OnClickButton - Begin Sync"), std::string::npos) << LogFolder();
+    EXPECT_NE(AllLogText().find("OnClickButton - Begin Sync"), std::string::npos) << LogFolder();
+
+    // Emptied on the server: without a terminal the question says what was answered and how to answer.
+    for (const std::string& name : platform::ListFiles(CalendarFolder(server_))) {
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".ics") {
+            ASSERT_EQ(std::remove((CalendarFolder(server_) + "/" + name).c_str()), 0);
+        }
+    }
+    synced = Velsync({"sync"});
+    EXPECT_EQ(synced.status, 1) << synced.output;
+    EXPECT_NE(synced.output.find("No terminal to ask \"Calendar calendar is empty on the server"),
+              std::string::npos)
+        << synced.output;
+    EXPECT_NE(synced.output.find("answering Cancel, the safe answer (--answer yes|no|cancel answers it)"),
+              std::string::npos)
+        << synced.output;
+    synced = Velsync({"sync", "--answer", "no"});
+    EXPECT_EQ(synced.status, 0) << synced.output;
+    EXPECT_NE(ServerCalendarText(server_).find("SUMMARY:Dentist"), std::string::npos);
+}
+
+TEST_F(VelsyncEndToEnd, CommandsKeepFindingTheDefaultCalendarAfterASyncWithNamedCalendars) {
+    // alice's calendars as other clients leave them: the default one with a name of its own, and a second.
+    const std::string home = server_.state_dir() + "/radicale/collections/collection-root/alice";
+    ASSERT_EQ(platform::WriteFileAtomically(home + "/calendar/.Radicale.props",
+                                            R"({"D:displayname": "Personal", "tag": "VCALENDAR"})"),
+              0);
+    ASSERT_EQ(platform::CreateOneDirectory(home + "/home"), 0);
+    ASSERT_EQ(platform::WriteFileAtomically(home + "/home/.Radicale.props",
+                                            R"({"D:displayname": "Home", "tag": "VCALENDAR"})"),
+              0);
+    ASSERT_EQ(Configure(server_.url(), "secret", false).status, 0);
+    Result synced = Velsync({"sync"});
+    ASSERT_EQ(synced.status, 0) << synced.output;
+
+    struct Row {
+        std::vector<std::string> args;
+        int status;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {{"calendar", "add", "--subject", "Team", "--start", "2030-01-07 09:00"}, 0, "Team"},
+        {{"calendar", "list", "--from", "2030-01-07", "--to", "2030-01-07"}, 0, "Team  single  Calendar  "},
+        {{"calendar", "folders"}, 0, "Calendar  /alice/calendar/  1  "},
+        {{"calendar", "folders"}, 0, "\nCalendar/Home  /alice/home/  0  "},
+        {{"calendar", "rename", "Calendar", "Personal"}, 1, "a default folder keeps its name"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.expected);
+        Result run = Velsync(row.args);
+        EXPECT_EQ(run.status, row.status) << run.output;
+        EXPECT_NE(run.output.find(row.expected), std::string::npos) << run.output;
+    }
+    // The refused rename is logged and the next run goes on.
+    EXPECT_NE(AllLogText().find("Unable to rename the folder to 'Personal'"), std::string::npos);
+    synced = Velsync({"sync"});
+    EXPECT_EQ(synced.status, 0) << synced.output;
+    EXPECT_NE(ServerCalendarText(server_).find("SUMMARY:Team"), std::string::npos);
+}
+
+TEST_F(VelsyncEndToEnd, ServerUrlsAsUsersTypeThem) {
+    for (const char* path : {"alice/calendar/", "alice/", ""}) {
+        SCOPED_TRACE(path);
+        Result configured = Configure(server_.url() + path, "secret", true);
+        EXPECT_EQ(configured.status, 0) << configured.output;
+        EXPECT_NE(configured.output.find("Connection successful"), std::string::npos) << configured.output;
+        Result synced = Velsync({"sync"});
+        EXPECT_EQ(synced.status, 0) << synced.output;
+        EXPECT_NE(synced.output.find("status: Synchronization Complete"), std::string::npos) << synced.output;
+    }
+}
+
+TEST_F(VelsyncEndToEnd, CommandLineConventionsAndPrivateFiles) {
+    struct Row {
+        std::vector<std::string> args;
+        int status;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {{"--version"}, 0, "velsync 1."},
+        {{"-h"}, 0, "Usage: velsync [-v] COMMAND"},
+        {{"sync", "-h"}, 0, "velsync sync [--answer"},
+        {{"calendar", "add", "-h"}, 0, "velsync calendar add --subject TEXT"},
+        {{"--frobnicate"}, 2, "unknown option --frobnicate"},
+        {{"options", "--log", "maybe"}, 2, "--log takes on or off"},
+        {{"options", "--log", "off"}, 0, "Logging off."},
+        {{"options", "--url", "http://127.0.0.1/\x1b[A"}, 2, "the server URL holds control characters"},
+        {{"-v", "calendar", "folders"}, 0, "] - "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.expected);
+        Result run = Velsync(row.args);
+        EXPECT_EQ(run.status, row.status) << run.output;
+        EXPECT_NE(run.output.find(row.expected), std::string::npos) << run.output;
+    }
+    struct stat info = {};
+    ASSERT_EQ(stat((platform::VelsyncHome() + "/outlook.db").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat(LogFolder().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 TEST_F(VelsyncEndToEnd, AFailedKindExitsNonZeroAndARunElsewhereIsRefusedClearly) {
     const std::string closed = "http://127.0.0.1:" + std::to_string(testing_support::UnusedLocalPort()) + "/";
+    // A failed test saves nothing; the user may keep the settings anyway.
     Result configured = Configure(closed, "secret", true);
     EXPECT_EQ(configured.status, 1) << configured.output;
+    EXPECT_NE(configured.output.find("settings not saved"), std::string::npos) << configured.output;
+    CSettingsManager settings;
+    settings.Create();
+    EXPECT_EQ(settings.GetUrl(), "");
+    configured = Configure(closed, "secret", true, {"--save-anyway"});
+    EXPECT_EQ(configured.status, 1) << configured.output;
+    settings.Create();
+    EXPECT_EQ(settings.GetUrl(), closed);
+
     Result synced = Velsync({"sync", "--answer", "no"});
     EXPECT_EQ(synced.status, 1) << synced.output;
     EXPECT_NE(synced.output.find("Answered no from the command line."), std::string::npos) << synced.output;
+    EXPECT_NE(synced.output.find("Log: " + LogFolder()), std::string::npos) << synced.output;
 
     ASSERT_EQ(Configure(server_.url(), "secret", false).status, 0);
     std::unique_ptr<platform::UserLock> other;

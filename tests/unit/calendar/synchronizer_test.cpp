@@ -10,6 +10,7 @@
 #include "host/fault_hook.h"
 #include "host_calendar_test.h"
 #include "index/index_store.h"
+#include "outlook/folders.h"
 #include "outlook/items.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
@@ -151,6 +152,39 @@ TEST_F(CalendarSynchronizer, PairingWithACalendarTheServerLacksDropsEveryIndex) 
     EXPECT_EQ(Run(), 0u);
     EXPECT_EQ(OpenCalendarsIndex().FindByOutlookId(calendar_id_).ServerId, "/cal/own/");
     EXPECT_TRUE(OpenCalendarIndex(calendar_id_).Records().empty());
+}
+
+TEST_F(CalendarSynchronizer, DefaultPairingDoesNotFollowTheListingOrder) {
+    const std::string work = Collection("/cal/Work/", "<cal:calendar/>", "Work", Privilege("write"));
+    const std::string home = Collection("/cal/home/", "<cal:calendar/>", "Home", Privilege("write"));
+    const std::string own = Collection("/cal/calendar/", "<cal:calendar/>", "Mine", Privilege("write"));
+    const std::string shared = Collection("/cal/a/", "<cal:calendar/>", "Shared", Privilege("read"));
+    struct Row {
+        std::vector<std::string> listing;
+        const char* paired;
+    };
+    const Row rows[] = {
+        {{work, own, home}, "/cal/calendar/"},
+        {{own, home, work}, "/cal/calendar/"},
+        {{shared, home, work}, "/cal/Work/"},
+        {{shared, work, home}, "/cal/Work/"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.paired);
+        // A first run each time: no index, no folders below the default one.
+        DeleteAllIndexes();
+        ComPtr<outlook::Folders> below;
+        ASSERT_EQ(calendar_->get_Folders(&below), S_OK);
+        ComPtr<outlook::MAPIFolder> child;
+        for (int i = 0; i < 5 && SUCCEEDED(below->Item(1, &child)); ++i)
+            ASSERT_EQ(child->Delete(), S_OK);
+        Discovery();
+        fake_.Answer(207, Multistatus(row.listing[0] + row.listing[1] + row.listing[2]));
+        for (int i = 0; i < 3; ++i)
+            fake_.Answer(207, Multistatus(""));
+        EXPECT_EQ(Run(), 0u);
+        EXPECT_EQ(OpenCalendarsIndex().FindByOutlookId(calendar_id_).ServerId, row.paired);
+    }
 }
 
 TEST_F(CalendarSynchronizer, UnreadableServerEventKeepsItsAppointment) {

@@ -1,6 +1,7 @@
 // The velsync calendar and contacts commands: exit codes, output, and edits that the read-only guards
 // of a connected add-in refuse.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "index/index_store.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "support/scoped_time_zone.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -70,7 +72,7 @@ TEST_F(VelsyncCommands, AddListShowEditAndDeleteAnAppointment) {
     Outcome listed = Calendar({"list", "--from", "2030-01-06", "--to", "2030-01-31", "--json"});
     ASSERT_EQ(listed.code, kExitOk);
     EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 5);
-    EXPECT_NE(listed.out.find("\"start\":\"2030-01-11 09:00\""), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("\"start\":\"2030-01-11T09:00:00"), std::string::npos) << listed.out;
 
     ASSERT_EQ(Calendar({"delete", id, "--occurrence", "2030-01-08"}).code, kExitOk);
     ASSERT_EQ(Calendar({"edit", id, "--occurrence", "2030-01-09", "--subject", "Moved", "--start",
@@ -120,6 +122,88 @@ TEST_F(VelsyncCommands, WrongArgumentsGiveUsageExitAndAReason) {
     EXPECT_NE(refused.err.find("refused as invalid"), std::string::npos) << refused.err;
 }
 
+TEST_F(VelsyncCommands, ListRunsByStartAndTheStartOfAnIdWillDo) {
+    ASSERT_EQ(Calendar({"add", "--subject", "Late", "--start", "2030-01-08 15:00"}).code, kExitOk);
+    Outcome early = Calendar({"add", "--subject", "Early", "--start", "2030-01-08 08:00", "--json"});
+    ASSERT_EQ(early.code, kExitOk);
+    Outcome listed = Calendar({"list", "--from", "2030-01-08", "--to", "2030-01-08"});
+    EXPECT_LT(listed.out.find("Early"), listed.out.find("Late")) << listed.out;
+
+    const std::string id = JsonField(early.out, "entry_id");
+    ASSERT_EQ(id.size(), 72u);
+    std::string own_lower = id.substr(40, 8);
+    std::transform(own_lower.begin(), own_lower.end(), own_lower.begin(), ::tolower);
+    struct Row {
+        std::string id;
+        int code;
+        const char* said;
+    };
+    const Row rows[] = {
+        {id.substr(40, 6), kExitOk, "subject: Early"},
+        {own_lower, kExitOk, "subject: Early"},
+        {id.substr(0, 50), kExitOk, "subject: Early"},
+        {id.substr(0, 40), kExitFailed, "names more than one item"},
+        {id.substr(40, 3), kExitFailed, "not found"},
+        {"%%%%", kExitFailed, "not found"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        Outcome shown = Calendar({"show", row.id});
+        EXPECT_EQ(shown.code, row.code);
+        EXPECT_NE((shown.out + shown.err).find(row.said), std::string::npos) << shown.out << shown.err;
+    }
+}
+
+TEST_F(VelsyncCommands, JsonGivesNumbersFlagsAndTimesWithTheirOffset) {
+    testing_support::ScopedTimeZone berlin("Europe/Berlin");
+    struct Row {
+        const char* start;
+        std::vector<const char*> fields;
+    };
+    const Row rows[] = {
+        {"2030-01-07 09:00",
+         {"\"start\":\"2030-01-07T09:00:00+01:00\"", "\"start_utc\":\"2030-01-07T08:00:00Z\"",
+          "\"all_day\":false"}},
+        {"2030-07-01 09:00",
+         {"\"end\":\"2030-07-01T09:30:00+02:00\"", "\"start_utc\":\"2030-07-01T07:00:00Z\""}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.start);
+        Outcome added = Calendar({"add", "--start", row.start, "--duration", "30", "--json"});
+        ASSERT_EQ(added.code, kExitOk) << added.err;
+        Outcome shown = Calendar({"show", JsonField(added.out, "entry_id"), "--json"});
+        for (const char* field : row.fields)
+            EXPECT_NE(shown.out.find(field), std::string::npos) << field << "\n" << shown.out;
+    }
+    Outcome folders = Calendar({"folders", "--json"});
+    EXPECT_NE(folders.out.find("\"items\":2,"), std::string::npos) << folders.out;
+}
+
+TEST_F(VelsyncCommands, TimeZoneByIanaOrWindowsName) {
+    struct Row {
+        const char* zone;
+        int code;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"Europe/Berlin", kExitOk, "start_utc: 2030-06-03 07:00"},
+        {"W. Europe Standard Time", kExitOk, "start_utc: 2030-06-03 07:00"},
+        {"America/New_York", kExitOk, "start_utc: 2030-06-03 13:00"},
+        {"Mars/Olympus_Mons", kExitUsage, "unknown time zone Mars/Olympus_Mons"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.zone);
+        Outcome added = Calendar({"add", "--start", "2030-06-03 09:00", "--time-zone", row.zone, "--json"});
+        EXPECT_EQ(added.code, row.code) << added.err;
+        if (row.code != kExitOk) {
+            EXPECT_NE(added.err.find(row.shown), std::string::npos) << added.err;
+            continue;
+        }
+        Outcome shown = Calendar({"show", JsonField(added.out, "entry_id")});
+        EXPECT_NE(shown.out.find(row.shown), std::string::npos) << shown.out;
+    }
+}
+
 TEST_F(VelsyncCommands, DamagedStoreGivesItsOwnExitCodeAndIsKept) {
     testing_support::WriteFileBytes(platform::VelsyncHome() + "/outlook.db", "not a store");
     Outcome run = Contacts({"list"});
@@ -146,9 +230,35 @@ TEST_F(VelsyncCommands, ContactsFoldersAndLists) {
 
     ASSERT_EQ(Contacts({"move", ada, "--to", "Contacts"}).code, kExitOk);
     Outcome folders = Contacts({"folders", "--json"});
-    EXPECT_NE(folders.out.find("{\"path\":\"Contacts/Clients\",\"items\":\"0\""), std::string::npos)
+    EXPECT_NE(folders.out.find("{\"path\":\"Contacts/Clients\",\"server\":\"-\",\"items\":0,"),
+              std::string::npos)
         << folders.out;
     ASSERT_EQ(Contacts({"rmdir", "Clients"}).code, kExitOk);
+}
+
+TEST_F(VelsyncCommands, DefaultFoldersAnswerToTheirRoleAndKeepTheirNames) {
+    ASSERT_EQ(Calendar({"mkdir", "Work"}).code, kExitOk);
+    Outcome renamed = Calendar({"rename", "Calendar", "Personal"});
+    EXPECT_EQ(renamed.code, kExitFailed);
+    EXPECT_NE(renamed.err.find("a default folder keeps its name"), std::string::npos) << renamed.err;
+
+    // A store an older velsync let a synchronization rename.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((platform::VelsyncHome() + "/outlook.db").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "UPDATE folders SET name = 'Personal' WHERE default_folder = 9", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_EQ(Calendar({"add", "--subject", "Lunch", "--start", "2030-01-07 12:00"}).code, kExitOk);
+    for (const char* folder : {"Calendar", "personal"}) {
+        SCOPED_TRACE(folder);
+        Outcome listed = Calendar({"list", "--folder", folder, "--from", "2030-01-07", "--to", "2030-01-08"});
+        EXPECT_EQ(listed.code, kExitOk) << listed.err;
+        EXPECT_NE(listed.out.find("Lunch"), std::string::npos) << listed.out;
+    }
+    Outcome folders = Calendar({"folders"});
+    EXPECT_EQ(folders.out.substr(0, folders.out.find("  ")), "Calendar") << folders.out;
+    EXPECT_NE(folders.out.find("\nCalendar/Work  -  0  "), std::string::npos) << folders.out;
 }
 
 class GuardedCommands : public VelsyncCommands {

@@ -24,6 +24,15 @@ TEST(StoreFile, DefaultFoldersExistFromTheFirstStart) {
     EXPECT_EQ(calendar.entry_id.size(), 72u);
     EXPECT_NE(calendar.entry_id, contacts.entry_id);
     EXPECT_EQ(store.GetDefaultFolder(6, &none), outlook::MAPI_E_NOT_FOUND);
+
+    // A default folder keeps its name; its other fields change.
+    calendar.name = "Personal";
+    calendar.description = "mine";
+    EXPECT_EQ(store.UpdateFolder(calendar), outlook::MAPI_E_NO_SUPPORT);
+    calendar.name = "Calendar";
+    EXPECT_EQ(store.UpdateFolder(calendar), S_OK);
+    ASSERT_EQ(store.GetDefaultFolder(outlook::olFolderCalendar, &calendar), S_OK);
+    EXPECT_EQ(calendar.name + "/" + calendar.description, "Calendar/mine");
 }
 
 TEST(StoreFile, LockedByAnotherProcessFailsAfterTheWaitWithAClearMessage) {
