@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <map>
 #include <tuple>
+#include <optional>
 
 #include "calendar/calendar_bidirectional_sync_strategy.h"
 #include "calendar/calendar_master_server_sync_strategy.h"
 #include "calendar/calendar_sync_unit.h"
 #include "calendar/event_sync_unit.h"
+#include "calendar/internal/unrecorded_events.h"
 #include "dav/xml_helpers.h"
 #include "index/change_detection.h"
 #include "index/index_store.h"
@@ -366,7 +368,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
 
     std::vector<EventSyncUnit> units;
     std::map<std::string, std::size_t> by_outlook_id;
-    std::map<std::string, std::size_t> unrecorded_by_href;
+    calendar::UnrecordedEvents unrecorded;
     for (std::size_t i = 0; i < dav_calendar->GetEventCount(); ++i) {
         EventSyncUnit unit;
         unit.davEvent = dav_calendar->GetEvent(i);
@@ -380,7 +382,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         if (record.IsFound() && !record.OutlookId.empty())
             by_outlook_id.emplace(record.OutlookId, units.size() - 1);
         else if (!record.IsFound())
-            unrecorded_by_href.emplace(units.back().davEvent->GetHref(), units.size() - 1);
+            unrecorded.Add(*units.back().davEvent, units.size() - 1);
     }
     for (std::size_t i = 0; i < outlook_calendar->GetEventCount(); ++i) {
         const std::shared_ptr<COutlookEvent> appointment = outlook_calendar->GetEvent(i);
@@ -396,19 +398,23 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             continue;
         }
         const IndexRecord record = index.FindByOutlookId(key);
-        const auto uploaded = unrecorded_by_href.find(dav_calendar->GetHref() + key + ".ics");
-        if (!record.IsFound() && uploaded != unrecorded_by_href.end() &&
-            !units[uploaded->second].outlookEvent &&
-            units[uploaded->second].davEvent->GetPropertyValue("UID") == key) {
-            // Our own upload of this appointment (named and identified by its GlobalAppointmentID), whose
-            // record was lost: compare the two instead of copying each to the other side a second time.
-            // The zero date makes both count as changed.
-            EventSyncUnit& unit = units[uploaded->second];
-            unit.outlookEvent = appointment;
-            unit.ServerId = unit.davEvent->GetHref();
-            unit.OutlookId = key;
-            unit.synchDate = platform::DateTime::FromValue(0.0);
-            continue;
+        if (!record.IsFound()) {
+            const std::optional<std::size_t> twin =
+                unrecorded.Find(calendar::ReadIdentity(*appointment),
+                                [&](std::size_t place) { return !units[place].outlookEvent; });
+            if (twin) {
+                // The server event this appointment was made from or uploaded as, whose record was lost
+                // (a run ended before writing it): compare the two instead of copying each to the other
+                // side a second time. The zero date makes both count as changed.
+                EventSyncUnit& unit = units[*twin];
+                Log("CCalDavSynchronizer::SynchronizeCalendars: %s pairs again with %s.", key.c_str(),
+                    platform::SanitizeUtf8(unit.davEvent->GetHref()).c_str());
+                unit.outlookEvent = appointment;
+                unit.ServerId = unit.davEvent->GetHref();
+                unit.OutlookId = key;
+                unit.synchDate = platform::DateTime::FromValue(0.0);
+                continue;
+            }
         }
         EventSyncUnit unit;
         unit.outlookEvent = appointment;

@@ -1,5 +1,6 @@
 #include "calendar/calendar_sync_strategy_base.h"
 
+#include "calendar/internal/text_property.h"
 #include "calendar/internal/yes_no_property.h"
 #include "calendar/outlook_default_storage.h"
 #include "index/change_detection.h"
@@ -46,13 +47,16 @@ void CCalendarSyncStrategyBase::CreateInOutlook(EventSyncUnit& unit, bool allow_
         unit.keepRecord = true;
         return;
     }
-    if (allow_create) {
-        COutlookDefaultStorage<outlook::AppointmentItem> storage(
-            outlook::ComPtr<outlook::AppointmentItem>(appointment->Item()));
+    COutlookDefaultStorage<outlook::AppointmentItem> storage(
+        outlook::ComPtr<outlook::AppointmentItem>(appointment->Item()));
+    if (allow_create)
         calendar::WriteYesNo(&storage, "AllowCreate", true);
-    }
     unit.davEvent->SetOwnerAddress(m_owner_address);
     unit.davEvent->InitOutlookEvent(appointment);
+    // Saved with the appointment: should its index record be lost (a run killed before the index was
+    // written), the next run pairs it with its server event instead of uploading a copy.
+    calendar::WriteText(&storage, calendar::kHrefProperty, unit.davEvent->GetHref());
+    calendar::WriteText(&storage, calendar::kUidProperty, unit.davEvent->GetPropertyValue("UID"));
     const std::string id =
         SUCCEEDED(appointment->Save()) ? appointment->GetGlobalAppointmentID() : std::string();
     if (id.empty()) {
