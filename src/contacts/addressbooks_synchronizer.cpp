@@ -38,6 +38,11 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
     m_strategy->Initialize(m_outlook_book, m_server_book);
 
     FoldOldEntityTags();
+    m_unrecorded = contacts::UnrecordedContacts();
+    for (const auto& contact : m_server_book->GetContacts()) {
+        if (!m_index.FindByServerId(contact->GetHref()).IsFound())
+            m_unrecorded.Add(contact);
+    }
 
     std::optional<CAddinException> first_error;
     // A pair that failed from the Outlook side is not tried again from the server side in this run.
@@ -111,6 +116,17 @@ void CAddressbooksSynchronizer::SynchronizeContacts(std::shared_ptr<COutlookCont
     }
 
     bool drop_record = false;
+    if (!record.IsFound() && outlook_contact && !server_contact) {
+        server_contact = m_unrecorded.Take(outlook_contact->GetUid(), outlook_contact->GetEntryId());
+        if (server_contact) {
+            // The card this contact was made from or uploaded as, whose record was lost: compare the
+            // two (the zero date makes both count as changed) instead of copying each to the other side.
+            Log("CAddressbooksSynchronizer::SynchronizeContacts: %s pairs again with %s.",
+                outlook_contact->GetEntryId().c_str(), server_contact->GetHref().c_str());
+            record = IndexRecord{server_contact->GetHref(), outlook_contact->GetEntryId(),
+                                 platform::DateTime::FromValue(0.0)};
+        }
+    }
     if (!record.IsFound()) {
         if (outlook_contact)
             m_strategy->OnNewInOutlook(outlook_contact, &server_contact, &record);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "contacts/addressbooks_sync_strategy.h"
+#include "contacts/internal/unrecorded_contacts.h"
 #include "index/sync_index.h"
 
 class CAddressbooksSynchronizer {
@@ -28,6 +29,7 @@ class CAddressbooksSynchronizer {
     void FoldOldEntityTags();
 
     SyncIndex m_index;
+    contacts::UnrecordedContacts m_unrecorded;
     std::shared_ptr<IAddressbooksSyncStrategy> m_strategy;
     std::shared_ptr<COutlookAddressbook> m_outlook_book;
     std::shared_ptr<CCardDavAddressbook> m_server_book;

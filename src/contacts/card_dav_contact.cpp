@@ -1,10 +1,13 @@
 #include "contacts/card_dav_contact.h"
 
 #include <array>
+#include <optional>
 
 #include "dav/dav_server.h"
 #include "dav/href_check.h"
 #include "dav/xml_helpers.h"
+#include "ical/ical_line.h"
+#include "ical/ical_text.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
@@ -121,6 +124,15 @@ platform::DateTime CCardDavContact::ParseHttpDate(std::string_view text) {
     if (!utc.IsValid())
         return utc;
     return utc.UtcToLocal();
+}
+
+std::string CCardDavContact::GetUid() const {
+    for (const std::string& line : ical::UnfoldLines(m_vcard)) {
+        const std::optional<CICalLine> parsed = CICalLine::Parse(platform::TrimWhitespace(line));
+        if (parsed && parsed->HasName("UID"))
+            return std::string(platform::TrimWhitespace(parsed->Value()));
+    }
+    return {};
 }
 
 std::string CCardDavContact::ResourceNameOf(std::string_view href) {

@@ -40,6 +40,8 @@ class CCardDavContact {
     const platform::DateTime& GetLastModified() const { return m_last_modified; }
     const std::string& GetETag() const { return m_etag; }
     std::string GetResourceName() const { return ResourceNameOf(m_href); }
+    // The card's UID; "" when it has none.
+    std::string GetUid() const;
     bool IsNew() const { return m_is_new; }
 
     void SetVCard(std::string vcard) { m_vcard = std::move(vcard); }
