@@ -37,6 +37,9 @@ class ISyncHost {
     virtual std::unique_ptr<ISynchronizer> CreateSynchronizer(SyncKind kind, const std::string& url,
                                                               const std::string& user,
                                                               const std::string& password) = 0;
+    // The key of the store the synchronizers work on (the default Calendar's StoreID); "" when Outlook
+    // cannot tell.
+    virtual std::string GetStoreId() = 0;
     // Hands a paired folder to the read-only guards.
     virtual void RegisterReadOnlyFolder(const std::string& folder_key, bool flag) = 0;
     // Shows the first-run settings dialog modally; IDOK or IDCANCEL.

@@ -541,6 +541,20 @@ std::unique_ptr<ISynchronizer> CSyncManager::CreateSynchronizer(SyncKind kind, c
     return std::make_unique<CCalDavSynchronizer>(url, user, password, app, &m_calendarGuards);
 }
 
+std::string CSyncManager::GetStoreId() {
+    outlook::ComPtr<outlook::Application> app = m_application.Get();
+    outlook::ComPtr<outlook::NameSpace> session;
+    outlook::ComPtr<outlook::MAPIFolder> folder;
+    std::string store_id;
+    if (!app || FAILED(app->get_Session(&session)) || !session ||
+        FAILED(session->GetDefaultFolder(outlook::olFolderCalendar, &folder)) || !folder ||
+        FAILED(folder->get_StoreID(&store_id))) {
+        Log("CSyncManager::GetStoreId: The store cannot tell its StoreID.");
+        return {};
+    }
+    return store_id;
+}
+
 void CSyncManager::RegisterReadOnlyFolder(const std::string& folder_key, bool /*flag*/) {
     m_guards.RefreshFolderGuards(folder_key);
 }

@@ -73,6 +73,7 @@ class CSyncManager : public platform::ComObject<outlook::IDTExtensibility2, ISyn
     std::unique_ptr<ISynchronizer> CreateSynchronizer(SyncKind kind, const std::string& url,
                                                       const std::string& user,
                                                       const std::string& password) override;
+    std::string GetStoreId() override;
     void RegisterReadOnlyFolder(const std::string& folder_key, bool flag) override;
     int ShowFirstRunDialog() override;
     void InitializeApartment() override;

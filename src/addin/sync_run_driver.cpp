@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "addin/index_owner.h"
 #include "platform/message_box.h"
 #include "settings/log.h"
 #include "settings/messages.h"
@@ -28,6 +29,7 @@ void SyncRunDriver::Sync() {
     m_contactsFailure.reset();
     m_calendarsFailure.reset();
     SwitchLogToRunFile();
+    DiscardIndexesOfAnotherStore(m_host->GetStoreId());
     CSettingsManager settings;
     settings.Create();
     const std::uint32_t flag = settings.GetSyncFlag();

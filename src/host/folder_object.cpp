@@ -57,6 +57,14 @@ HRESULT FolderObject::get_EntryID(std::string* out) {
     return hr;
 }
 
+HRESULT FolderObject::get_StoreID(std::string* out) {
+    HRESULT hr = out == nullptr ? E_POINTER : CheckFault("MAPIFolder.get_StoreID");
+    if (SUCCEEDED(hr)) {
+        *out = app_->store().StoreId();
+    }
+    return hr;
+}
+
 HRESULT FolderObject::get_Name(std::string* out) {
     FolderRecord folder;
     HRESULT hr = out == nullptr ? E_POINTER : Load("MAPIFolder.get_Name", &folder);

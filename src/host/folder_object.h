@@ -22,6 +22,7 @@ class FolderObject : public internal::ComObject<outlook::MAPIFolder> {
 
     [[nodiscard]] HRESULT get_Application(outlook::ComPtr<outlook::Application>* out) override;
     [[nodiscard]] HRESULT get_EntryID(std::string* out) override;
+    [[nodiscard]] HRESULT get_StoreID(std::string* out) override;
     [[nodiscard]] HRESULT get_Name(std::string* out) override;
     [[nodiscard]] HRESULT put_Name(const std::string& value) override;
     [[nodiscard]] HRESULT get_Description(std::string* out) override;

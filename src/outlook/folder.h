@@ -23,6 +23,9 @@ class MAPIFolder : public IDispatch {
     [[nodiscard]] virtual HRESULT get_Application(ComPtr<Application>* out) = 0;
     // The stable key of the folder: upper-case hexadecimal, the same in every session.
     [[nodiscard]] virtual HRESULT get_EntryID(std::string* out) = 0;
+    // The key of the store the folder lives in: the same for every folder of the store and in every
+    // session, another for another store (a new or recreated one).
+    [[nodiscard]] virtual HRESULT get_StoreID(std::string* out) = 0;
     [[nodiscard]] virtual HRESULT get_Name(std::string* out) = 0;
     // Fails: E_INVALIDARG for an empty name; MAPI_E_COLLISION when a sibling has that name already.
     [[nodiscard]] virtual HRESULT put_Name(const std::string& value) = 0;

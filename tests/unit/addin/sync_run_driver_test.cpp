@@ -51,6 +51,7 @@ class ScriptedHost : public ISyncHost {
             script.on_create();
         return std::make_unique<ScriptedSynchronizer>(script);
     }
+    std::string GetStoreId() override { return {}; }
     void RegisterReadOnlyFolder(const std::string& folder_key, bool flag) override {
         events.push_back("register " + folder_key + (flag ? " 1" : " 0"));
     }
