@@ -261,7 +261,8 @@ def check_both_sides(home, server, scenario, expected):
 
 
 def kill_case(home, server, scenario, seed):
-    rng = random.Random(seed)
+    # The scenario's name too, so that each scenario is killed at points of its own.
+    rng = random.Random("%s-%d" % (scenario["name"], seed))
     # Half the seeds kill near a request, half at a moment of the work between and after requests
     # (a download's appointments are made after its last request).
     if seed % 2:
