@@ -36,19 +36,28 @@ class Failure(Exception):
     pass
 
 
-def read_scenarios(path):
-    scenarios = []
+def read_table(path, columns, is_valid=lambda row: True):
+    """The rows of a data file: blank-separated words under `columns`, "#" starts a comment."""
+    rows = []
     with open(path, encoding="utf-8") as lines:
         for line in lines:
             words = line.split("#", 1)[0].split()
             if not words:
                 continue
-            if len(words) != 5:
+            row = dict(zip(columns, words))
+            if len(words) != len(columns) or not is_valid(row):
                 raise SystemExit("%s: bad line: %s" % (path, line.strip()))
-            name, kinds, server, store, requests = words
-            scenarios.append({"name": name, "kinds": kinds, "server": int(server), "store": int(store),
-                              "requests": int(requests)})
-    return scenarios
+            rows.append(row)
+    return rows
+
+
+def read_scenarios(path):
+    rows = read_table(path, ("name", "kinds", "server", "store", "requests"),
+                      lambda row: all(row[key].isdigit() for key in ("server", "store", "requests")))
+    for row in rows:
+        for key in ("server", "store", "requests"):
+            row[key] = int(row[key])
+    return rows
 
 
 class Server:
@@ -337,16 +346,8 @@ def check_case(velsync, server, scenario, seed, disturb):
 
 
 def read_damage(path, scenarios):
-    rows = []
-    with open(path, encoding="utf-8") as lines:
-        for line in lines:
-            words = line.split("#", 1)[0].split()
-            if not words:
-                continue
-            if len(words) != 5 or words[1] not in scenarios:
-                raise SystemExit("%s: bad line: %s" % (path, line.strip()))
-            rows.append(dict(zip(("name", "scenario", "target", "how", "expect"), words)))
-    return rows
+    return read_table(path, ("name", "scenario", "target", "how", "expect"),
+                      lambda row: row["scenario"] in scenarios)
 
 
 def main():
