@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <map>
-#include <tuple>
 #include <optional>
+#include <tuple>
 
 #include "calendar/calendar_bidirectional_sync_strategy.h"
 #include "calendar/calendar_master_server_sync_strategy.h"
