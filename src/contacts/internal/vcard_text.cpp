@@ -27,7 +27,14 @@ std::vector<std::string> SplitUnescaped(std::string_view value, char separator) 
 }
 
 std::string DecodeValue(std::string_view value) {
-    return ical::UnescapeText(value);
+    // Controls the writer never emits are dropped here too, so that what the store holds is what goes
+    // back: "te\x01l:+1" would otherwise be kept as a number and come back as a "tel:" URI.
+    std::string text = ical::UnescapeText(value);
+    std::erase_if(text, [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F;
+    });
+    return text;
 }
 
 std::string_view Unquote(std::string_view value) {
