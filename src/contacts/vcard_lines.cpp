@@ -1,6 +1,7 @@
 #include "contacts/vcard_lines.h"
 
 #include "contacts/internal/vcard_text.h"
+#include "ical/ical_text.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
 
@@ -134,17 +135,7 @@ std::vector<CardLine> ReadCardLines(std::string_view text) {
         bool quoted_printable = false;
     };
     std::vector<Pending> logical;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view physical = text.substr(start, end - start);
-        start = end + 1;
-        if (!physical.empty() && physical.back() == '\r')
-            physical.remove_suffix(1);
-        if (physical.empty())
-            continue;
+    ical::ForEachPhysicalLine(text, [&logical](std::string_view physical) {
         const bool folded = physical.front() == ' ' || physical.front() == '\t';
         const bool soft_break = !logical.empty() && logical.back().quoted_printable &&
                                 !logical.back().unfolded.empty() && logical.back().unfolded.back() == '=';
@@ -157,7 +148,7 @@ std::vector<CardLine> ReadCardLines(std::string_view text) {
             else
                 physical.remove_prefix(1);
             line.unfolded += physical;
-            continue;
+            return true;
         }
         Pending line;
         line.raw = std::string(physical);
@@ -166,7 +157,8 @@ std::vector<CardLine> ReadCardLines(std::string_view text) {
         line.quoted_printable =
             colon != std::string_view::npos && IsQuotedPrintable(physical.substr(0, colon));
         logical.push_back(std::move(line));
-    }
+        return true;
+    });
 
     std::vector<CardLine> lines;
     for (Pending& pending : logical) {

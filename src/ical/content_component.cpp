@@ -1,5 +1,6 @@
 #include "ical/content_component.h"
 
+#include "ical/ical_text.h"
 #include "platform/text.h"
 
 namespace {
@@ -15,24 +16,15 @@ struct RawLine {
 
 std::vector<RawLine> SplitLines(std::string_view text) {
     std::vector<RawLine> lines;
-    std::size_t start = 0;
-    while (start < text.size() && lines.size() <= kMaxLines) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view physical = text.substr(start, end - start);
-        if (!physical.empty() && physical.back() == '\r')
-            physical.remove_suffix(1);
-        start = end + 1;
-        if (physical.empty())
-            continue;
+    ical::ForEachPhysicalLine(text, [&lines](std::string_view physical) {
         if ((physical[0] == ' ' || physical[0] == '\t') && !lines.empty()) {
             lines.back().raw += std::string(physical) + "\r\n";
             lines.back().unfolded.append(physical.substr(1));
         } else {
             lines.push_back({std::string(physical) + "\r\n", std::string(physical)});
         }
-    }
+        return lines.size() <= kMaxLines;
+    });
     return lines;
 }
 

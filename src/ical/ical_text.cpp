@@ -124,20 +124,13 @@ std::string UnescapeNewlines(std::string_view text) {
 
 std::vector<std::string> UnfoldLines(std::string_view text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view physical = text.substr(start, end - start);
-        if (!physical.empty() && physical.back() == '\r')
-            physical.remove_suffix(1);
-        start = end + 1;
-        if (!physical.empty() && (physical[0] == ' ' || physical[0] == '\t') && !lines.empty())
+    ForEachPhysicalLine(text, [&lines](std::string_view physical) {
+        if ((physical[0] == ' ' || physical[0] == '\t') && !lines.empty())
             lines.back().append(physical.substr(1));
-        else if (!physical.empty())
+        else
             lines.emplace_back(physical);
-    }
+        return true;
+    });
     return lines;
 }
 

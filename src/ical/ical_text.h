@@ -30,6 +30,24 @@ std::string UnescapeText(std::string_view text);
 // are, so an escaped backslash followed by n is not taken for a newline.
 std::string UnescapeNewlines(std::string_view text);
 
+// Calls `visit` with each non-empty physical line of `text` (cut at each LF, a CR before it dropped)
+// until it returns false.
+template <class Visit>
+void ForEachPhysicalLine(std::string_view text, Visit&& visit) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view physical = text.substr(start, end - start);
+        start = end + 1;
+        if (!physical.empty() && physical.back() == '\r')
+            physical.remove_suffix(1);
+        if (!physical.empty() && !visit(physical))
+            return;
+    }
+}
+
 // The logical lines of a text: cut at each LF (a CR before it dropped); a line that begins with a TAB
 // or a SPACE continues the one before it without that first character. Empty lines are dropped.
 std::vector<std::string> UnfoldLines(std::string_view text);
