@@ -21,28 +21,6 @@ constexpr const char* kListBody =
     "<x:calendar-color xmlns:x=\"http://apple.com/ns/ical/\" />"
     "<x:calendar-order xmlns:x=\"http://apple.com/ns/ical/\" /></d:prop></d:propfind>";
 
-// Display name and description go into the body as text; markup in them must not change the request.
-std::string EscapeXml(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 // RFC 3744: DAV:all aggregates DAV:write, and Xandikos reports only DAV:all. Only a privilege set the
 // server actually gave (status 200) can make a calendar read-only: a server that does not report one
 // still refuses what the user may not write, and reading its calendars as read-only would delete the

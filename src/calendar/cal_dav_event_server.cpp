@@ -1,6 +1,9 @@
 // The server side of CCalDavEvent: the calendar query, the upload and the deletion. It lives with the
 // calendar synchronization because it needs the DAV transport, which the iCalendar mapping does not.
+#include <algorithm>
+#include <map>
 #include <set>
+#include <utility>
 
 #include "dav/dav_server.h"
 #include "dav/href_check.h"
@@ -21,6 +24,20 @@ constexpr const char* kQueryBody =
     "<C:comp-filter name=\"VCALENDAR\"><C:comp-filter name=\"VEVENT\"></C:comp-filter></C:comp-filter>"
     "</C:filter></C:calendar-query>";
 
+// The same query for hrefs and ETags alone.
+constexpr const char* kTagsBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?><C:calendar-query xmlns:D=\"DAV:\" "
+    "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:prop><D:getetag/></D:prop><C:filter>"
+    "<C:comp-filter name=\"VCALENDAR\"><C:comp-filter name=\"VEVENT\"></C:comp-filter></C:comp-filter>"
+    "</C:filter></C:calendar-query>";
+
+// Followed by one D:href per object and the closing tag.
+constexpr const char* kMultigetHead =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?><C:calendar-multiget xmlns:D=\"DAV:\" "
+    "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:prop><D:getetag/><C:calendar-data/></D:prop>";
+
+constexpr std::size_t kMultigetBatch = 50;
+
 constexpr const char* kProbeBody =
     "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/></d:prop></d:propfind>";
 
@@ -35,20 +52,12 @@ bool IsGoneStatus(CAddinException& error) {
            text.compare(text.size() - 3, 3, "410") == 0;
 }
 
-}  // namespace
-
-void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calendar_href,
-                                  std::vector<std::shared_ptr<CCalDavEvent>>* events,
-                                  std::vector<std::string>* unreadable) {
-    // Without Depth, Xandikos answers for the collection alone (no events).
-    const DavRequest request{"REPORT", calendar_href, kQueryBody, {{"Depth", "1"}}};
-    const XmlNodePtr document = LoadXml(server->ProcessRequest(request));
-    // A cut or garbled answer must not read as an empty calendar: that would delete every appointment.
-    if (!HasNode(document, "/d:multistatus")) {
-        Log("CCalDavEvent::LoadFromServer: Unable to parse the events of %s.",
-            platform::SanitizeUtf8(calendar_href).c_str());
-        throw CAddinException(kErrorParseXml);
-    }
+// The responses of a multistatus with a usable href, in the server's order. Skipped with a log line: a
+// response without href, hrefs that are not below the calendar or hold control characters or dot
+// segments, and a second response for an href (the first is kept).
+std::vector<std::pair<std::string, XmlNodePtr>> UsableResponses(const XmlNodePtr& document,
+                                                                const std::string& calendar_href) {
+    std::vector<std::pair<std::string, XmlNodePtr>> usable;
     std::set<std::string> seen;
     for (CXmlNodeIterator it = SelectNodes(document, "/d:multistatus/d:response"); !it.IsEnd(); it.Next()) {
         const XmlNodePtr& response = it.Current();
@@ -56,7 +65,7 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
             Log("CCalDavSynchronizer::GetCalendarEvents: Unable to get HREF for calendar.");
             continue;
         }
-        const std::string href(platform::TrimWhitespace(SelectText(response, "d:href")));
+        std::string href(platform::TrimWhitespace(SelectText(response, "d:href")));
         if (!IsUsableHref(href) || !IsBelowCollection(href, calendar_href)) {
             Log("CCalDavEvent::LoadFromServer: Skipped the event '%s'.",
                 platform::SanitizeUtf8(href).c_str());
@@ -67,23 +76,102 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
                 platform::SanitizeUtf8(href).c_str());
             continue;
         }
-        auto event = std::make_shared<CCalDavEvent>(server, href);
-        event->SetETag(
-            std::string(platform::TrimWhitespace(SelectText(response, "d:propstat/d:prop/d:getetag"))));
-        event->SetICal(SelectText(response, "d:propstat/d:prop/cal:calendar-data"));
-        if (event->Lines().empty()) {
-            Log("CCalDavEvent::LoadFromServer: The event '%s' has no readable VEVENT; it is left alone.",
-                platform::SanitizeUtf8(href).c_str());
-            if (unreadable != nullptr)
-                unreadable->push_back(href);
-            continue;
+        usable.emplace_back(std::move(href), response);
+    }
+    return usable;
+}
+
+// The event of one response; its href goes to `unreadable` (may be null) when it holds no VEVENT.
+void AddEvent(CDavServer* server, const std::string& href, const XmlNodePtr& response,
+              std::vector<std::shared_ptr<CCalDavEvent>>* events, std::vector<std::string>* unreadable) {
+    auto event = std::make_shared<CCalDavEvent>(server, href);
+    event->SetETag(
+        std::string(platform::TrimWhitespace(SelectText(response, "d:propstat/d:prop/d:getetag"))));
+    event->SetICal(SelectText(response, "d:propstat/d:prop/cal:calendar-data"));
+    if (event->Lines().empty()) {
+        Log("CCalDavEvent::LoadFromServer: The event '%s' has no readable VEVENT; it is left alone.",
+            platform::SanitizeUtf8(href).c_str());
+        if (unreadable != nullptr)
+            unreadable->push_back(href);
+        return;
+    }
+    Log("summary = %s dtstart = %s last-mod = %s",
+        platform::SanitizeUtf8(event->GetPropertyValue("SUMMARY")).c_str(),
+        FormatForLog(ical::ParseICalDate(event->GetPropertyValue("DTSTART"), ical::kTimedUtc)).c_str(),
+        FormatForLog(ical::ParseICalDate(event->GetPropertyValue("LAST-MODIFIED"), ical::kAlwaysUtc))
+            .c_str());
+    events->push_back(std::move(event));
+}
+
+// RFC 4791 7.9: the objects at `hrefs`, in their order. A batch whose answer does not parse is fetched
+// again in halves, so that only the objects the parser refuses on their own are left out (at most two
+// requests per href); those, and hrefs the answer does not hold, go to `unreadable`.
+void Multiget(CDavServer* server, const std::string& calendar_href, const std::vector<std::string>& hrefs,
+              std::vector<std::shared_ptr<CCalDavEvent>>* events, std::vector<std::string>* unreadable) {
+    std::string body = kMultigetHead;
+    for (const std::string& href : hrefs)
+        body += "<D:href>" + EscapeXml(href) + "</D:href>";
+    body += "</C:calendar-multiget>";
+    const XmlNodePtr document =
+        LoadXml(server->ProcessRequest(DavRequest{"REPORT", calendar_href, body, {}}));
+    if (!HasNode(document, "/d:multistatus")) {
+        if (hrefs.size() > 1) {
+            const auto middle = hrefs.begin() + static_cast<std::ptrdiff_t>(hrefs.size() / 2);
+            Multiget(server, calendar_href, std::vector<std::string>(hrefs.begin(), middle), events,
+                     unreadable);
+            Multiget(server, calendar_href, std::vector<std::string>(middle, hrefs.end()), events,
+                     unreadable);
+            return;
         }
-        Log("summary = %s dtstart = %s last-mod = %s",
-            platform::SanitizeUtf8(event->GetPropertyValue("SUMMARY")).c_str(),
-            FormatForLog(ical::ParseICalDate(event->GetPropertyValue("DTSTART"), ical::kTimedUtc)).c_str(),
-            FormatForLog(ical::ParseICalDate(event->GetPropertyValue("LAST-MODIFIED"), ical::kAlwaysUtc))
-                .c_str());
-        events->push_back(std::move(event));
+        Log("CCalDavEvent::LoadFromServer: The event '%s' cannot be read; it is left alone.",
+            platform::SanitizeUtf8(hrefs.front()).c_str());
+        if (unreadable != nullptr)
+            unreadable->push_back(hrefs.front());
+        return;
+    }
+    std::map<std::string, XmlNodePtr> answered;
+    for (auto& [href, response] : UsableResponses(document, calendar_href))
+        answered.emplace(std::move(href), std::move(response));
+    for (const std::string& href : hrefs) {
+        const auto found = answered.find(href);
+        // A missing answer reads as an object without calendar data: left alone.
+        AddEvent(server, href, found == answered.end() ? XmlNodePtr() : found->second, events, unreadable);
+    }
+}
+
+}  // namespace
+
+void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calendar_href,
+                                  std::vector<std::shared_ptr<CCalDavEvent>>* events,
+                                  std::vector<std::string>* unreadable) {
+    // Without Depth, Xandikos answers for the collection alone (no events).
+    const XmlNodePtr document =
+        LoadXml(server->ProcessRequest(DavRequest{"REPORT", calendar_href, kQueryBody, {{"Depth", "1"}}}));
+    if (HasNode(document, "/d:multistatus")) {
+        for (const auto& [href, response] : UsableResponses(document, calendar_href))
+            AddEvent(server, href, response, events, unreadable);
+        return;
+    }
+    // One object the XML parser refuses (a raw control character in its text, which Radicale and Xandikos
+    // store and hand back) spoils the whole answer: list the hrefs alone and fetch the objects in batches.
+    Log("CCalDavEvent::LoadFromServer: Unable to parse the events of %s; they are fetched in batches.",
+        platform::SanitizeUtf8(calendar_href).c_str());
+    const XmlNodePtr listing =
+        LoadXml(server->ProcessRequest(DavRequest{"REPORT", calendar_href, kTagsBody, {{"Depth", "1"}}}));
+    // A cut or garbled answer must not read as an empty calendar: that would delete every appointment.
+    if (!HasNode(listing, "/d:multistatus")) {
+        Log("CCalDavEvent::LoadFromServer: Unable to parse the events of %s.",
+            platform::SanitizeUtf8(calendar_href).c_str());
+        throw CAddinException(kErrorParseXml);
+    }
+    std::vector<std::string> hrefs;
+    for (const auto& [href, response] : UsableResponses(listing, calendar_href))
+        hrefs.push_back(href);
+    for (std::size_t first = 0; first < hrefs.size(); first += kMultigetBatch) {
+        const std::size_t count = std::min(kMultigetBatch, hrefs.size() - first);
+        Multiget(server, calendar_href,
+                 std::vector<std::string>(hrefs.begin() + first, hrefs.begin() + first + count), events,
+                 unreadable);
     }
 }
 

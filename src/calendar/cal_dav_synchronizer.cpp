@@ -349,6 +349,8 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
         if (m_guards != nullptr)
             m_guards->SetFolderReadonly(id, dav_calendar->IsReadOnly());
         SynchronizeCalendars(dav_calendar, outlook_calendar);
+        // Server events that could not be read are not synchronized, whatever became of the rest.
+        m_failed_items += static_cast<int>(dav_calendar->GetUnreadableCount());
         results->push_back(SyncResultEntry{id, dav_calendar->IsReadOnly()});
     }
     // Everything else was done; the run still must not read as a success.

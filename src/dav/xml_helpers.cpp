@@ -34,6 +34,27 @@ std::string SelectText(const XmlNodePtr& node, std::string_view xpath) {
     return found->Text();
 }
 
+std::string EscapeXml(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
 std::int32_t SelectInt(const XmlNodePtr& node, std::string_view xpath) {
     return ParseLeadingInt(SelectText(node, xpath));
 }

@@ -31,6 +31,10 @@ bool HasNode(const XmlNodePtr& node, std::string_view xpath);
 // The text of the first selected node (concatenated descendant text), or "" when nothing is selected.
 std::string SelectText(const XmlNodePtr& node, std::string_view xpath);
 
+// Text for an XML request body: "&", "<" and ">" as entities, so that names and hrefs cannot change the
+// request's markup.
+std::string EscapeXml(std::string_view text);
+
 // SelectText read as a decimal number the way _wtoi does: leading white space, a sign, then digits up to
 // the first non-digit; 0 when there are no digits. Values beyond 32 bits are clamped.
 std::int32_t SelectInt(const XmlNodePtr& node, std::string_view xpath);

@@ -534,6 +534,35 @@ TEST_P(CalendarServers, OtherClientsEventsKeepWhatTheWriterDoesNotOwnThroughALoc
     }
 }
 
+// An object whose text holds a raw control character (the servers keep it and put it in their answers,
+// which the XML parser then refuses) costs only itself: the rest of its calendar synchronizes, and the
+// run ends as a failure that counts it until the object is mended.
+TEST_P(CalendarServers, AnItemTheXmlParserRefusesCostsOnlyItself) {
+    const std::string calendar_href = world_->Home() + "calendar/";
+    const std::vector<std::string> names = {"Before", "Bad\vtab", "Between", "After"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string uid = "raw-" + std::to_string(i);
+        ASSERT_EQ(world_->other().PutEvent(calendar_href + uid + ".ics", uid, names[i],
+                                           "2032020" + std::to_string(i + 1)),
+                  201);
+    }
+    const auto calendar = world_->DefaultCalendar();
+    const auto mine = world_->AddAppointment(calendar.get(), "Mine", DateTime::FromParts(2032, 2, 9, 9));
+    std::uint32_t error_code = 0;
+    world_->Run(&error_code);
+    EXPECT_EQ(error_code, static_cast<std::uint32_t>(kErrorUnknown));
+    EXPECT_EQ(world_->Subjects(calendar.get()),
+              (std::vector<std::string>{"After", "Before", "Between", "Mine"}));
+    EXPECT_EQ(world_->other().Send("GET", calendar_href + GlobalIdOf(mine.get()) + ".ics").status, 200);
+
+    const int mended = world_->other().PutEvent(calendar_href + "raw-1.ics", "raw-1", "Mended", "20320202");
+    ASSERT_TRUE(mended == 201 || mended == 204) << mended;
+    world_->Run(&error_code);
+    EXPECT_EQ(error_code, 0u);
+    EXPECT_EQ(world_->Subjects(calendar.get()),
+              (std::vector<std::string>{"After", "Before", "Between", "Mended", "Mine"}));
+}
+
 enum class Origin { kServer, kOutlook };
 enum class Edit {
     kServerKeepsLastModified,  // a client that rewrites the text and leaves LAST-MODIFIED alone

@@ -113,12 +113,15 @@ TEST_F(CalDav, AnswersThatAreNotAWholeMultistatusFail) {
     EXPECT_EQ(ErrorOf([&] { CCalDavCalendar::GetCalendarsFromHomeSet(&server_, "/alice/", &calendars); }),
               600u);
     EXPECT_TRUE(calendars.empty());
-    // A cut event list must not read as an empty calendar.
-    fake_.Answer(207, Multistatus(Event("/alice/work/a.ics", "\"1\"", Ics("a", "A"))).substr(0, 120));
+    // A cut event list must not read as an empty calendar, nor a cut listing of hrefs after it.
+    const std::string cut = Multistatus(Event("/alice/work/a.ics", "\"1\"", Ics("a", "A"))).substr(0, 120);
+    fake_.Answer(207, cut);
+    fake_.Answer(207, cut);
     std::vector<std::shared_ptr<CCalDavEvent>> events;
     EXPECT_EQ(ErrorOf([&] { CCalDavEvent::LoadFromServer(&server_, "/alice/work/", &events, nullptr); }),
               600u);
     EXPECT_TRUE(events.empty());
+    EXPECT_EQ(Last().body.find("calendar-data"), std::string::npos);
 }
 
 TEST_F(CalDav, MkcalendarSendsEscapedNamesAndIfNoneMatch) {

@@ -190,7 +190,8 @@ TEST_F(CalendarSynchronizer, DefaultPairingDoesNotFollowTheListingOrder) {
 TEST_F(CalendarSynchronizer, UnreadableServerEventKeepsItsAppointment) {
     PairedKept();
     fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"1\"", "BEGIN:VCALENDAR garbage")));
-    EXPECT_EQ(Run(), 0u);
+    EXPECT_EQ(Run(), static_cast<std::uint32_t>(kErrorUnknown));
+    EXPECT_EQ(failure_text_.rfind("1 calendar item(s) could not be synchronized", 0), 0u) << failure_text_;
     EXPECT_EQ(AppointmentCount(), 1);
     EXPECT_TRUE(OpenCalendarIndex(calendar_id_).FindByServerId("/cal/own/kept.ics").IsFound());
     EXPECT_TRUE(OnlyReadsWereSent());
