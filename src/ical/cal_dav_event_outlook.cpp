@@ -18,8 +18,10 @@
 #include "outlook/recipient.h"
 #include "outlook/recipients.h"
 #include "outlook/recurrence_pattern.h"
+#include "outlook/time_zone.h"
 #include "outlook/time_zones.h"
 #include "platform/text.h"
+#include "platform/time_zones.h"
 #include "settings/log.h"
 
 namespace {
@@ -100,6 +102,15 @@ platform::DateTime LocalOf(const EventTime& time, outlook::Application* applicat
         return platform::DateTime::Invalid();
     }
     return local;
+}
+
+// The IANA name of the item's start zone, "" when it has none (its times are local).
+std::string SeriesZoneOf(outlook::AppointmentItem* item) {
+    outlook::ComPtr<outlook::TimeZone> zone;
+    std::string id;
+    if (FAILED(item->get_StartTimeZone(&zone)) || !zone || FAILED(zone->get_ID(&id)))
+        return {};
+    return platform::IanaFromWindowsId(id);
 }
 
 void LogFailure(const char* what, HRESULT hr) {
@@ -312,7 +323,7 @@ void CCalDavEvent::ApplyRecurrence(const std::shared_ptr<COutlookEvent>& target,
     } else {
         start = platform::DateTime::Invalid();
     }
-    repeat->ApplyRuleLine(start);
+    repeat->ApplyRuleLine(start, SeriesZoneOf(item));
     target->SetRecurrence(std::move(repeat));
     (void)target->Save();
 

@@ -136,11 +136,23 @@ std::set<std::string> DeletedKeys(const CContentComponent& event, const Zones& z
     return keys;
 }
 
-std::string RuleKey(const CContentComponent& event, const platform::DateTime& series_start) {
+// The IANA zone a TZID names (as ZoneToUtc reads it), "" when no zone database knows it.
+std::string IanaZoneOf(const std::string& tzid) {
+    platform::DateTime wall;
+    for (const std::string& iana :
+         {tzid, platform::IanaFromWindowsId(tzid), platform::IanaFromWindowsId(MapTzid(tzid))}) {
+        if (!iana.empty() && platform::ZoneUtcToWall(iana, platform::DateTime::FromParts(2000, 1, 1), &wall))
+            return iana;
+    }
+    return {};
+}
+
+std::string RuleKey(const CContentComponent& event, const platform::DateTime& series_start,
+                    const std::string& zone) {
     const CICalLine* rrule = event.Find("RRULE");
     if (rrule == nullptr)
         return {};
-    RecurrenceRule rule = ParseRRule(rrule->Value(), series_start);
+    RecurrenceRule rule = ParseRRule(rrule->Value(), series_start, zone);
     if (!rule.interval) {
         const bool yearly = rule.recurrence_type == kRecursYearly || rule.recurrence_type == kRecursYearNth;
         rule.interval = yearly ? 12 : 1;
@@ -207,7 +219,8 @@ bool MeansTheSame(std::string_view name, const CContentComponent& server, const 
         const CICalLine* start = written.Find("DTSTART");
         const platform::DateTime wall =
             start ? ParseDateTimeParts(start->Value()).value : platform::DateTime::Invalid();
-        return RuleKey(server, wall) == RuleKey(written, wall);
+        const std::string zone = start ? IanaZoneOf(TzidOf(*start)) : std::string();
+        return RuleKey(server, wall, zone) == RuleKey(written, wall, zone);
     }
     if (name == "CATEGORIES")
         return CategoryKey(server) == CategoryKey(written);

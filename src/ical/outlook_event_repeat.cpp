@@ -62,11 +62,12 @@ std::string COutlookEventRepeat::GetRRuleLine(bool all_day, const std::string& z
     return ical::WriteRRule(rule, timing);
 }
 
-void COutlookEventRepeat::ApplyRuleLine(const platform::DateTime& series_start) const {
+void COutlookEventRepeat::ApplyRuleLine(const platform::DateTime& series_start,
+                                        const std::string& zone) const {
     if (!m_pattern || !m_rule_line)
         return;
     outlook::RecurrencePattern* pattern = m_pattern.get();
-    const ical::RecurrenceRule rule = ical::ParseRRule(m_rule_line->Value(), series_start);
+    const ical::RecurrenceRule rule = ical::ParseRRule(m_rule_line->Value(), series_start, zone);
     if (rule.instance)
         LogPut("Instance", pattern->put_Instance(*rule.instance));
     if (rule.recurrence_type)

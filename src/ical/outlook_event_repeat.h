@@ -34,8 +34,9 @@ class COutlookEventRepeat {
 
     // Puts the rule line's parts into the pattern in the order Instance, RecurrenceType, Interval,
     // DayOfMonth, DayOfWeekMask, MonthOfYear, Occurrences, PatternEndDate, NoEndDate. A failed put is
-    // logged and skips only that part. `series_start` (local) fills what the rule leaves to DTSTART.
-    void ApplyRuleLine(const platform::DateTime& series_start) const;
+    // logged and skips only that part. `series_start`, the start in the series' `zone` (IANA, or "" for
+    // local time), fills what the rule leaves to DTSTART; UNTIL is read as a date of that zone.
+    void ApplyRuleLine(const platform::DateTime& series_start, const std::string& zone) const;
 
   private:
     outlook::ComPtr<outlook::RecurrencePattern> m_pattern;

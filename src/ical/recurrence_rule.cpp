@@ -227,7 +227,8 @@ std::string WriteRRule(const RecurrenceRule& rule, const SeriesTiming& timing) {
     return "RRULE:" + text + "\r\n";
 }
 
-RecurrenceRule ParseRRule(std::string_view value, const platform::DateTime& series_start) {
+RecurrenceRule ParseRRule(std::string_view value, const platform::DateTime& series_start,
+                          const std::string& zone) {
     const RuleParts parts = SplitRule(value);
     RecurrenceRule rule;
     platform::DateParts start;
@@ -297,7 +298,13 @@ RecurrenceRule ParseRRule(std::string_view value, const platform::DateTime& seri
             rule.occurrences = *count;
     }
     if (!rule.occurrences && parts.until) {
-        const platform::DateTime until = ParseICalDate(*parts.until, kTimedUtc);
+        // The series' own day: through local time, a Berlin series read in Los Angeles would end a day
+        // early (UNTIL's instant falls before 14:00 there).
+        const ParsedDateTime parsed = ParseDateTimeParts(*parts.until);
+        platform::DateTime until = parsed.value;
+        if (parsed.has_time && parsed.is_utc &&
+            (zone.empty() || !platform::ZoneUtcToWall(zone, parsed.value, &until)))
+            until = parsed.value.UtcToLocal();
         platform::DateParts end;
         if (until.ToParts(&end)) {
             rule.pattern_end_date = DateOnly(until);
@@ -305,7 +312,7 @@ RecurrenceRule ParseRRule(std::string_view value, const platform::DateTime& seri
             // writes the last start minus one second) leaves that day's occurrence out.
             const int until_seconds = end.hour * 3600 + end.minute * 60 + end.second;
             const int start_seconds = start.hour * 3600 + start.minute * 60 + start.second;
-            if (has_start && ParseDateTimeParts(*parts.until).has_time && until_seconds < start_seconds)
+            if (has_start && parsed.has_time && until_seconds < start_seconds)
                 rule.pattern_end_date = rule.pattern_end_date->AddSeconds(-86400);
         }
     }

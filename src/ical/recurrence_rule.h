@@ -47,10 +47,12 @@ struct SeriesTiming {
 // occurrence in UTC. Empty when no part can be written.
 std::string WriteRRule(const RecurrenceRule& rule, const SeriesTiming& timing);
 
-// The parts to put for an RRULE value (the text after "RRULE:"). `series_start` is the local start of
-// the series: a rule that leaves the day, weekday or month to DTSTART takes them from it. UNTIL in UTC
-// is converted to local time before its date is used. Unknown parts are ignored.
-RecurrenceRule ParseRRule(std::string_view value, const platform::DateTime& series_start);
+// The parts to put for an RRULE value (the text after "RRULE:"). `series_start` is the start of the
+// series in its own zone, `zone` (an IANA name, "" for local time): a rule that leaves the day, weekday
+// or month to DTSTART takes them from it, and UNTIL in UTC is converted to that zone's wall-clock time
+// before its date is used. Unknown parts are ignored.
+RecurrenceRule ParseRRule(std::string_view value, const platform::DateTime& series_start,
+                          const std::string& zone);
 
 // The OlDaysOfWeek bit of a two-letter day code ("SU".."SA", any case), 0 for anything else.
 int DayBitOfCode(std::string_view code);

@@ -101,8 +101,15 @@ Fields Read(outlook::AppointmentItem* item) {
     for (const std::string& address : addresses)
         fields["Recipients"] += (fields["Recipients"].empty() ? "" : " ") + address;
     fields["Recurring"] = SUCCEEDED(item->get_IsRecurring(&flag)) && flag ? "1" : "0";
-    if (flag)
+    if (flag) {
         fields["Exceptions"] = ExceptionsOf(item);
+        // The date of the last occurrence, in the series' own zone.
+        outlook::ComPtr<outlook::RecurrencePattern> pattern;
+        fields["PatternEnd"] =
+            SUCCEEDED(item->GetRecurrencePattern(&pattern)) && SUCCEEDED(pattern->get_PatternEndDate(&date))
+                ? date.Format("%Y%m%d")
+                : "failed";
+    }
     return fields;
 }
 

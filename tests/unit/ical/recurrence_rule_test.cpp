@@ -95,7 +95,7 @@ TEST_F(RecurrenceRuleTest, ReadsEachRule) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const ical::RecurrenceRule rule = ical::ParseRRule(row.value, start);
+        const ical::RecurrenceRule rule = ical::ParseRRule(row.value, start, "");
         EXPECT_EQ(rule.recurrence_type, row.type);
         EXPECT_EQ(rule.interval, row.interval);
         EXPECT_EQ(rule.day_of_month, row.day_of_month);
@@ -110,20 +110,20 @@ TEST_F(RecurrenceRuleTest, ReadsEachRule) {
 TEST_F(RecurrenceRuleTest, ReadsUntilInLocalTime) {
     const DateTime start = DateTime::FromParts(2024, 1, 1, 0, 30, 0);
     // 23:30 UTC on the 30th is 00:30 on the 31st in Berlin: the pattern ends on the 31st.
-    auto rule = ical::ParseRRule("FREQ=DAILY;UNTIL=20240730T223000Z", start);
+    auto rule = ical::ParseRRule("FREQ=DAILY;UNTIL=20240730T223000Z", start, "");
     ASSERT_TRUE(rule.pattern_end_date.has_value());
     EXPECT_EQ(rule.pattern_end_date->Format("%Y%m%d %H%M"), "20240731 0000");
     EXPECT_FALSE(rule.no_end_date.has_value());
-    rule = ical::ParseRRule("FREQ=DAILY;UNTIL=20240731", start);
+    rule = ical::ParseRRule("FREQ=DAILY;UNTIL=20240731", start, "");
     EXPECT_EQ(rule.pattern_end_date->Format("%Y%m%d"), "20240731");
     // One second before the last start on the 31st (as Google writes it): the 31st is not included.
-    rule = ical::ParseRRule("FREQ=DAILY;UNTIL=20240730T222959Z", start);
+    rule = ical::ParseRRule("FREQ=DAILY;UNTIL=20240730T222959Z", start, "");
     EXPECT_EQ(rule.pattern_end_date->Format("%Y%m%d"), "20240730");
     // COUNT wins over UNTIL (a rule may not have both; Outlook keeps one end).
-    rule = ical::ParseRRule("FREQ=DAILY;COUNT=3;UNTIL=20240731", start);
+    rule = ical::ParseRRule("FREQ=DAILY;COUNT=3;UNTIL=20240731", start, "");
     EXPECT_EQ(rule.occurrences, 3);
     EXPECT_FALSE(rule.pattern_end_date.has_value());
-    rule = ical::ParseRRule("FREQ=DAILY;UNTIL=garbage", start);
+    rule = ical::ParseRRule("FREQ=DAILY;UNTIL=garbage", start, "");
     EXPECT_EQ(rule.no_end_date, true);
 }
 
