@@ -160,6 +160,10 @@ class CalendarCommand {
     // Applies the options of add and edit. False (message printed) for a bad value.
     bool Apply(outlook::AppointmentItem* item, bool is_occurrence);
     bool ApplyRepeat(outlook::AppointmentItem* item);
+    // The rows of a series' occurrences that overlap [from, to] (local time).
+    void AddOccurrences(outlook::AppointmentItem* series, const platform::DateTime& from,
+                        const platform::DateTime& to, const std::string& folder,
+                        std::vector<OutputRecord>* rows);
     // One line of list: start, end, subject, kind, folder, EntryID.
     OutputRecord Row(outlook::AppointmentItem* item, const std::string& folder, const std::string& kind);
 
@@ -218,6 +222,50 @@ OutputRecord CalendarCommand::Row(outlook::AppointmentItem* item, const std::str
             {"entry_id", entry_id}};
 }
 
+void CalendarCommand::AddOccurrences(outlook::AppointmentItem* series, const platform::DateTime& from,
+                                     const platform::DateTime& to, const std::string& folder,
+                                     std::vector<OutputRecord>* rows) {
+    ComPtr<outlook::RecurrencePattern> pattern;
+    ComPtr<outlook::Application> app;
+    ComPtr<outlook::TimeZones> zones;
+    ComPtr<outlook::TimeZone> series_zone;
+    ComPtr<outlook::TimeZone> local_zone;
+    platform::DateTime start_time;
+    platform::DateParts time_of_day;
+    if (FAILED(series->GetRecurrencePattern(&pattern)) || FAILED(pattern->get_StartTime(&start_time)) ||
+        !start_time.ToParts(&time_of_day) || FAILED(series->get_Application(&app)) ||
+        FAILED(app->get_TimeZones(&zones)) || FAILED(zones->get_CurrentTimeZone(&local_zone)) ||
+        FAILED(series->get_StartTimeZone(&series_zone))) {
+        return;
+    }
+    // The pattern counts days of the series' own zone: an occurrence of a series from another zone can
+    // fall on the day before or after here, so the walk reaches a day further each way and asks for
+    // each occurrence by its local start.
+    for (platform::DateTime day = from.AddSeconds(-86400);
+         platform::SecondsBetween(to.AddSeconds(86400), day) >= 0; day = day.AddSeconds(86400)) {
+        platform::DateParts date;
+        platform::DateTime local;
+        if (!day.ToParts(&date) ||
+            FAILED(zones->ConvertTime(platform::DateTime::FromParts(date.year, date.month, date.day,
+                                                                    time_of_day.hour, time_of_day.minute),
+                                      series_zone.get(), local_zone.get(), &local))) {
+            continue;
+        }
+        ComPtr<outlook::AppointmentItem> occurrence;
+        platform::DateTime start;
+        platform::DateTime end;
+        if (FAILED(pattern->GetOccurrence(local, &occurrence)) || FAILED(occurrence->get_Start(&start)) ||
+            FAILED(occurrence->get_End(&end)) || platform::SecondsBetween(end, from) < 0 ||
+            platform::SecondsBetween(to, start) < 0) {
+            continue;
+        }
+        outlook::OlRecurrenceState state = outlook::olApptOccurrence;
+        (void)occurrence->get_RecurrenceState(&state);
+        rows->push_back(Row(occurrence.get(), folder,
+                            state == outlook::olApptException ? "changed occurrence" : "occurrence"));
+    }
+}
+
 int CalendarCommand::List() {
     auto root = session_->FolderByPath(line_->Value("folder", "Calendar"));
     if (!root) {
@@ -261,21 +309,7 @@ int CalendarCommand::List() {
                 }
                 continue;
             }
-            ComPtr<outlook::RecurrencePattern> pattern;
-            if (FAILED(appointment->GetRecurrencePattern(&pattern))) {
-                continue;
-            }
-            for (platform::DateTime day = from; platform::SecondsBetween(to, day) >= 0;
-                 day = day.AddSeconds(86400)) {
-                ComPtr<outlook::AppointmentItem> occurrence;
-                if (SUCCEEDED(pattern->GetOccurrence(day, &occurrence))) {
-                    outlook::OlRecurrenceState state = outlook::olApptOccurrence;
-                    (void)occurrence->get_RecurrenceState(&state);
-                    rows.push_back(
-                        Row(occurrence.get(), path,
-                            state == outlook::olApptException ? "changed occurrence" : "occurrence"));
-                }
-            }
+            AddOccurrences(appointment.get(), from, to, path, &rows);
         }
     }
     // By start, as a calendar reads; "YYYY-MM-DD HH:MM" sorts as the times do.

@@ -204,6 +204,37 @@ TEST_F(VelsyncCommands, TimeZoneByIanaOrWindowsName) {
     }
 }
 
+// A weekly series of another zone is listed on the local day its occurrence falls on, which can be the
+// day before or after its own date.
+TEST_F(VelsyncCommands, ListFindsASeriesOfAnotherZoneByTheLocalDate) {
+    struct Row {
+        const char* here;
+        const char* zone;
+        const char* start;  // a Tuesday, in `zone`
+        const char* day;    // the local day of the second occurrence
+        const char* shown;  // its local start
+    };
+    const Row rows[] = {
+        {"UTC", "America/Los_Angeles", "2030-06-04 18:30", "2030-06-12", "2030-06-12 01:30"},
+        {"Pacific/Auckland", "America/Los_Angeles", "2030-06-04 18:30", "2030-06-12", "2030-06-12 13:30"},
+        {"Pacific/Auckland", "Europe/Berlin", "2030-06-04 20:00", "2030-06-12", "2030-06-12 06:00"},
+        {"America/Los_Angeles", "Europe/Berlin", "2030-06-04 08:00", "2030-06-10", "2030-06-10 23:00"},
+        {"America/Los_Angeles", "Pacific/Auckland", "2030-06-04 09:00", "2030-06-10", "2030-06-10 14:00"},
+        {"America/Los_Angeles", "America/Los_Angeles", "2030-06-04 23:30", "2030-06-11", "2030-06-11 23:30"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.here) + " " + row.zone);
+        testing_support::ScopedTimeZone here(row.here);
+        Outcome added = Calendar({"add", "--subject", "Weekly", "--start", row.start, "--time-zone", row.zone,
+                                  "--repeat", "weekly", "--count", "3", "--json"});
+        ASSERT_EQ(added.code, kExitOk) << added.err;
+        Outcome listed = Calendar({"list", "--from", row.day, "--to", row.day});
+        EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1) << listed.out;
+        EXPECT_EQ(listed.out.rfind(std::string(row.shown) + " ", 0), 0u) << listed.out;
+        ASSERT_EQ(Calendar({"delete", JsonField(added.out, "entry_id")}).code, kExitOk);
+    }
+}
+
 TEST_F(VelsyncCommands, DamagedStoreGivesItsOwnExitCodeAndIsKept) {
     testing_support::WriteFileBytes(platform::VelsyncHome() + "/outlook.db", "not a store");
     Outcome run = Contacts({"list"});
