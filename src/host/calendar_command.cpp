@@ -40,7 +40,7 @@ constexpr const char* kHelp =
     "Options of add and edit:\n"
     "  --subject TEXT  --location TEXT  --body TEXT  --start DATE  --end DATE  --duration MINUTES\n"
     "  --all-day  --busy free|tentative|busy|oof  --reminder MINUTES|none  --time-zone ZONE\n"
-    "  --attendees ADDR[,ADDR...]  --folder PATH (add only)\n"
+    "  --attendees ADDR[,ADDR...]  --categories NAME[,NAME...] (\"\" clears them)  --folder PATH (add only)\n"
     "  --repeat daily|weekly|monthly|monthnth|yearly|yearnth|none  --interval N  --days MO,TU,...\n"
     "  --day-of-month N  --month N  --instance 1..5  --count N  --until DATE\n"
     "\n"
@@ -50,10 +50,11 @@ constexpr const char* kHelp =
     "Exit codes: 0 done, 1 failed or refused, 2 wrong arguments, 3 store unavailable.\n";
 
 const std::set<std::string> kFlags = {"json", "all-day", "help"};
-const std::set<std::string> kValued = {
-    "folder",       "from",  "to",       "subject",   "start",     "end",        "duration", "location",
-    "body",         "busy",  "reminder", "time-zone", "attendees", "repeat",     "interval", "days",
-    "day-of-month", "month", "instance", "count",     "until",     "occurrence", "answer",   "description"};
+const std::set<std::string> kValued = {"folder",   "from",         "to",        "subject",     "start",
+                                       "end",      "duration",     "location",  "body",        "busy",
+                                       "reminder", "time-zone",    "attendees", "repeat",      "interval",
+                                       "days",     "day-of-month", "month",     "instance",    "count",
+                                       "until",    "occurrence",   "answer",    "description", "categories"};
 
 std::string Get(outlook::AppointmentItem* item, HRESULT (outlook::AppointmentItem::*getter)(std::string*)) {
     std::string value;
@@ -89,6 +90,22 @@ bool ParseNumber(const std::string& text, int low, int high, std::int32_t* out) 
     }
     *out = static_cast<std::int32_t>(value);
     return true;
+}
+
+// Outlook's category text for a typed list: names trimmed, empty ones left out, joined by ", ".
+std::string CategoriesText(const std::string& typed) {
+    std::string text;
+    std::size_t start = 0;
+    while (start <= typed.size()) {
+        const std::size_t comma = std::min(typed.find(',', start), typed.size());
+        const std::string_view name =
+            platform::TrimWhitespace(std::string_view(typed).substr(start, comma - start));
+        if (!name.empty()) {
+            text += (text.empty() ? "" : ", ") + std::string(name);
+        }
+        start = comma + 1;
+    }
+    return text;
 }
 
 std::string PatternText(outlook::RecurrencePattern* pattern) {
@@ -516,6 +533,10 @@ bool CalendarCommand::Apply(outlook::AppointmentItem* item, bool is_occurrence) 
     }
     if (line_->Has("body") && FAILED(item->put_Body(line_->Value("body")))) {
         return fail("cannot set the body");
+    }
+    if (line_->Has("categories") &&
+        FAILED(item->put_Categories(CategoriesText(line_->Value("categories"))))) {
+        return fail("cannot set the categories");
     }
     if (line_->Has("time-zone")) {
         // Outlook's zones are Windows IDs; people on Linux know the IANA names.

@@ -64,7 +64,7 @@ class VelsyncCommands : public ::testing::Test {
 
 TEST_F(VelsyncCommands, AddListShowEditAndDeleteAnAppointment) {
     Outcome added = Calendar({"add", "--subject", "Standup", "--start", "2030-01-07 09:00", "--repeat",
-                              "daily", "--count", "5", "--json"});
+                              "daily", "--count", "5", "--categories", " Work ,,Daily ", "--json"});
     ASSERT_EQ(added.code, kExitOk) << added.err;
     const std::string id = JsonField(added.out, "entry_id");
     ASSERT_FALSE(id.empty());
@@ -87,10 +87,14 @@ TEST_F(VelsyncCommands, AddListShowEditAndDeleteAnAppointment) {
 
     Outcome shown = Calendar({"show", id});
     EXPECT_NE(shown.out.find("recurrence: daily interval 1, 5 times"), std::string::npos) << shown.out;
-    EXPECT_NE(shown.out.find("importance: normal\ncategories: \nsensitivity: normal\n"), std::string::npos)
+    EXPECT_NE(shown.out.find("importance: normal\ncategories: Work, Daily\nsensitivity: normal\n"),
+              std::string::npos)
         << shown.out;
     EXPECT_NE(shown.out.find("exceptions: 2030-01-08 09:00 deleted, 2030-01-09 09:00 changed"),
               std::string::npos);
+
+    ASSERT_EQ(Calendar({"edit", id, "--categories", ""}).code, kExitOk);
+    EXPECT_NE(Calendar({"show", id}).out.find("categories: \n"), std::string::npos);
 
     ASSERT_EQ(Calendar({"delete", id}).code, kExitOk);
     EXPECT_EQ(Calendar({"show", id}).code, kExitFailed);
