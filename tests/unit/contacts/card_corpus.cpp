@@ -3,22 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "contacts/vcard_lines.h"
 #include "host/contact_object.h"
 #include "platform/date_time.h"
+#include "support/temp_home.h"
 
 namespace contacts_test {
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // "\r\n" in a value of the .expect file stands for a line break.
 std::string Unescaped(std::string value) {
@@ -66,8 +59,9 @@ std::vector<CorpusCard> LoadCardCorpus() {
     for (const auto& path : paths) {
         CorpusCard card;
         card.name = path.stem().string();
-        card.text = ReadFile(path);
-        std::istringstream expect(ReadFile(std::filesystem::path(path).replace_extension(".expect")));
+        card.text = testing_support::ReadFileOrEmpty(path);
+        std::istringstream expect(
+            testing_support::ReadFileOrEmpty(std::filesystem::path(path).replace_extension(".expect")));
         std::string line;
         while (std::getline(expect, line)) {
             if (line.empty() || line[0] == '#')

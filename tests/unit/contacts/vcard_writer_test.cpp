@@ -9,10 +9,12 @@
 #include "outlook/user_property.h"
 #include "platform/file_system.h"
 #include "settings/addin_exception.h"
+#include "unit/contacts/card_rows.h"
 #include "unit/contacts/host_outlook.h"
 
 namespace {
 
+using contacts_test::CardRow;
 using contacts_test::ErrorOf;
 using contacts_test::Fields;
 using contacts_test::ScopedTimeZone;
@@ -25,23 +27,16 @@ std::string MaskRevision(const std::string& card) {
 
 class VCardWriter : public ::testing::Test {
   protected:
-    std::string Write(const Fields& fields = {}, const std::string& default_uid = "DEFAULT", int pref = -1) {
-        auto contact = outlook_.AddContact(fields);
-        COutlookGroupsManager groups(outlook_.contacts);
-        COutlookContact wrapper(&groups, contact, false, nullptr);
-        if (pref >= 0)
-            wrapper.SetPreferredSlot(pref);
-        return MaskRevision(wrapper.GetVCard(default_uid));
-    }
-
     ScopedTimeZone zone_{"UTC"};
     contacts_test::HostOutlook outlook_;
 };
 
 TEST_F(VCardWriter, EmptyContactWritesTheFixedLinesOnly) {
-    EXPECT_EQ(Write(),
-              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\r\nN:;;;;\r\nADR;TYPE=home:;;;;;;\r\n"
-              "ADR;TYPE=work:;;;;;;\r\nREV:-\r\nUID:DEFAULT\r\nEND:VCARD\r\n");
+    COutlookGroupsManager groups(outlook_.contacts);
+    EXPECT_EQ(
+        MaskRevision(COutlookContact(&groups, outlook_.AddContact({}), false, nullptr).GetVCard("DEFAULT")),
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\r\nN:;;;;\r\nADR;TYPE=home:;;;;;;\r\n"
+        "ADR;TYPE=work:;;;;;;\r\nREV:-\r\nUID:DEFAULT\r\nEND:VCARD\r\n");
     COutlookContact none(nullptr, nullptr, false, nullptr);
     EXPECT_EQ(none.GetVCard("U"), "");
 }
@@ -71,73 +66,25 @@ TEST_F(VCardWriter, FullContactReadsAndWritesAsTheGoldenFile) {
               MaskRevision(golden));
 }
 
-TEST_F(VCardWriter, LinesForFields) {
-    const std::string long_address = std::string(90, 'a') + "@x.example";  // 100 characters
-    // 69 ASCII characters put the emoji's two code units across the first cut (75 - 5 = 70).
-    const std::string note = std::string(69, 'n') + "\xF0\x9F\x98\x80" + std::string(160, 'm');
-    const struct {
-        const char* name;
-        Fields fields;
-        std::string line;
-    } rows[] = {
-        {"lone CR", {{"Body", "a\rb"}}, "NOTE:a\\nb"},
-        {"title escapes", {{"JobTitle", "Head, \\Ops"}}, "TITLE:Head\\, \\\\Ops"},
-        {"company only", {{"CompanyName", "Acme"}}, "ORG:Acme"},
-        {"department only", {{"Department", "Sales"}}, "ORG:;Sales"},
-        // The reader trims each line, so blanks ending a line would change the contact on the way back.
-        {"blanks end FN", {{"FullName", "Ann \t "}}, "FN:Ann"},
-        {"blanks end ORG", {{"CompanyName", "Acme "}, {"Department", "Sales\t"}}, "ORG:Acme ;Sales"},
-        {"blanks end ADR", {{"HomeAddressCountry", "USA  "}}, "ADR;TYPE=home:;;;;;;USA"},
-        {"blanks inside ADR", {{"BusinessAddressStreet", "2 Side St "}}, "ADR;TYPE=work:;;2 Side St ;;;;"},
-        {"FN from full name", {{"FullName", "Ann"}, {"FileAs", "Lee, Ann"}}, "FN:Ann\r\nN:;;;;"},
-        {"FN from file as", {{"FileAs", "Lee, Ann"}, {"CompanyName", "Acme"}}, "FN:Lee\\, Ann\r\nN:;;;;"},
-        {"FN from company", {{"CompanyName", "Acme"}, {"Email2Address", "b@x.example"}}, "FN:Acme\r\nN:;;;;"},
-        {"FN from second address", {{"Email2Address", "b@x.example"}}, "FN:b@x.example\r\nN:;;;;"},
-        {"fold after prefix",
-         {{"Email1Address", long_address}},
-         "EMAIL;TYPE=internet;TYPE=home:" + long_address.substr(0, 45) + "\r\n\t" + long_address.substr(45)},
-        {"fold keeps surrogate pair",
-         {{"Body", note}},
-         "NOTE:" + std::string(69, 'n') + "\r\n\t\xF0\x9F\x98\x80" + std::string(73, 'm') + "\r\n\t" +
-             std::string(75, 'm') + "\r\n\t" + std::string(12, 'm')},
-        {"fold per component",
-         {{"HomeAddressStreet", std::string(70, 's')}},
-         "ADR;TYPE=home:;;" + std::string(61, 's') + "\r\n\t" + std::string(9, 's') + ";;;;"},
-    };
-    for (const auto& row : rows) {
+TEST_F(VCardWriter, RowsOfTheDataFile) {
+    const std::vector<CardRow> rows = contacts_test::LoadCardRows(VELSYNC_CONTACTS_DATA "/writer-rows.txt");
+    ASSERT_EQ(rows.size(), 23u);
+    for (const CardRow& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string card = Write(row.fields);
-        EXPECT_NE(card.find("\r\n" + row.line + "\r\n"), std::string::npos) << card;
+        auto contact = contacts_test::AddContactBefore(outlook_, row);
+        COutlookGroupsManager groups(outlook_.contacts);
+        COutlookContact wrapper(&groups, contact, false, nullptr);
+        if (row.before.count("pref") != 0)
+            wrapper.SetPreferredSlot(std::stoi(row.before.at("pref")));
+        const std::string card = wrapper.GetVCard("U");
+        std::string lines;
+        for (const std::string& line : row.lines)
+            lines += line + "\r\n";
+        EXPECT_NE(card.find("\r\n" + lines), std::string::npos) << card;
+        if (row.after.count("absent") != 0) {
+            EXPECT_EQ(card.find(row.after.at("absent")), std::string::npos) << card;
+        }
     }
-}
-
-TEST_F(VCardWriter, PreferredSlotMarksOnlyThatAddress) {
-    const Fields three = {
-        {"Email1Address", "a@x.example"}, {"Email2Address", "b@x.example"}, {"Email3Address", "c@x.example"}};
-    const std::string lines[] = {"EMAIL;TYPE=internet;TYPE=home", "EMAIL;TYPE=internet;TYPE=work",
-                                 "EMAIL;TYPE=OTHER"};
-    for (int pref : {0, 1, 2, 3, 7}) {
-        const std::string card = Write(three, "U", pref);
-        for (int slot = 1; slot <= 3; ++slot)
-            EXPECT_NE(card.find(lines[slot - 1] + (pref == slot ? ",PREF:" : ":")), std::string::npos)
-                << pref << "\n"
-                << card;
-    }
-    // A preferred slot without an address writes neither the line nor PREF.
-    const std::string card = Write({{"Email2Address", "b@x.example"}}, "U", 1);
-    EXPECT_EQ(card.find("PREF"), std::string::npos) << card;
-    EXPECT_EQ(card.find(lines[0]), std::string::npos) << card;
-}
-
-TEST_F(VCardWriter, BirthdayIsWrittenUnlessOutlooksEmptyDate) {
-    auto contact = outlook_.AddContact({});
-    COutlookGroupsManager groups(outlook_.contacts);
-    COutlookContact wrapper(&groups, contact, false, nullptr);
-    EXPECT_EQ(wrapper.GetVCard("U").find("BDAY"), std::string::npos);
-    ASSERT_EQ(contact->put_Birthday(platform::DateTime::FromParts(4500, 12, 31)), S_OK);
-    EXPECT_NE(wrapper.GetVCard("U").find("\r\nBDAY:4500-12-31\r\n"), std::string::npos);
-    ASSERT_EQ(contact->put_Birthday(platform::DateTime::FromParts(4501, 1, 1)), S_OK);
-    EXPECT_EQ(wrapper.GetVCard("U").find("BDAY"), std::string::npos);
 }
 
 TEST_F(VCardWriter, RevisionIsTheLastSaveInUtc) {
