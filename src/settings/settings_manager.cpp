@@ -164,32 +164,3 @@ std::int32_t CSettingsManager::GetInterval(std::uint32_t kind) const {
     }
     return -1;
 }
-
-unsigned CSettingsManager::GetIntervalLabelId(std::uint32_t interval_bit) {
-    switch (interval_bit) {
-        case 0x04:
-            return 370;
-        case 0x08:
-            return 371;
-        case 0x10:
-            return 372;
-        case 0x20:
-            return 373;
-        case 0x40:
-            return 374;
-        case 0x80:
-            return 375;
-        case 0x100:
-            return 376;
-        case 0x200:
-            return 377;
-        case 0x400:
-            return 378;
-        case 0x800:
-            return 379;
-        case 0x1000:
-            return 380;
-        default:
-            return 0;
-    }
-}

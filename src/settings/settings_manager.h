@@ -29,8 +29,6 @@ class CSettingsManager {
 
     // Timer ticks (minutes) between automatic runs of a kind (1 calendars, 2 contacts), or -1 for none.
     std::int32_t GetInterval(std::uint32_t kind) const;
-    // The string-table entry that labels an interval bit, or 0.
-    static unsigned GetIntervalLabelId(std::uint32_t interval_bit);
 
     std::string GetUrl() const { return m_url; }
     std::string GetEmail() const { return m_email; }

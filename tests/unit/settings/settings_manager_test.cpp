@@ -166,11 +166,4 @@ TEST(Intervals, TicksPerKind) {
     }
 }
 
-TEST(Intervals, LabelsOfEveryBit) {
-    EXPECT_EQ(CSettingsManager::GetIntervalLabelId(0x04), 370u);
-    EXPECT_EQ(CSettingsManager::GetIntervalLabelId(0x1000), 380u);
-    EXPECT_EQ(CSettingsManager::GetIntervalLabelId(0x2), 0u);
-    EXPECT_EQ(CSettingsManager::GetIntervalLabelId(0x30), 0u);
-}
-
 }  // namespace
