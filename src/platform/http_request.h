@@ -22,6 +22,8 @@ inline constexpr HRESULT kHttpErrorCannotConnect = HresultFromWin32(12029);
 inline constexpr HRESULT kHttpErrorConnectionAborted = HresultFromWin32(12030);
 inline constexpr HRESULT kHttpErrorInvalidServerResponse = HresultFromWin32(12152);
 inline constexpr HRESULT kHttpErrorSecureFailure = HresultFromWin32(12175);
+// The process stopped every transfer (CancelTransfers).
+inline constexpr HRESULT kHttpErrorOperationCancelled = HresultFromWin32(12017);
 // Anything else the transfer failed with.
 inline constexpr HRESULT kHttpErrorSendFailed = HresultFromWin32(12003);
 // The object was used out of order (send before open).
@@ -74,6 +76,10 @@ struct HttpTimeouts {
 // Process-wide; tests shorten them to make a stalling server fail fast.
 void SetHttpTimeouts(const HttpTimeouts& timeouts);
 HttpTimeouts GetHttpTimeouts();
+
+// Process-wide and for good, as the host ends a session: from now on every send fails at once with
+// kHttpErrorOperationCancelled, and a send under way fails so within about a second.
+void CancelTransfers();
 
 // How many TCP connections the request objects of this process have opened so far.
 long HttpConnectionsOpened();

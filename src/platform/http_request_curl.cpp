@@ -18,14 +18,15 @@ namespace platform {
 namespace {
 
 // A hostile server must not be able to fill the memory with one answer.
-constexpr std::size_t kMaxResponseBytes = 256u * 1024u * 1024u;
-constexpr std::size_t kMaxResponseHeaderBytes = 1024u * 1024u;
+constexpr std::size_t kMaxResponseBytes = std::size_t{256} * 1024 * 1024;
+constexpr std::size_t kMaxResponseHeaderBytes = std::size_t{1024} * 1024;
 // Idle easy handles kept per thread; each keeps its own connections alive.
 constexpr std::size_t kMaxIdleHandles = 4;
 
 std::mutex g_timeouts_lock;
 HttpTimeouts g_timeouts;
 std::atomic<long> g_connections_opened{0};
+std::atomic<bool> g_transfers_cancelled{false};
 
 std::mutex g_basic_origins_lock;
 std::set<std::string> g_basic_origins;
@@ -251,6 +252,11 @@ class CurlHttpRequest final : public HttpRequest {
     HRESULT Send(std::string_view body) override {
         if (!m_opened)
             return kHttpErrorNotOpened;
+        if (g_transfers_cancelled.load()) {
+            ClearResponse();
+            m_transport_code = CURLE_ABORTED_BY_CALLBACK;
+            return kHttpErrorOperationCancelled;
+        }
         const bool caller_authorizes = !HeaderValue("Authorization").empty();
         const bool can_answer_basic = !caller_authorizes && !m_user.empty();
         bool send_basic = can_answer_basic && IsBasicOrigin(m_origin);
@@ -324,6 +330,10 @@ class CurlHttpRequest final : public HttpRequest {
 
     static int OnProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
         auto* self = static_cast<CurlHttpRequest*>(user);
+        if (g_transfers_cancelled.load()) {
+            self->m_cancelled = true;
+            return 1;
+        }
         const auto now = std::chrono::steady_clock::now();
         if (received + sent != self->m_last_progress_bytes) {
             self->m_last_progress_bytes = received + sent;
@@ -426,8 +436,9 @@ class CurlHttpRequest final : public HttpRequest {
             return hr;
         // POSTFIELDS must not be a null pointer even for an empty body.
         static constexpr char kEmpty[] = "";
-        SetTransferOptions(body.data() == nullptr ? std::string_view(kEmpty, 0) : body, headers.get());
+        SetTransferOptions(body.data() == nullptr ? std::string_view(kEmpty) : body, headers.get());
         m_stalled = false;
+        m_cancelled = false;
         const CURLcode code = curl_easy_perform(m_handle);
         long connects = 0;
         if (curl_easy_getinfo(m_handle, CURLINFO_NUM_CONNECTS, &connects) == CURLE_OK)
@@ -438,6 +449,8 @@ class CurlHttpRequest final : public HttpRequest {
             m_status = 0;
             m_response_headers.clear();
             m_response_body.clear();
+            if (m_cancelled)
+                return kHttpErrorOperationCancelled;
             return m_stalled ? kHttpErrorTimeout : HresultOfCurlCode(code);
         }
         long status = 0;
@@ -462,6 +475,7 @@ class CurlHttpRequest final : public HttpRequest {
     curl_off_t m_last_progress_bytes = -1;
     std::chrono::steady_clock::time_point m_last_progress;
     bool m_stalled = false;
+    bool m_cancelled = false;
     std::vector<std::pair<std::string, std::string>> m_response_headers;
     std::string m_response_body;
 };
@@ -480,6 +494,8 @@ std::string DescribeSendFailure(HRESULT hr, int transport_code) {
         return "time-out: the server did not answer in time";
     if (hr == kHttpErrorConnectionAborted)
         return "the server dropped the connection";
+    if (hr == kHttpErrorOperationCancelled)
+        return "cancelled: the session is ending";
     return text;
 }
 
@@ -502,6 +518,10 @@ void SetHttpTimeouts(const HttpTimeouts& timeouts) {
 HttpTimeouts GetHttpTimeouts() {
     std::lock_guard<std::mutex> lock(g_timeouts_lock);
     return g_timeouts;
+}
+
+void CancelTransfers() {
+    g_transfers_cancelled.store(true);
 }
 
 long HttpConnectionsOpened() {
