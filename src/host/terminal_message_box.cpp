@@ -40,8 +40,9 @@ int TerminalMessageBox::Show(const std::string& text, const std::string& caption
     const bool yes_no = buttons == platform::MB_YESNO;
     const int safe = yes_no ? platform::IDNO : platform::IDCANCEL;
     const char* choices = yes_no ? "[y]es/[n]o" : "[y]es/[n]o/[c]ancel";
-    const int given = AnswerCode(answer_);
-    const bool asked = buttons != platform::MB_OK && given == 0 && isatty(STDIN_FILENO) != 0;
+    const bool closing = closing_.load();
+    const int given = closing ? 0 : AnswerCode(answer_);
+    const bool asked = buttons != platform::MB_OK && given == 0 && !closing && isatty(STDIN_FILENO) != 0;
     if (log_lines_) {
         std::string line = text;
         for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at))
@@ -49,6 +50,8 @@ int TerminalMessageBox::Show(const std::string& text, const std::string& caption
         const char* answered = buttons == platform::MB_OK ? ""
                                : given != 0               ? " (answered from the command line)"
                                : asked                    ? ""
+                               : closing && yes_no        ? " (the session is ending: No)"
+                               : closing                  ? " (the session is ending: Cancel)"
                                : yes_no                   ? " (no terminal to ask: No)"
                                                           : " (no terminal to ask: Cancel)";
         std::fprintf(stderr, "%s %s: %s%s\n",
@@ -64,6 +67,11 @@ int TerminalMessageBox::Show(const std::string& text, const std::string& caption
         if (!log_lines_)
             std::fprintf(stderr, "Answered %s from the command line.\n", answer_.c_str());
         return given;
+    }
+    if (closing) {
+        if (!log_lines_)
+            std::fprintf(stderr, "The session is ending: answering %s.\n", yes_no ? "No" : "Cancel");
+        return safe;
     }
     if (!asked) {
         if (!log_lines_)

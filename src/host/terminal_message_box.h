@@ -19,6 +19,10 @@ class TerminalMessageBox : public platform::MessageBoxService {
     // time, its answer included.
     void SetLogLines(bool log_lines) { log_lines_ = log_lines; }
 
+    // The session is ending: from now on every question takes the safe answer without asking, whatever
+    // the command line said.
+    void SetClosing() { closing_ = true; }
+
     // How many boxes were shown (commands report a refusal when a guard spoke).
     int shown() const { return shown_; }
     // Boxes that report a failure: an error icon, or a question on the user-interface thread (the end of
@@ -29,6 +33,7 @@ class TerminalMessageBox : public platform::MessageBoxService {
   private:
     std::string answer_;
     std::atomic<bool> log_lines_{false};
+    std::atomic<bool> closing_{false};
     std::atomic<int> shown_{0};
     std::atomic<int> failures_{0};
     const std::thread::id ui_thread_ = std::this_thread::get_id();
