@@ -24,6 +24,7 @@
 #include "outlook/explorer.h"
 #include "outlook/status.h"
 #include "platform/apartment.h"
+#include "platform/http_request.h"
 #include "platform/text.h"
 #include "platform/user_lock.h"
 
@@ -45,6 +46,9 @@ constexpr const char* kRunLockName = "sync.lock";
 constexpr DWORD kPumpMs = 100;
 // Bounds a single run: a day.
 constexpr int kMaxRunSeconds = 24 * 60 * 60;
+// How long a cancelled synchronization may take to end: its transfers fail at once, but the store
+// writes under way finish first.
+constexpr auto kCancelWait = std::chrono::seconds(10);
 
 std::atomic<int> g_stop_requests{0};
 
@@ -81,31 +85,74 @@ outlook::ComPtr<outlook::CommandBarControl> FindSyncButton(UserSession& session)
     return {};
 }
 
+// A run of this process is under way: the add-in holds the run lock from BeginSync to the end of EndSync.
+// (The button is no sign of it in a session: a tick that finds a run going enables the button again.)
+bool IsRunActive() {
+    return platform::UserLock::HolderPid(kRunLockName) == static_cast<long>(getpid());
+}
+
 bool IsEnabled(outlook::CommandBarControl* button) {
     bool enabled = false;
     return SUCCEEDED(button->get_Enabled(&enabled)) && enabled;
 }
 
-// Runs the user-interface thread's tasks for about `ms`. A first stop signal lets a running
-// synchronization finish; a second ends the process at once (every index file is replaced whole, so the
-// next run resumes from a consistent index).
+// Ends the process without unloading the add-in, whose worker may still be inside it. Every index
+// file is replaced whole, so the next run resumes from a consistent index.
+[[noreturn]] void StopAtOnce(const char* why) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "\n%s; stopped at once, the next synchronization resumes.\n", why);
+    std::_Exit(kExitFailed);
+}
+
+// Runs the user-interface thread's tasks for about `ms`. A second stop signal ends the process at once.
 void Pump(DWORD ms) {
-    if (g_stop_requests.load() > 1) {
-        std::fprintf(stderr, "\nStopped at once; the next synchronization resumes.\n");
-        std::_Exit(kExitFailed);
-    }
+    if (g_stop_requests.load() > 1)
+        StopAtOnce("Signalled again");
     if (auto apartment = platform::Apartment::Current())
         apartment->RunPending(ms);
 }
 
-void AnnounceWaitOnce(TerminalStatusBar& status, bool* announced) {
-    if (g_stop_requests.load() == 0 || *announced)
-        return;
-    status.Finish();
-    std::fprintf(stderr,
-                 "Waiting for the running synchronization to finish (signal again to stop at once).\n");
-    *announced = true;
-}
+// The session ending on a stop signal. The add-in is unloaded only once its worker has left it, so a
+// running synchronization is cancelled first: its transfers fail at once, its questions take the safe
+// answer, and it has kCancelWait to end.
+class SessionStop {
+  public:
+    SessionStop(TerminalStatusBar* status, TerminalMessageBox* boxes) : status_(status), boxes_(boxes) {}
+
+    bool IsRequested() const { return g_stop_requests.load() > 0; }
+
+    // Between waits of the task loop; `running` tells whether a synchronization is under way. Transfers
+    // are cancelled even when none is, as a timer tick may start one before the add-in is disconnected.
+    void Check(bool running) {
+        if (!IsRequested())
+            return;
+        if (!closing_) {
+            platform::CancelTransfers();
+            boxes_->SetClosing();
+            closing_ = true;
+        }
+        if (!running)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!cancelled_) {
+            status_->Finish();
+            std::fprintf(stderr, "Cancelling the running synchronization (signal again to stop at once).\n");
+            cancelled_ = true;
+            deadline_ = now + kCancelWait;
+        } else if (now >= deadline_) {
+            StopAtOnce("The cancelled synchronization did not end in time");
+        }
+    }
+
+    bool HasCancelledRun() const { return cancelled_; }
+
+  private:
+    TerminalStatusBar* status_;
+    TerminalMessageBox* boxes_;
+    bool closing_ = false;
+    bool cancelled_ = false;
+    std::chrono::steady_clock::time_point deadline_;
+};
 
 std::string OtherRunMessage() {
     const long pid = platform::UserLock::HolderPid(kRunLockName);
@@ -118,7 +165,8 @@ std::string OtherRunMessage() {
 
 // Clicks the button and, when a run started, runs the task loop until its end has been reported.
 // Returns the exit code.
-int ClickAndWait(UserSession& session, outlook::CommandBarControl* button, TerminalStatusBar& status) {
+int ClickAndWait(UserSession& session, outlook::CommandBarControl* button, TerminalStatusBar& status,
+                 SessionStop& stop) {
     const int failures_before = session.boxes().failures();
     const HRESULT hr = button->Execute();
     if (hr == outlook::MAPI_E_NO_SUPPORT) {
@@ -140,9 +188,8 @@ int ClickAndWait(UserSession& session, outlook::CommandBarControl* button, Termi
     }
     const auto start = std::chrono::steady_clock::now();
     int last_second = -1;
-    bool announced = false;
     while (!IsEnabled(button)) {
-        AnnounceWaitOnce(status, &announced);
+        stop.Check(true);
         Pump(kPumpMs);
         const int seconds = static_cast<int>(
             std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
@@ -174,7 +221,9 @@ int RunSyncCommand(const std::vector<std::string>& args) {
             "velsync sync [--answer yes|no|ok|cancel|1|2|3]\n"
             "  Clicks the add-in's button once: asks for the settings when no server is set, synchronizes\n"
             "  contacts and calendars, and shows the result. Exit status 1 when a kind failed.\n"
-            "  Without a terminal, questions take --answer, else the safe answer (No, Cancel).\n");
+            "  Without a terminal, questions take --answer, else the safe answer (No, Cancel).\n"
+            "  SIGINT or SIGTERM cancel the synchronization (exit status 1); a second signal ends at "
+            "once.\n");
         return kExitOk;
     }
     CommandOutput output(false);
@@ -191,7 +240,8 @@ int RunSyncCommand(const std::vector<std::string>& args) {
         return kExitFailed;
     }
     InstallStopHandlers();
-    const int code = ClickAndWait(session, button.get(), status);
+    SessionStop stop(&status, &session.boxes());
+    const int code = ClickAndWait(session, button.get(), status, stop);
     if (code != kExitOk)
         std::fprintf(stderr, "%s\n", LogHint().c_str());
     return code;
@@ -206,12 +256,18 @@ int RunSessionCommand(const std::vector<std::string>& args) {
             "velsync run [--answer ...] [--timer-period-ms MS]\n"
             "  A long session: the add-in synchronizes on its timer (once a minute it checks which kinds\n"
             "  are due). Type 'sync' to click the button, 'status' for the status line, 'quit' to end.\n"
-            "  SIGINT or SIGTERM end the session; a running synchronization is finished first (a second\n"
-            "  signal ends at once). --timer-period-ms shortens the timer's minute (for tests).\n");
+            "  SIGINT or SIGTERM end the session. A running synchronization is cancelled first: its\n"
+            "  transfers stop at once, what it has done is kept and the next one resumes from there.\n"
+            "  Exit status 0 when the session ended cleanly; 1 when it had to stop at once (a second\n"
+            "  signal, or a cancelled synchronization still running after 10 seconds).\n"
+            "  --timer-period-ms shortens the timer's minute (for tests).\n");
         return kExitOk;
     }
-    if (line.Has("timer-period-ms"))
-        setenv("VELSYNC_TIMER_PERIOD_MS", line.Value("timer-period-ms").c_str(), 1);
+    // Set before the session starts any thread.
+    if (line.Has("timer-period-ms")) {
+        const std::string period = line.Value("timer-period-ms");
+        setenv("VELSYNC_TIMER_PERIOD_MS", period.c_str(), 1);  // NOLINT(concurrency-mt-unsafe)
+    }
     InstallStopHandlers();
     CommandOutput output(false);
     TerminalStatusBar status(isatty(STDERR_FILENO) != 0);
@@ -225,14 +281,14 @@ int RunSessionCommand(const std::vector<std::string>& args) {
     if (!button)
         output.Error("the add-in's button is missing: no synchronization in this session (velsync register)");
     std::fprintf(stderr, "velsync run: session started. Commands: sync, status, quit.\n");
+    SessionStop stop(&status, &session.boxes());
     bool reading = true;
     std::string pending;
-    bool announced_wait = false;
     for (;;) {
-        const bool running = button && !IsEnabled(button.get());
-        if (g_stop_requests.load() > 0 && !running)
+        const bool running = IsRunActive();
+        stop.Check(running);
+        if (stop.IsRequested() && !running)
             break;
-        AnnounceWaitOnce(status, &announced_wait);
         Pump(kPumpMs);
         pollfd input = {STDIN_FILENO, POLLIN, 0};
         if (!reading || poll(&input, 1, 0) <= 0)
@@ -254,7 +310,7 @@ int RunSessionCommand(const std::vector<std::string>& args) {
                 if (!button)
                     std::fprintf(stderr, "No button: the add-in is not connected.\n");
                 else
-                    (void)ClickAndWait(session, button.get(), status);
+                    (void)ClickAndWait(session, button.get(), status, stop);
             } else if (command == "status") {
                 status.Finish();
                 std::fprintf(stderr, "%s%s\n", status.LastText().c_str(), running ? " (synchronizing)" : "");
@@ -266,6 +322,7 @@ int RunSessionCommand(const std::vector<std::string>& args) {
             pending.clear();
     }
     status.Finish();
-    std::fprintf(stderr, "velsync run: session ended.\n");
+    std::fprintf(stderr, "velsync run: session ended%s.\n",
+                 stop.HasCancelledRun() ? " (the running synchronization was cancelled)" : "");
     return kExitOk;
 }

@@ -1,6 +1,6 @@
 // velsync register, options, calendar, sync and run as separate processes against a local Radicale:
 // both sides of the calendar afterwards, the log files, the exit statuses, one run per user at a time,
-// and a timer run in a session that SIGTERM ends cleanly.
+// a timer run in a session that SIGTERM ends cleanly, and a run that SIGTERM cancels.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -346,6 +346,53 @@ TEST_F(VelsyncEndToEnd, ASessionRunsOnItsTimerAndEndsCleanlyOnSigterm) {
     const std::string output = testing_support::ReadFileOrEmpty(output_path);
     EXPECT_NE(output.find("velsync run: session ended."), std::string::npos) << output;
     EXPECT_NE(ServerCalendarText(server_).find("SUMMARY:Timer made"), std::string::npos);
+}
+
+// How many of the events named "Bulk ..." the store holds.
+int BulkEventsInStore() {
+    const Result listed = Velsync({"calendar", "list", "--from", "2030-06-01", "--to", "2030-12-31"});
+    int count = 0;
+    for (std::size_t at = listed.output.find("Bulk "); at != std::string::npos;
+         at = listed.output.find("Bulk ", at + 1))
+        ++count;
+    return listed.status == 0 ? count : -1;
+}
+
+// SIGTERM during a long first download: the run is cancelled and ends (its report is made) before the
+// add-in is unloaded, the session ends cleanly, and the next sync fetches everything.
+TEST_F(VelsyncEndToEnd, SigtermCancelsARunningSynchronizationAndTheNextOneResumes) {
+    constexpr int kEvents = 800;
+    for (int i = 0; i < kEvents; ++i) {
+        char start[32];
+        std::snprintf(start, sizeof start, "203006%02dT%02d0000Z", 1 + i / 24 % 28, i % 24);
+        const std::string event =
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:bulk-" +
+            std::to_string(i) + "\r\nDTSTAMP:20300101T000000Z\r\nDTSTART:" + start +
+            "\r\nDURATION:PT30M\r\nSUMMARY:Bulk " + std::to_string(i) + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+        ASSERT_EQ(platform::WriteFileAtomically(
+                      CalendarFolder(server_) + "/bulk-" + std::to_string(i) + ".ics", event),
+                  0);
+    }
+    ASSERT_EQ(Configure(server_.url(), "secret", false).status, 0);
+    const std::string output_path = home_.root() + "/run.out";
+    const pid_t child = StartSession(output_path);
+    ASSERT_GE(child, 0);
+    EXPECT_TRUE(WaitForOutput(output_path, [](const std::string& output) {
+        return output.find("status: Synchronizing Calendars") != std::string::npos;
+    })) << testing_support::ReadFileOrEmpty(output_path);
+    EXPECT_EQ(StopSession(child), 0);
+    const std::string output = testing_support::ReadFileOrEmpty(output_path);
+    EXPECT_NE(output.find("Cancelling the running synchronization"), std::string::npos) << output;
+    // The end of the run was reported, and its question not asked, before the add-in was unloaded.
+    EXPECT_NE(output.find("Check the settings now? (the session is ending: No)"), std::string::npos)
+        << output;
+    EXPECT_NE(output.find("session ended (the running synchronization was cancelled)"), std::string::npos)
+        << output;
+    EXPECT_LT(BulkEventsInStore(), kEvents);
+
+    const Result synced = Velsync({"sync"});
+    EXPECT_EQ(synced.status, 0) << synced.output;
+    EXPECT_EQ(BulkEventsInStore(), kEvents);
 }
 
 // Unattended with the server gone: one dated line per failed run, the settings question only at the
