@@ -26,7 +26,7 @@ bool ContainsNear(std::string_view href, std::string_view word) {
 // Only a privilege set the server actually gave (status 200) can make a book read-only; Xandikos gives
 // only DAV:all, Radicale and SabreDAV DAV:write for writable books.
 bool PrivilegesDenyWrite(const XmlNodePtr& response) {
-    const char* kSet = "d:propstat[contains(d:status, ' 200')]/d:prop/d:current-user-privilege-set";
+    constexpr const char* kSet = "d:propstat[contains(d:status, ' 200')]/d:prop/d:current-user-privilege-set";
     if (!HasNode(response, kSet))
         return false;
     const std::string set(kSet);

@@ -54,7 +54,7 @@ int HexDigit(char c) {
 std::string DecodeQuotedPrintable(std::string_view value) {
     std::string bytes;
     for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] != '=') {
+        if (value[i] != '=') {  // NOLINT(bugprone-branch-clone): a stray "=" is kept as well
             bytes += value[i];
         } else if (i + 2 < value.size() && HexDigit(value[i + 1]) >= 0 && HexDigit(value[i + 2]) >= 0) {
             bytes += static_cast<char>(HexDigit(value[i + 1]) * 16 + HexDigit(value[i + 2]));

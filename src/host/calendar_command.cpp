@@ -109,7 +109,8 @@ std::string CategoriesText(const std::string& typed) {
 }
 
 std::string PatternText(outlook::RecurrencePattern* pattern) {
-    static const char* kTypes[] = {"daily", "weekly", "monthly", "monthnth", "?", "yearly", "yearnth"};
+    static constexpr const char* kTypes[] = {"daily", "weekly", "monthly", "monthnth",
+                                             "?",     "yearly", "yearnth"};
     outlook::OlRecurrenceType type = outlook::olRecursDaily;
     std::int32_t interval = 0;
     std::int32_t mask = 0;
@@ -131,7 +132,7 @@ std::string PatternText(outlook::RecurrencePattern* pattern) {
     std::string text = type >= 0 && type <= 6 ? kTypes[type] : "?";
     text += " interval " + std::to_string(interval);
     if (mask != 0) {
-        static const char* kDays[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+        static constexpr const char* kDays[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
         text += " days";
         for (int i = 0; i < 7; ++i) {
             if ((mask & (1 << i)) != 0) {
@@ -291,7 +292,7 @@ int CalendarCommand::List() {
     const platform::DateTime today = ParseUserDate(platform::DateTime::NowLocal().Format("%Y-%m-%d"));
     const platform::DateTime from = line_->Has("from") ? ParseUserDate(line_->Value("from")) : today;
     platform::DateTime to =
-        line_->Has("to") ? ParseUserDate(line_->Value("to")) : today.AddSeconds(30 * 86400);
+        line_->Has("to") ? ParseUserDate(line_->Value("to")) : today.AddSeconds(std::int64_t{30} * 86400);
     if (!from.IsValid() || !to.IsValid()) {
         output_->Error("--from and --to need dates");
         return kExitUsage;
@@ -408,7 +409,7 @@ int CalendarCommand::Show() {
     record.push_back({"attendees", attendees});
     outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
     (void)item->get_RecurrenceState(&state);
-    static const char* kStates[] = {"single", "series", "occurrence", "changed occurrence"};
+    static constexpr const char* kStates[] = {"single", "series", "occurrence", "changed occurrence"};
     record.push_back({"recurrence_state", kStates[state]});
     ComPtr<outlook::RecurrencePattern> pattern;
     if (state == outlook::olApptMaster && SUCCEEDED(item->GetRecurrencePattern(&pattern))) {
@@ -482,7 +483,7 @@ bool CalendarCommand::ApplyRepeat(outlook::AppointmentItem* item) {
         return fail("--day-of-month must be 1 to 31");
     }
     if (line_->Has("days")) {
-        static const char* kCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+        static constexpr const char* kCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
         std::int32_t mask = 0;
         std::string days = line_->Value("days") + ",";
         for (std::size_t start = 0, comma = 0; (comma = days.find(',', start)) != std::string::npos;
