@@ -1,5 +1,6 @@
 // The embedded store over SQLite ("outlook.db" in the velsync home): folders, items and their records.
-// Every write is one transaction, so a crash loses at most the change in flight. Several processes may
+// Every write is one transaction, so a killed process loses at most the change in flight (a power loss
+// also the commits since the last Flush()). Several processes may
 // use one store file: a writer waits for another's transaction up to the busy time-out, then fails with
 // MAPI_E_TIMEOUT. A file that is not a store, or a damaged one, fails with MAPI_E_CORRUPT_STORE and is
 // never replaced. Calls are serialized; the store may be used from any thread.
@@ -14,19 +15,20 @@
 #include "host/folder_record.h"
 #include "host/item_record.h"
 #include "platform/hresult.h"
+#include "platform/write_order.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace host {
 
-class Store {
+class Store : public platform::EarlierWrites {
   public:
     // Prepared statements not in use, by their SQL text.
     using IdleStatements = std::map<std::string, sqlite3_stmt*, std::less<>>;
 
     Store() = default;
-    ~Store();
+    ~Store() override;
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
@@ -38,6 +40,8 @@ class Store {
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
     const std::string& Path() const { return path_; }
+    // Brings every commit to the disk; a commit alone survives the end of the process, not a power loss.
+    bool Flush() override;
     // The reason of the last failure, for the user ("the store ... is in use by another velsync process").
     std::string LastError() const;
 
@@ -89,6 +93,8 @@ class Store {
   private:
     class Transaction;
 
+    HRESULT OpenFile(const std::string& path, int busy_timeout_ms);
+    void CloseFile();
     HRESULT Fail(int sqlite_code, const std::string& what);
     HRESULT Exec(const char* sql);
     HRESULT CreateSchema();
@@ -110,6 +116,7 @@ class Store {
     std::string store_id_;
     std::string last_error_;
     std::uint64_t commits_ = 0;
+    bool unflushed_ = false;
     std::uint64_t contact_changes_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include "platform/file_system.h"
 #include "platform/text.h"
+#include "platform/write_order.h"
 #include "settings/log.h"
 
 namespace {
@@ -152,11 +153,22 @@ void SyncIndex::ApplyJournal(const std::string& text) {
     }
 }
 
+// The items the records name reach the disk before the records do.
+bool SyncIndex::FlushNamedItems() const {
+    if (platform::FlushEarlierWrites())
+        return true;
+    Log("SyncIndex: Unable to bring the items of %s to the disk; its changes are kept for the next write.",
+        m_path.c_str());
+    return false;
+}
+
 bool SyncIndex::AppendChangesToJournal() {
     if (m_path.empty() || m_unwritten_changes.empty()) {
         m_unwritten_changes.clear();
         return true;
     }
+    if (!FlushNamedItems())
+        return false;
     const LONG result = platform::AppendToFile(JournalPath(), m_unwritten_changes);
     if (result != ERROR_SUCCESS) {
         Log("SyncIndex::AppendChangesToJournal: Unable to write index journal %s. Result: %d",
@@ -170,6 +182,8 @@ bool SyncIndex::AppendChangesToJournal() {
 bool SyncIndex::Save() {
     if (m_path.empty())
         return true;
+    if (!FlushNamedItems())
+        return false;
     std::string text;
     for (const auto& [slot, record] : m_records)
         text += FormatLine(record) + "\r\n";

@@ -5,6 +5,8 @@
 // Changes reach the disk in two steps: AppendChangesToJournal() appends the changes made since the last
 // write to "<file>.journal" (cheap, one write), Save() rewrites the file and removes the journal. Load()
 // replays a journal left by a run that ended before its Save(), so a crash loses no recorded change.
+// Both first flush the items the records name (platform::FlushEarlierWrites), and write nothing when
+// that fails: a record must never outlive its item.
 #pragma once
 
 #include <cstdint>
@@ -24,11 +26,12 @@ class SyncIndex {
 
     // Rewrites the bound file from the records, atomically (temporary file and rename), then removes the
     // journal. Does nothing when the index is bound to no file. False, with a log line, when the file
-    // cannot be written; the records stay usable and the changes go to the journal instead.
+    // cannot be written (the changes go to the journal instead) or the items it names cannot be flushed
+    // (nothing is written); the records stay usable either way.
     bool Save();
 
     // Appends the changes made since the last write to the journal. False, with a log line, when it
-    // cannot be written (the changes stay pending for the next write).
+    // cannot be written or the items it names cannot be flushed (the changes stay pending).
     bool AppendChangesToJournal();
 
     // Adds a record; one with the same two keys is replaced in place. Refuses (false, with a log line) a
@@ -58,6 +61,8 @@ class SyncIndex {
     static platform::DateTime ParseDate(const std::string& text);
 
   private:
+    bool FlushNamedItems() const;
+
     using Slots = std::set<std::uint64_t>;
     using KeyMap = std::unordered_map<std::string, Slots>;
 

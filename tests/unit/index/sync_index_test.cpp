@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/write_order.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -189,9 +190,35 @@ TEST_F(IndexFile, SavingAnEmptyTableTruncatesTheFile) {
     EXPECT_EQ(std::filesystem::file_size(path_), 0u);
 }
 
-TEST_F(IndexFile, FailedSaveKeepsTheOldFileAndTheTable) {
+// Stands for the store: its flush fails until told otherwise.
+class ScriptedItems : public platform::EarlierWrites {
+  public:
+    ScriptedItems() { platform::AddEarlierWrites(this); }
+    ~ScriptedItems() override { platform::RemoveEarlierWrites(this); }
+    bool Flush() override {
+        ++flushes;
+        return flushable;
+    }
+    bool flushable = false;
+    int flushes = 0;
+};
+
+TEST_F(IndexFile, FailedWritesKeepTheOldFileAndTheTable) {
     SyncIndex index = LoadText("a\tb\t20130405T142800Z\r\n");
     ASSERT_TRUE(index.Add("c", "d", DateTime::NowLocal()));
+    {
+        ScriptedItems items;  // a record must not reach the disk before its item
+        EXPECT_FALSE(index.AppendChangesToJournal());
+        EXPECT_FALSE(index.Save());
+        EXPECT_FALSE(std::filesystem::exists(SyncIndex::JournalPathFor(path_)));
+        items.flushable = true;
+        EXPECT_TRUE(index.AppendChangesToJournal());  // the change kept pending goes out now
+        EXPECT_EQ(items.flushes, 3);
+    }
+    SyncIndex reloaded;
+    reloaded.Load(path_);
+    EXPECT_EQ(reloaded.Records().size(), 2u);
+
     std::filesystem::create_directory(path_ + ".tmp");  // the temporary file cannot be made
     EXPECT_FALSE(index.Save());
     EXPECT_EQ(testing_support::ReadFileOrEmpty(path_), "a\tb\t20130405T142800Z\r\n");
