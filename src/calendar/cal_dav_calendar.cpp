@@ -35,9 +35,7 @@ bool PrivilegesDenyWrite(const XmlNodePtr& response) {
 }  // namespace
 
 CCalDavCalendar::CCalDavCalendar(std::string href, bool read_only, bool shared, CDavServer* server)
-    : m_server(server), m_href(std::move(href)), m_read_only(read_only), m_shared(shared) {
-    LoadEvents();
-}
+    : m_server(server), m_href(std::move(href)), m_read_only(read_only), m_shared(shared) {}
 
 void CCalDavCalendar::LoadEvents() {
     m_events.clear();
@@ -81,6 +79,8 @@ void CCalDavCalendar::GetCalendarsFromHomeSet(CDavServer* server, const std::str
         calendar->m_description = SelectText(response, "d:propstat/d:prop/cal:calendar-description");
         calendar->m_owner =
             OwnerOf(platform::TrimWhitespace(SelectText(response, "d:propstat/d:prop/d:owner")));
+        calendar->m_ctag = std::string(platform::TrimWhitespace(
+            SelectText(response, "d:propstat[contains(d:status, ' 200')]/d:prop/cs:getctag")));
         found.push_back(std::move(calendar));
     }
     calendars->insert(calendars->end(), found.begin(), found.end());

@@ -1,5 +1,5 @@
 // One CalDAV calendar collection of the user's calendar home set: its properties, the current user's
-// rights on it, and its events (read once, when the object is made).
+// rights on it, and its events (read once, on LoadEvents()).
 #pragma once
 
 #include <memory>
@@ -13,12 +13,14 @@ class CDavServer;
 
 class CCalDavCalendar {
   public:
-    // Loads the events at once (one REPORT). `server` is not owned and must outlive the calendar.
-    // Throws: as CCalDavEvent::LoadFromServer.
+    // `server` is not owned and must outlive the calendar. No events until LoadEvents().
     CCalDavCalendar(std::string href, bool read_only, bool shared, CDavServer* server);
 
+    // Reads the events (one REPORT). Throws: as CCalDavEvent::LoadFromServer.
+    void LoadEvents();
+
     // Appends one calendar per calendar collection of the home set's listing (PROPFIND, Depth: 1), in
-    // the server's order; each loads its events. Skipped: entries that are not calendars, and, with a
+    // the server's order, with their collection tags. Skipped: entries that are not calendars, and, with a
     // log line, entries without href or with an href that holds control characters or dot segments.
     // Throws: the CAddinExceptions of CDavServer; 600 when the answer is not a multistatus document.
     static void GetCalendarsFromHomeSet(CDavServer* server, const std::string& home_set,
@@ -46,6 +48,9 @@ class CCalDavCalendar {
 
     const std::string& GetHref() const { return m_href; }
     const std::string& GetDescription() const { return m_description; }
+    // The collection tag of the listing (getctag): changes whenever an event does. "" when the server
+    // gave none.
+    const std::string& GetCTag() const { return m_ctag; }
     bool IsReadOnly() const { return m_read_only; }
     bool IsShared() const { return m_shared; }
     std::size_t GetEventCount() const { return m_events.size(); }
@@ -58,8 +63,6 @@ class CCalDavCalendar {
     void SetDescription(std::string description) { m_description = std::move(description); }
 
   private:
-    void LoadEvents();
-
     CDavServer* m_server;
     std::vector<std::shared_ptr<CCalDavEvent>> m_events;
     std::vector<std::string> m_unreadable;
@@ -67,6 +70,7 @@ class CCalDavCalendar {
     std::string m_display_name;
     std::string m_description;
     std::string m_owner;
+    std::string m_ctag;
     bool m_read_only;
     bool m_shared;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <tuple>
 
 #include "calendar/calendar_bidirectional_sync_strategy.h"
@@ -84,6 +85,58 @@ int AskAboutLostCalendar(unsigned question_id, const std::string& name, unsigned
 void SaveIndex(SyncIndex& index) {
     if (!index.Save())
         Log("CCalDavSynchronizer::Synchronize: Unable to save %s.", index.Path().c_str());
+}
+
+// True when the folder is as its index recorded it after the last run: every appointment recorded with
+// the modification time it has now, and no record without its appointment.
+bool IsFolderAsRecorded(const COutlookCalendar& calendar) {
+    if (calendar.HasUnreadItems())
+        return false;
+    const SyncIndex index = OpenCalendarIndex(calendar.GetEntryID());
+    if (index.Size() != calendar.GetEventCount())
+        return false;
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < calendar.GetEventCount(); ++i) {
+        const std::shared_ptr<COutlookEvent> appointment = calendar.GetEvent(i);
+        const std::string key = platform::AsciiLower(appointment->GetGlobalAppointmentID());
+        if (key.empty() || !seen.insert(key).second)
+            return false;
+        const IndexRecord record = index.FindByOutlookId(key);
+        if (!record.IsFound() || record.ServerId.empty() || !record.outlookLastModified.IsValid() ||
+            HasOutlookChanged(record.outlookLastModified, appointment->GetLastModificationTime(), true))
+            return false;
+    }
+    return true;
+}
+
+// True when the folder's index records every event the calendar listed, with the ETag it listed, and
+// nothing else: a run may leave the sides apart on purpose (an appointment deleted from a read-only
+// calendar comes back only at the run after).
+bool IsServerAsRecorded(const CCalDavCalendar& calendar, const std::string& folder_id) {
+    const SyncIndex index = OpenCalendarIndex(folder_id);
+    if (index.Size() != calendar.GetEventCount())
+        return false;
+    for (std::size_t i = 0; i < calendar.GetEventCount(); ++i) {
+        const std::shared_ptr<CCalDavEvent> event = calendar.GetEvent(i);
+        const IndexRecord record = index.FindByServerId(event->GetHref());
+        if (!record.IsFound() || record.OutlookId.empty() || event->GetETag().empty() ||
+            record.serverETag != event->GetETag())
+            return false;
+    }
+    return true;
+}
+
+// The collection tag a calendar had when a run left both sides equal, kept as the ETag of its pair
+// record (any other write of the record drops it); "" forgets it.
+void RecordCollectionTag(SyncIndex& index, const std::string& href, const std::string& folder_id,
+                         const std::string& ctag) {
+    IndexRecord record = index.FindByOutlookId(folder_id);
+    if (!record.IsFound() || !platform::EqualsIgnoreAsciiCase(record.ServerId, href) ||
+        record.serverETag == ctag)
+        return;
+    record.serverETag = ctag;
+    index.Add(std::move(record));
+    SaveIndex(index);
 }
 
 void JournalIndex(SyncIndex& index) {
@@ -190,6 +243,8 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
     const std::vector<std::shared_ptr<CCalDavCalendar>> dav_calendars = GetCalendars();
     ValidateIndexes(root, dav_calendars);
     SyncIndex index = OpenCalendarsIndex();
+    // The pairs as the last run left them, with their collection tags: this run rewrites the records.
+    const SyncIndex last_pairs = index;
 
     const std::string root_id = root->GetEntryID();
     if (!index.FindByOutlookId(root_id).IsFound()) {
@@ -319,8 +374,17 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
         const std::shared_ptr<COutlookCalendar>& outlook_calendar = unit.outlookCalendar;
         const std::shared_ptr<CCalDavCalendar>& dav_calendar = unit.davCalendar;
         const std::string id = outlook_calendar->GetEntryID();
+        // A server changes the tag with every event, so an equal tag and a folder as recorded leave
+        // nothing to read or write.
+        const std::string& ctag = dav_calendar->GetCTag();
+        const IndexRecord pair = last_pairs.FindByOutlookId(id);
+        const bool unchanged = !ctag.empty() && pair.serverETag == ctag &&
+                               platform::EqualsIgnoreAsciiCase(pair.ServerId, dav_calendar->GetHref()) &&
+                               IsFolderAsRecorded(*outlook_calendar);
+        if (!unchanged)
+            dav_calendar->LoadEvents();
         // A calendar whose events could not be read is not empty.
-        if (outlook_calendar->GetEventCount() > 0 && dav_calendar->GetEventCount() == 0 &&
+        if (!unchanged && outlook_calendar->GetEventCount() > 0 && dav_calendar->GetEventCount() == 0 &&
             dav_calendar->GetUnreadableCount() == 0) {
             const SyncIndex events = OpenCalendarIndex(id);
             for (std::size_t i = 0; i < outlook_calendar->GetEventCount(); ++i) {
@@ -348,9 +412,21 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
             outlook_calendar->SetDescription(dav_calendar->GetDescription());
         if (m_guards != nullptr)
             m_guards->SetFolderReadonly(id, dav_calendar->IsReadOnly());
-        SynchronizeCalendars(dav_calendar, outlook_calendar);
-        // Server events that could not be read are not synchronized, whatever became of the rest.
-        m_failed_items += static_cast<int>(dav_calendar->GetUnreadableCount());
+        if (unchanged) {
+            Log("CCalDavSynchronizer::Synchronize: %s is unchanged on both sides.",
+                platform::SanitizeUtf8(dav_calendar->GetHref()).c_str());
+            RecordCollectionTag(index, dav_calendar->GetHref(), id, ctag);
+        } else {
+            const std::uint64_t changes_sent = m_server.GetChangesSent();
+            const int failed_items = m_failed_items;
+            SynchronizeCalendars(dav_calendar, outlook_calendar);
+            // Server events that could not be read are not synchronized, whatever became of the rest.
+            m_failed_items += static_cast<int>(dav_calendar->GetUnreadableCount());
+            // A tag read before this run's own writes would hide another client's change made among them.
+            const bool equal = m_server.GetChangesSent() == changes_sent && m_failed_items == failed_items &&
+                               IsServerAsRecorded(*dav_calendar, id);
+            RecordCollectionTag(index, dav_calendar->GetHref(), id, equal ? ctag : std::string());
+        }
         results->push_back(SyncResultEntry{id, dav_calendar->IsReadOnly()});
     }
     // Everything else was done; the run still must not read as a success.

@@ -71,6 +71,9 @@ std::string CDavServer::ProcessRequest(const DavRequest& request, std::string* r
 
 std::string CDavServer::Exchange(CWebClient* web_client, const DavRequest& request) {
     CWebClient& client = *web_client;
+    if (request.method != "PROPFIND" && request.method != "REPORT" && request.method != "GET" &&
+        request.method != "OPTIONS")
+        ++m_changes_sent;
     const std::string url = BuildRequestUrl(request.url);
     client.Open(request.method, url, m_user, m_password);
     client.SetUserAgent();

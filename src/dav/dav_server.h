@@ -36,6 +36,9 @@ class CDavServer {
     std::string BuildRequestUrl(std::string_view request_url) const;
 
     const std::string& GetServerUrl() const { return m_server_url; }
+    // How many requests that may change the server (all but PROPFIND, REPORT, GET, OPTIONS) were sent,
+    // answered or not: a collection tag read before them no longer stands for the collection.
+    std::uint64_t GetChangesSent() const { return m_changes_sent; }
 
   private:
     // ProcessRequest through `client`, which the caller keeps to read the answer's headers.
@@ -52,6 +55,7 @@ class CDavServer {
     std::string m_principal;
     HttpRequestFactory m_factory;
     DigestSession m_digest;
+    std::uint64_t m_changes_sent = 0;
 };
 
 // "application/xml; charset=utf-8", "text/calendar; charset=utf-8" or "text/vcard; charset=utf-8" by the

@@ -65,11 +65,13 @@ TEST_F(CalDav, ListingKeepsCalendarsInResponseOrderWithDepthOneAndSkipsHostileEn
     ASSERT_EQ(calendars.size(), 2u);
     EXPECT_EQ(calendars[0]->GetHref(), "/alice/work/");
     EXPECT_EQ(calendars[1]->GetHref(), "/alice/home/");
-    // One PROPFIND, then one REPORT per calendar, each with Depth 1.
-    ASSERT_EQ(fake_.server->sent.size(), 3u);
+    // One PROPFIND; the events are read on request, one REPORT per calendar, each with Depth 1.
+    ASSERT_EQ(fake_.server->sent.size(), 1u);
     EXPECT_EQ(fake_.server->sent[0].method, "PROPFIND");
     EXPECT_EQ(HeaderOf(fake_.server->sent[0], "Depth"), "1");
     EXPECT_NE(fake_.server->sent[0].body.find("<d:current-user-privilege-set/>"), std::string::npos);
+    calendars[0]->LoadEvents();
+    ASSERT_EQ(fake_.server->sent.size(), 2u);
     EXPECT_EQ(fake_.server->sent[1].method, "REPORT");
     EXPECT_EQ(fake_.server->sent[1].url, "http://127.0.0.1:1/alice/work/");
     EXPECT_EQ(HeaderOf(fake_.server->sent[1], "Depth"), "1");
