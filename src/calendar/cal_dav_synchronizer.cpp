@@ -139,6 +139,10 @@ void RecordCollectionTag(SyncIndex& index, const std::string& href, const std::s
     SaveIndex(index);
 }
 
+// Pairs reach the journal in groups, each after one flush of the store. A run that ends before a group
+// is written leaves appointments without records, and the next run pairs them again by identity.
+constexpr int kPairsPerJournalWrite = 32;
+
 void JournalIndex(SyncIndex& index) {
     if (!index.AppendChangesToJournal())
         Log("CCalDavSynchronizer::Synchronize: Unable to record a pair of %s.", index.Path().c_str());
@@ -511,6 +515,19 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         strategy = std::make_unique<CCalendarBidirectionalSyncStrategy>(m_user, m_guards);
     strategy->Initialize(outlook_calendar, dav_calendar);
 
+    // A run canceled or failed half way still writes the pairs it made.
+    struct JournalAtExit {
+        SyncIndex& index;
+        ~JournalAtExit() { JournalIndex(index); }
+    } journal_at_exit{index};
+    int unjournaled = 0;
+    const auto journal = [&] {
+        if (++unjournaled < kPairsPerJournalWrite)
+            return;
+        JournalIndex(index);
+        unjournaled = 0;
+    };
+
     for (EventSyncUnit& unit : units) {
         const bool recorded = !unit.ServerId.empty() || !unit.OutlookId.empty();
         if (!recorded) {
@@ -534,7 +551,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             index.RemoveByOutlookId(unit.OutlookId);
             unit.ServerId.clear();
             unit.OutlookId.clear();
-            JournalIndex(index);
+            journal();
         } else if (unit.outlookEvent) {
             // An event the server still has but that could not be read this run is not deleted here.
             if (dav_calendar->IsUnreadable(unit.ServerId)) {
@@ -550,7 +567,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             index.RemoveByServerId(unit.ServerId);
             unit.ServerId.clear();
             unit.OutlookId.clear();
-            JournalIndex(index);
+            journal();
         }
         if (unit.keepRecord)
             ++m_failed_items;
@@ -565,9 +582,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             record.outlookLastModified =
                 OutlookModificationToKeep(unit.outlookEvent->GetLastModificationTime());
         index.Add(std::move(record));
-        // Each pair reaches the journal at once: lost, a new pair would upload or copy the event a second
-        // time.
-        JournalIndex(index);
+        journal();
     }
     SaveIndex(index);
 }
