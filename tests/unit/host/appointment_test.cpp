@@ -59,7 +59,7 @@ TEST_F(AppointmentStore, LastModificationTimeMovesAtEverySave) {
     // Age the stored stamp behind the store's back, then save again through the object model.
     host::ItemRecord record;
     ASSERT_EQ(app_->store().FindItem(PROP(appointment, EntryID), &record), S_OK);
-    record.fields["LastModificationTimeUTC"] = DateTime::FromParts(2001, 1, 1);
+    record.fields["LastModificationTimeUTC"] = DateTime::FromParts(2001, 6, 1, 12, 0);
     TamperWithStoreFile(StorePath(), "UPDATE items SET record = ?1", host::EncodeItemRecord(record));
 
     auto stored = FirstAppointment();
