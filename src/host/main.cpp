@@ -64,7 +64,7 @@ bool TakeVerbose(const std::string& word) {
     if (word != "-v" && word != "--verbose") {
         return false;
     }
-    setenv(kLogToStderrVariable, "1", 1);
+    setenv(kLogToStderrVariable, "1", 1);  // NOLINT(concurrency-mt-unsafe): no thread runs yet
     return true;
 }
 
@@ -109,9 +109,9 @@ int main(int argc, char** argv) {
         const bool help_place = i == at + 1 || (i == at + 2 && i + 1 == words.size());
         args.push_back(words[i] == "-h" && help_place ? "--help" : words[i]);
     }
-    // The add-in's files (logs, index) go below APPDATA, as on Windows.
+    // The add-in's files (logs, index) go below APPDATA, as on Windows. No thread runs yet.
     if (std::getenv("APPDATA") == nullptr) {
-        setenv("APPDATA", platform::DefaultAppDataFolder().c_str(), 1);
+        setenv("APPDATA", platform::DefaultAppDataFolder().c_str(), 1);  // NOLINT(concurrency-mt-unsafe)
     }
     // Windows always has the folder; the add-in creates only its own folders below it.
     CreateDirectories(std::getenv("APPDATA"));

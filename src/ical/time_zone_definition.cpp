@@ -221,10 +221,11 @@ platform::DateTime CTimeZoneDefinition::ToUtc(const platform::DateTime& wall_clo
         if (!daylight_begins || !standard_begins)
             return platform::DateTime::Invalid();
         const std::int64_t at = wall_clock.ToUnixSeconds();
-        const std::int64_t dst = daylight_begins->ToUnixSeconds();
-        const std::int64_t std_ = standard_begins->ToUnixSeconds();
+        const std::int64_t daylight_at = daylight_begins->ToUnixSeconds();
+        const std::int64_t standard_at = standard_begins->ToUnixSeconds();
         // Southern zones begin daylight time late in the year and end it early in the next.
-        const bool in_daylight = dst < std_ ? (at >= dst && at < std_) : (at >= dst || at < std_);
+        const bool in_daylight = daylight_at < standard_at ? (at >= daylight_at && at < standard_at)
+                                                           : (at >= daylight_at || at < standard_at);
         return wall_clock.AddSeconds(-60LL * (in_daylight ? daylight_offset : standard_offset));
     }
     // No yearly rules: the observance that started last gives a fixed offset.

@@ -18,8 +18,8 @@ class SteadyClock : public Clock {
 }  // namespace
 
 std::shared_ptr<Clock> SystemClock() {
-    static const auto clock = std::make_shared<SteadyClock>();
-    return clock;
+    static const auto kClock = std::make_shared<SteadyClock>();
+    return kClock;
 }
 
 Clock::TimePoint ManualClock::Now() const {

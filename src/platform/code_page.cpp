@@ -32,7 +32,7 @@ Converter OpenConverter(const std::string& name) {
 }  // namespace
 
 std::string AnsiCodePageName() {
-    static const std::string name = [] {
+    static const std::string kName = [] {
         // The process may not have called setlocale; ask the environment's locale without changing the
         // process-wide one.
         locale_t locale = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
@@ -45,7 +45,7 @@ std::string AnsiCodePageName() {
         }
         return codeset;
     }();
-    return name;
+    return kName;
 }
 
 std::string Utf8ToAnsi(std::string_view utf8) {

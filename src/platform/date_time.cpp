@@ -78,8 +78,7 @@ DateTime DateTime::FromParts(int year, int month, int day, int hour, int minute,
         return Invalid();
     }
     const std::int64_t seconds =
-        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * kSecondsPerDay +
-        hour * 3600 + minute * 60 + second;
+        DaysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600 + minute * 60 + second;
     return FromValue(UnixSecondsToOle(seconds));
 }
 

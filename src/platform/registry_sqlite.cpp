@@ -20,13 +20,13 @@ class Database {
   public:
     Database() {
         const std::string file = VelsyncHome() + "/registry.db";
-        if (sqlite3_open_v2(file.c_str(), &db_,
+        if (sqlite3_open_v2(file.c_str(), &m_db,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                             nullptr) != SQLITE_OK) {
             Close();
             return;
         }
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
         if (!Exec("PRAGMA journal_mode=WAL;") ||
             !Exec("CREATE TABLE IF NOT EXISTS reg_keys(root INTEGER NOT NULL, path TEXT NOT NULL COLLATE "
                   "NOCASE,"
@@ -42,43 +42,44 @@ class Database {
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    bool IsOpen() const { return db_ != nullptr; }
-    sqlite3* handle() const { return db_; }
-    bool Exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+    bool IsOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+    bool Exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
   private:
     void Close() {
-        if (db_)
-            sqlite3_close(db_);
-        db_ = nullptr;
+        if (m_db)
+            sqlite3_close(m_db);
+        m_db = nullptr;
     }
-    sqlite3* db_ = nullptr;
+    sqlite3* m_db = nullptr;
 };
 
 class Statement {
   public:
     Statement(const Database& db, const char* sql) {
-        if (sqlite3_prepare_v2(db.handle(), sql, -1, &statement_, nullptr) != SQLITE_OK)
-            statement_ = nullptr;
+        if (sqlite3_prepare_v2(db.handle(), sql, -1, &m_statement, nullptr) != SQLITE_OK)
+            m_statement = nullptr;
     }
-    ~Statement() { sqlite3_finalize(statement_); }
+    ~Statement() { sqlite3_finalize(m_statement); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool IsValid() const { return statement_ != nullptr; }
-    void Bind(int index, int value) { sqlite3_bind_int(statement_, index, value); }
+    bool IsValid() const { return m_statement != nullptr; }
+    void Bind(int index, int value) { sqlite3_bind_int(m_statement, index, value); }
     void Bind(int index, std::string_view text) {
-        sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
     void BindBlob(int index, const std::uint8_t* data, DWORD size) {
         static const std::uint8_t kEmpty = 0;
-        sqlite3_bind_blob(statement_, index, size ? data : &kEmpty, static_cast<int>(size), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(m_statement, index, size ? data : &kEmpty, static_cast<int>(size),
+                          SQLITE_TRANSIENT);
     }
-    int Step() { return sqlite3_step(statement_); }
-    sqlite3_stmt* get() const { return statement_; }
+    int Step() { return sqlite3_step(m_statement); }
+    sqlite3_stmt* get() const { return m_statement; }
 
   private:
-    sqlite3_stmt* statement_ = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
 };
 
 std::string NormalizePath(std::string_view path) {

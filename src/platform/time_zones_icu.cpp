@@ -59,8 +59,8 @@ std::vector<std::string> ReadWindowsZoneIds() {
 }  // namespace
 
 const std::vector<std::string>& WindowsZoneIds() {
-    static const std::vector<std::string> ids = ReadWindowsZoneIds();
-    return ids;
+    static const std::vector<std::string> kIds = ReadWindowsZoneIds();
+    return kIds;
 }
 
 std::string IanaFromWindowsId(const std::string& windows_id) {
