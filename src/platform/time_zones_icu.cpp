@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 
 namespace platform {
@@ -80,13 +82,21 @@ std::string WindowsIdFromIana(const std::string& iana_id) {
     if (iana_id.empty()) {
         return {};
     }
+    // ICU searches its mapping table under a global lock at every call (every local time conversion
+    // asks for the local zone's id); the answer for an id never changes, and there are a few hundred ids.
+    static std::mutex lock;
+    static std::map<std::string, std::string, std::less<>> known;
+    std::lock_guard guard(lock);
+    const auto found = known.find(iana_id);
+    if (found != known.end()) {
+        return found->second;
+    }
     UErrorCode status = U_ZERO_ERROR;
     icu::UnicodeString windows_id;
     icu::TimeZone::getWindowsID(icu::UnicodeString::fromUTF8(iana_id), windows_id, status);
-    if (U_FAILURE(status)) {
-        return {};
-    }
-    return ToUtf8(windows_id);
+    std::string result = U_FAILURE(status) ? std::string() : ToUtf8(windows_id);
+    known.emplace(iana_id, result);
+    return result;
 }
 
 std::string HostIanaZone() {
