@@ -7,10 +7,15 @@
 #include <string>
 #include <vector>
 
-// One folder a synchronizer paired: its key for the read-only guards and a flag carried along.
+#include "settings/sync_counters.h"
+
+// One folder a synchronizer paired: its key for the read-only guards, a flag carried along, and its name
+// and counters for the run's summary.
 struct SyncResultEntry {
     std::string folder_key;
     bool flag = false;
+    std::string name;
+    SyncCounters counters;
 };
 using SyncResultList = std::vector<SyncResultEntry>;
 

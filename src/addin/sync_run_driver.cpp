@@ -8,6 +8,7 @@
 #include "settings/log.h"
 #include "settings/messages.h"
 #include "settings/settings_manager.h"
+#include "settings/sync_counters.h"
 
 unsigned SyncProc(SyncRunDriver* param, ISyncHost* host) {
     Log("SyncProc - CoInitialize");
@@ -28,6 +29,7 @@ unsigned SyncProc(SyncRunDriver* param, ISyncHost* host) {
 void SyncRunDriver::Sync() {
     m_contactsFailure.reset();
     m_calendarsFailure.reset();
+    m_summary.clear();
     SwitchLogToRunFile();
     DiscardIndexesOfAnotherStore(m_host->GetStoreId());
     CSettingsManager settings;
@@ -62,8 +64,13 @@ void SyncRunDriver::SyncKind(enum SyncKind kind, unsigned status_message, const 
         Log("SyncRunDriver::Sync: Unexpected failure: %s", error.what());
         *failure = std::make_unique<CAddinException>(kErrorUnknown);
     }
-    for (const SyncResultEntry& entry : results)
+    for (const SyncResultEntry& entry : results) {
         m_host->RegisterReadOnlyFolder(entry.folder_key, entry.flag);
+        const std::string line = FormatSummaryLine(
+            (kind == SyncKind::Contacts ? "Contacts " : "Calendar ") + entry.name, entry.counters);
+        Log("SyncRunDriver::Sync: %s", line.c_str());
+        m_summary += line + "\n";
+    }
 }
 
 std::uint32_t SyncRunDriver::Proceed() {
@@ -113,6 +120,13 @@ std::int32_t SyncRunDriver::GetContactCount() const {
 }
 
 std::string SyncRunDriver::GetSuccessMessage() {
+    std::string text = GetResultMessage();
+    if (!m_summary.empty())
+        text += "\n" + m_summary.substr(0, m_summary.size() - 1);
+    return text;
+}
+
+std::string SyncRunDriver::GetResultMessage() {
     CSettingsManager settings;
     settings.Create();
     const bool calendars = settings.GetSyncFlag() & kSyncCalendars;

@@ -33,8 +33,11 @@ class SyncRunDriver {
     std::int32_t GetCalendarCount() const;
     std::int32_t GetContactCount() const;
 
-    // The result text of the last run.
+    // The result text of the last run, followed by its summary.
     std::string GetSuccessMessage();
+    // A line per calendar and address book of the last run: what was created, changed and deleted on
+    // each side, conflicts and failures.
+    const std::string& GetSummary() const { return m_summary; }
     // EndSync's report: button, status bar, then the settings question or the result box. A timer run
     // that fails again after a failed run asks nothing: its failure is one error line (no question).
     void ReportResult();
@@ -43,6 +46,8 @@ class SyncRunDriver {
     CAddinException* GetCalendarsFailure() const { return m_calendarsFailure.get(); }
 
   private:
+    // The result text alone: each kind synchronized or failed with its message.
+    std::string GetResultMessage();
     void SyncKind(SyncKind kind, unsigned status_message, const std::string& url, const std::string& email,
                   const std::string& password, std::unique_ptr<CAddinException>* failure);
 
@@ -52,6 +57,7 @@ class SyncRunDriver {
     bool m_lastRunFailed = false;  // a failure streak: the question was asked at its start
     std::unique_ptr<CAddinException> m_contactsFailure;
     std::unique_ptr<CAddinException> m_calendarsFailure;
+    std::string m_summary;
 
     mutable std::mutex m_countersLock;
     std::int32_t m_calendarCount = 0;

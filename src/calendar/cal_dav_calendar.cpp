@@ -132,6 +132,10 @@ void CCalDavCalendar::Delete() {
     m_server->ProcessRequest(DavRequest{"DELETE", m_href, "", {}});
 }
 
+std::shared_ptr<CCalDavEvent> CCalDavCalendar::LoadEvent(const std::string& href) const {
+    return CCalDavEvent::LoadOne(m_server, m_href, href);
+}
+
 std::shared_ptr<CCalDavEvent> CCalDavCalendar::CreateEvent(const std::string& global_appointment_id) const {
     return std::make_shared<CCalDavEvent>(m_server, m_href + global_appointment_id + ".ics");
 }

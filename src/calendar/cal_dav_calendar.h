@@ -40,6 +40,10 @@ class CCalDavCalendar {
     // A new, not uploaded event at href + `global_appointment_id` + ".ics".
     std::shared_ptr<CCalDavEvent> CreateEvent(const std::string& global_appointment_id) const;
 
+    // The event at `href` as the server has it now; null when it has none there.
+    // Throws: as CCalDavEvent::LoadOne.
+    std::shared_ptr<CCalDavEvent> LoadEvent(const std::string& href) const;
+
     // displayName, then " - <owner>" for a shared calendar with an owner, then " (read only)".
     std::string GetDisplayName() const;
 

@@ -38,18 +38,8 @@ constexpr const char* kMultigetHead =
 
 constexpr std::size_t kMultigetBatch = 50;
 
-constexpr const char* kProbeBody =
-    "<?xml version=\"1.0\"?><d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/></d:prop></d:propfind>";
-
 std::string FormatForLog(const platform::DateTime& value) {
     return value.IsValid() ? value.Format("%m/%d/%Y %H:%M:%S") : std::string();
-}
-
-// 410 comes as a bad status with its number in the text.
-bool IsGoneStatus(CAddinException& error) {
-    const std::string text = error.GetMessage();
-    return error.GetCode() == kErrorBadStatus && text.size() >= 3 &&
-           text.compare(text.size() - 3, 3, "410") == 0;
 }
 
 // The responses of a multistatus with a usable href, in the server's order. Skipped with a log line: a
@@ -175,7 +165,14 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
     }
 }
 
-bool CCalDavEvent::Save() {
+std::shared_ptr<CCalDavEvent> CCalDavEvent::LoadOne(CDavServer* server, const std::string& calendar_href,
+                                                    const std::string& href) {
+    std::vector<std::shared_ptr<CCalDavEvent>> events;
+    Multiget(server, calendar_href, {href}, &events, nullptr);
+    return events.empty() ? nullptr : events.front();
+}
+
+FailureKind CCalDavEvent::Save() {
     DavRequest request{"PUT", m_href, m_text, {}};
     if (!m_etag.empty())
         request.headers.emplace_back("If-Match", m_etag);
@@ -185,11 +182,12 @@ bool CCalDavEvent::Save() {
         std::string new_etag;
         m_server->ProcessRequest(request, &new_etag);
         m_etag = std::move(new_etag);
-        return true;
+        return FailureKind::kNone;
     } catch (CAddinException& error) {
         Log("CCalDavEvent::Save: Unable to upload event '%s'. Code: %u. %s",
             platform::SanitizeUtf8(m_href).c_str(), error.GetCode(), error.GetMessage().c_str());
-        return false;
+        // A failure that is not the transport's still failed.
+        return error.GetKind() == FailureKind::kNone ? FailureKind::kBadStatus : error.GetKind();
     }
 }
 
@@ -199,19 +197,7 @@ bool CCalDavEvent::Delete() {
         return true;
     } catch (CAddinException& error) {
         Log("Unable to delete event '%s'.", platform::SanitizeUtf8(m_href).c_str());
-        if (IsGoneStatus(error))
-            return true;
-        if (error.GetCode() != kErrorForbiddenOrNotFound)
-            return false;
-    }
-    // 403 and 404 share a code: only an event the server no longer has counts as deleted. Xandikos
-    // answers a PROPFIND on a missing path with 207 and a 404 inside.
-    try {
-        const XmlNodePtr answer =
-            LoadXml(m_server->ProcessRequest(DavRequest{"PROPFIND", m_href, kProbeBody, {{"Depth", "0"}}}));
-        return HasNode(answer, "/d:multistatus") &&
-               !HasNode(answer, "/d:multistatus/d:response/d:propstat[contains(d:status, ' 200')]");
-    } catch (CAddinException& error) {
-        return error.GetCode() == kErrorForbiddenOrNotFound || IsGoneStatus(error);
+        // Only an event the server no longer has counts as deleted; 403 is a refusal.
+        return error.GetKind() == FailureKind::kNotFound || error.GetKind() == FailureKind::kGone;
     }
 }

@@ -20,6 +20,7 @@
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 #include "settings/messages.h"
+#include "settings/partial_failure.h"
 #include "ui/sync_exists_warning_dialog.h"
 
 namespace {
@@ -416,6 +417,7 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
             outlook_calendar->SetDescription(dav_calendar->GetDescription());
         if (m_guards != nullptr)
             m_guards->SetFolderReadonly(id, dav_calendar->IsReadOnly());
+        SyncCounters counters;
         if (unchanged) {
             Log("CCalDavSynchronizer::Synchronize: %s is unchanged on both sides.",
                 platform::SanitizeUtf8(dav_calendar->GetHref()).c_str());
@@ -423,29 +425,27 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
         } else {
             const std::uint64_t changes_sent = m_server.GetChangesSent();
             const int failed_items = m_failed_items;
-            SynchronizeCalendars(dav_calendar, outlook_calendar);
+            counters = SynchronizeCalendars(dav_calendar, outlook_calendar);
             // Server events that could not be read are not synchronized, whatever became of the rest.
-            m_failed_items += static_cast<int>(dav_calendar->GetUnreadableCount());
+            const int unreadable = static_cast<int>(dav_calendar->GetUnreadableCount());
+            m_failed_items += unreadable;
+            counters.failures += unreadable;
             // A tag read before this run's own writes would hide another client's change made among them.
             const bool equal = m_server.GetChangesSent() == changes_sent && m_failed_items == failed_items &&
                                IsServerAsRecorded(*dav_calendar, id);
             RecordCollectionTag(index, dav_calendar->GetHref(), id, equal ? ctag : std::string());
         }
-        results->push_back(SyncResultEntry{id, dav_calendar->IsReadOnly()});
+        results->push_back(
+            SyncResultEntry{id, dav_calendar->IsReadOnly(), outlook_calendar->GetName(), counters});
     }
     // Everything else was done; the run still must not read as a success.
-    if (m_failed_items > 0) {
-        throw CAddinException(
-            kErrorUnknown,
-            std::to_string(m_failed_items) +
-                " calendar item(s) could not be synchronized; they are tried again next run. " +
-                (IsLogEnabled() ? "The log is " + LogFolder() + "/" + CurrentLogFileName() + "."
-                                : "Turn on the log in the options to see why."));
-    }
+    if (m_failed_items > 0)
+        throw CAddinException(kErrorUnknown, PartialFailureMessage(m_failed_items, "calendar item(s)"));
 }
 
-void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCalendar>& dav_calendar,
-                                               const std::shared_ptr<COutlookCalendar>& outlook_calendar) {
+SyncCounters CCalDavSynchronizer::SynchronizeCalendars(
+    const std::shared_ptr<CCalDavCalendar>& dav_calendar,
+    const std::shared_ptr<COutlookCalendar>& outlook_calendar) {
     SyncIndex index = OpenCalendarIndex(outlook_calendar->GetEntryID());
 
     std::vector<EventSyncUnit> units;
@@ -528,6 +528,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         unjournaled = 0;
     };
 
+    int failures = 0;
     for (EventSyncUnit& unit : units) {
         const bool recorded = !unit.ServerId.empty() || !unit.OutlookId.empty();
         if (!recorded) {
@@ -545,7 +546,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             }
             strategy->OnDeleteFromOutlook(unit);
             if (unit.keepRecord) {
-                ++m_failed_items;
+                ++failures;
                 continue;
             }
             index.RemoveByOutlookId(unit.OutlookId);
@@ -561,7 +562,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             }
             strategy->OnDeleteFromServer(unit);
             if (unit.keepRecord) {
-                ++m_failed_items;
+                ++failures;
                 continue;
             }
             index.RemoveByServerId(unit.ServerId);
@@ -570,7 +571,7 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
             journal();
         }
         if (unit.keepRecord)
-            ++m_failed_items;
+            ++failures;
         if (unit.keepRecord || (unit.ServerId.empty() && unit.OutlookId.empty()))
             continue;
         index.RemoveByOutlookId(unit.OutlookId);
@@ -585,4 +586,8 @@ void CCalDavSynchronizer::SynchronizeCalendars(const std::shared_ptr<CCalDavCale
         journal();
     }
     SaveIndex(index);
+    m_failed_items += failures;
+    SyncCounters counters = strategy->Counters();
+    counters.failures = failures;
+    return counters;
 }

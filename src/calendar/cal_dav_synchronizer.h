@@ -42,9 +42,9 @@ class CCalDavSynchronizer : public ISynchronizer {
     // pairing exists (the indexes stay).
     void ValidateIndexes(const std::shared_ptr<COutlookCalendar>& root,
                          const std::vector<std::shared_ptr<CCalDavCalendar>>& calendars);
-    // The event step of one pair.
-    void SynchronizeCalendars(const std::shared_ptr<CCalDavCalendar>& dav_calendar,
-                              const std::shared_ptr<COutlookCalendar>& outlook_calendar);
+    // The event step of one pair; what it did.
+    SyncCounters SynchronizeCalendars(const std::shared_ptr<CCalDavCalendar>& dav_calendar,
+                                      const std::shared_ptr<COutlookCalendar>& outlook_calendar);
 
     // The calendar the default Outlook calendar pairs with on a first run, whatever the listing order:
     // a writable calendar that is not shared before others, one whose last segment is "calendar",

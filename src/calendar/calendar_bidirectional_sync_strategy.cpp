@@ -1,32 +1,15 @@
 #include "calendar/calendar_bidirectional_sync_strategy.h"
 
-#include <cctype>
-
 #include "dav/href_check.h"
 #include "ical/event_merge.h"
-#include "platform/file_system.h"
 #include "platform/text.h"
+#include "settings/addin_exception.h"
+#include "settings/conflict_copy.h"
 #include "settings/log.h"
 
 namespace {
 
 constexpr const char* kDateFormat = "%m/%d/%Y %H:%M:%S";
-
-// The server's text of an event that lost to Outlook's copy, kept under the log folder so it can be
-// restored by hand: "Conflicts/<time>-<resource name>". The path, or "" when it could not be written.
-std::string KeepLosingServerText(const CCalDavEvent& event) {
-    const std::string folder = LogFolder() + "/Conflicts";
-    if (!platform::PathExists(folder))
-        (void)platform::CreateOneDirectory(folder);
-    std::string name = event.GetHref().substr(event.GetHref().rfind('/') + 1);
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_')
-            c = '_';
-    }
-    const std::string path =
-        folder + "/" + platform::DateTime::NowLocal().Format("%Y%m%dT%H%M%S") + "-" + name.substr(0, 100);
-    return platform::WriteFileAtomically(path, event.GetICal()) == ERROR_SUCCESS ? path : std::string();
-}
 
 }  // namespace
 
@@ -41,7 +24,10 @@ void CCalendarBidirectionalSyncStrategy::OnNewInOutlook(EventSyncUnit& unit) {
         return;
     }
     event->SetICal(unit.outlookEvent->ToICal(true, "", m_owner_address));
-    if (!event->Save()) {
+    const FailureKind failure = event->Save();
+    if (failure == FailureKind::kConflict && PairWithExisting(unit, event->GetHref()))
+        return;
+    if (failure != FailureKind::kNone) {
         // Unrecorded, the appointment counts as new again next run and is uploaded then.
         unit.keepRecord = true;
         return;
@@ -50,6 +36,29 @@ void CCalendarBidirectionalSyncStrategy::OnNewInOutlook(EventSyncUnit& unit) {
     unit.OutlookId = id;
     unit.ServerId = event->GetHref();
     unit.synchDate = platform::DateTime::NowLocal();
+    ++m_counters.created_on_server;
+}
+
+bool CCalendarBidirectionalSyncStrategy::PairWithExisting(EventSyncUnit& unit, const std::string& href) {
+    std::shared_ptr<CCalDavEvent> existing;
+    try {
+        existing = m_dav_calendar->LoadEvent(href);
+    } catch (const CAddinException& error) {
+        Log("CCalendarBidirectionalSyncStrategy::PairWithExisting: %s could not be read. Code: %u.",
+            platform::SanitizeUtf8(href).c_str(), error.GetCode());
+    }
+    if (!existing)
+        return false;
+    // The server already has this appointment (its record was lost): pair the two and compare them as
+    // a pair changed on both sides, instead of failing this upload at every run.
+    Log("CCalendarBidirectionalSyncStrategy::OnNewInOutlook: %s is already on the server; paired.",
+        platform::SanitizeUtf8(href).c_str());
+    unit.davEvent = existing;
+    unit.OutlookId = unit.outlookEvent->GetGlobalAppointmentID();
+    unit.ServerId = href;
+    unit.synchDate = platform::DateTime::FromValue(0.0);
+    OnSynchronize(unit);
+    return true;
 }
 
 void CCalendarBidirectionalSyncStrategy::OnNewOnServer(EventSyncUnit& unit) {
@@ -59,13 +68,17 @@ void CCalendarBidirectionalSyncStrategy::OnNewOnServer(EventSyncUnit& unit) {
 
 void CCalendarBidirectionalSyncStrategy::OnDeleteFromOutlook(EventSyncUnit& unit) {
     LogKeys(unit);
-    if (!unit.davEvent->Delete())
+    if (unit.davEvent->Delete())
+        ++m_counters.deleted_on_server;
+    else
         unit.keepRecord = true;
 }
 
 void CCalendarBidirectionalSyncStrategy::OnDeleteFromServer(EventSyncUnit& unit) {
     LogKeys(unit);
-    if (!DeleteAppointment(unit))
+    if (DeleteAppointment(unit))
+        ++m_counters.deleted_in_outlook;
+    else
         unit.keepRecord = true;
 }
 
@@ -89,8 +102,9 @@ void CCalendarBidirectionalSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
     bool copied = false;
     const bool outlook_wins = outlook_changed && (!server_changed || IsLater(outlook_date, dav_date));
     if (server_changed && outlook_changed) {
+        ++m_counters.conflicts;
         if (outlook_wins) {
-            const std::string kept = KeepLosingServerText(*unit.davEvent);
+            const std::string kept = KeepConflictCopy(unit.davEvent->GetHref(), unit.davEvent->GetICal());
             Log("OnSynchronize name = %s CONFLICT: changed on both sides, Outlook's copy wins; the server's "
                 "copy is kept in %s",
                 name.c_str(), kept.empty() ? "(nowhere: it could not be written)" : kept.c_str());
@@ -105,13 +119,15 @@ void CCalendarBidirectionalSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
         const std::string written =
             unit.outlookEvent->ToICal(true, unit.davEvent->GetPropertyValue("UID"), m_owner_address);
         unit.davEvent->SetICal(ical::MergeWrittenEvent(unit.davEvent->GetICal(), written));
-        copied = unit.davEvent->Save();
+        copied = unit.davEvent->Save() == FailureKind::kNone;
     } else {
         Log("OnSynchronize name = %s S->OL", name.c_str());
         copied = CopyServerToOutlook(unit);
     }
-    if (copied)
-        unit.synchDate = platform::DateTime::NowLocal();
-    else
+    if (!copied) {
         unit.keepRecord = true;
+        return;
+    }
+    unit.synchDate = platform::DateTime::NowLocal();
+    ++(outlook_wins ? m_counters.changed_on_server : m_counters.changed_in_outlook);
 }

@@ -2,7 +2,8 @@
 
 void CCalendarMasterServerSyncStrategy::OnNewInOutlook(EventSyncUnit& unit) {
     LogKeys(unit);
-    DeleteAppointment(unit);
+    if (DeleteAppointment(unit))
+        ++m_counters.deleted_in_outlook;
 }
 
 void CCalendarMasterServerSyncStrategy::OnNewOnServer(EventSyncUnit& unit) {
@@ -16,7 +17,9 @@ void CCalendarMasterServerSyncStrategy::OnDeleteFromOutlook(EventSyncUnit& unit)
 
 void CCalendarMasterServerSyncStrategy::OnDeleteFromServer(EventSyncUnit& unit) {
     LogKeys(unit);
-    if (!DeleteAppointment(unit))
+    if (DeleteAppointment(unit))
+        ++m_counters.deleted_in_outlook;
+    else
         unit.keepRecord = true;
 }
 
@@ -24,8 +27,10 @@ void CCalendarMasterServerSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
     LogKeys(unit);
     if (!HasServerSideChanged(unit) && !HasOutlookSideChanged(unit))
         return;
-    if (CopyServerToOutlook(unit))
-        unit.synchDate = platform::DateTime::NowLocal();
-    else
+    if (!CopyServerToOutlook(unit)) {
         unit.keepRecord = true;
+        return;
+    }
+    unit.synchDate = platform::DateTime::NowLocal();
+    ++m_counters.changed_in_outlook;
 }

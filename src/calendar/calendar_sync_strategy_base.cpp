@@ -71,6 +71,7 @@ void CCalendarSyncStrategyBase::CreateInOutlook(EventSyncUnit& unit, bool allow_
     unit.OutlookId = id;
     unit.ServerId = unit.davEvent->GetHref();
     unit.synchDate = platform::DateTime::NowLocal();
+    ++m_counters.created_in_outlook;
 }
 
 bool CCalendarSyncStrategyBase::CopyServerToOutlook(const EventSyncUnit& unit) {

@@ -21,6 +21,8 @@ class CCalendarSyncStrategyBase : public ICalendarsSyncStrategy {
     // invalid date counts as the zero date.
     static bool IsLater(const platform::DateTime& a, const platform::DateTime& b);
 
+    const SyncCounters& Counters() const override { return m_counters; }
+
   protected:
     // "OutlookId: %s" and "ServerId: %s" for the sides the pair has.
     static void LogKeys(const EventSyncUnit& unit);
@@ -42,4 +44,5 @@ class CCalendarSyncStrategyBase : public ICalendarsSyncStrategy {
     ICalendarReadonlyGuards* m_guards;
     std::shared_ptr<COutlookCalendar> m_outlook_calendar;
     std::shared_ptr<CCalDavCalendar> m_dav_calendar;
+    SyncCounters m_counters;
 };

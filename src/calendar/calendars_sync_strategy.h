@@ -6,6 +6,7 @@
 #include "calendar/cal_dav_calendar.h"
 #include "calendar/event_sync_unit.h"
 #include "calendar/outlook_calendar.h"
+#include "settings/sync_counters.h"
 
 class ICalendarsSyncStrategy {
   public:
@@ -22,4 +23,6 @@ class ICalendarsSyncStrategy {
     virtual void OnDeleteFromServer(EventSyncUnit& unit) = 0;
     // A recorded pair with both sides.
     virtual void OnSynchronize(EventSyncUnit& unit) = 0;
+    // What the calls so far did (failures are the caller's to count).
+    virtual const SyncCounters& Counters() const = 0;
 };

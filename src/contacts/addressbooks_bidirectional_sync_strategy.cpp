@@ -1,10 +1,12 @@
 #include "contacts/addressbooks_bidirectional_sync_strategy.h"
 
 #include "contacts/card_dav_addressbook.h"
+#include "contacts/card_dav_contact.h"
 #include "contacts/internal/sync_dates.h"
 #include "contacts/outlook_addressbook.h"
 #include "contacts/vcard_merge.h"
 #include "settings/addin_exception.h"
+#include "settings/conflict_copy.h"
 #include "settings/log.h"
 
 void CAddressbooksBidirectionalSyncStrategy::Initialize(std::shared_ptr<COutlookAddressbook> outlook_book,
@@ -23,8 +25,25 @@ void CAddressbooksBidirectionalSyncStrategy::OnNewInOutlook(
     }
     *server_contact = m_server_book->CreateContact(entry_id);
     (*server_contact)->SetVCard(outlook_contact->GetVCard((*server_contact)->GetResourceName()));
-    (*server_contact)->Save();
+    try {
+        (*server_contact)->Save();
+    } catch (const CAddinException& error) {
+        if (error.GetKind() != FailureKind::kConflict)
+            throw;
+        // The server already has this contact (its record was lost): pair the two and compare them as a
+        // pair changed on both sides, instead of failing this upload at every run.
+        std::shared_ptr<CCardDavContact> existing = m_server_book->LoadContact((*server_contact)->GetHref());
+        if (!existing)
+            throw;
+        Log("CAddressbooksBidirectionalSyncStrategy::OnNewInOutlook: %s is already on the server; paired.",
+            existing->GetHref().c_str());
+        *server_contact = std::move(existing);
+        *record = IndexRecord{(*server_contact)->GetHref(), entry_id, platform::DateTime::FromValue(0.0)};
+        OnSynchronize(outlook_contact, *server_contact, record);
+        return;
+    }
     *record = IndexRecord{(*server_contact)->GetHref(), entry_id, platform::DateTime::NowLocal()};
+    ++m_counters.created_on_server;
 }
 
 void CAddressbooksBidirectionalSyncStrategy::OnNewOnServer(
@@ -40,12 +59,14 @@ void CAddressbooksBidirectionalSyncStrategy::OnNewOnServer(
                               "The contact " + server_contact->GetHref() + " could not be paired.");
     }
     *record = IndexRecord{server_contact->GetHref(), entry_id, platform::DateTime::NowLocal()};
+    ++m_counters.created_in_outlook;
 }
 
 bool CAddressbooksBidirectionalSyncStrategy::OnDeleteFromOutlook(
     const std::shared_ptr<COutlookContact>&, const std::shared_ptr<CCardDavContact>& server_contact,
     IndexRecord*) {
     server_contact->Delete();
+    ++m_counters.deleted_on_server;
     return true;
 }
 
@@ -53,6 +74,7 @@ bool CAddressbooksBidirectionalSyncStrategy::OnDeleteFromServer(
     const std::shared_ptr<COutlookContact>& outlook_contact, const std::shared_ptr<CCardDavContact>&,
     IndexRecord*) {
     outlook_contact->DeleteOutlookContact();
+    ++m_counters.deleted_in_outlook;
     return true;
 }
 
@@ -72,15 +94,33 @@ void CAddressbooksBidirectionalSyncStrategy::OnSynchronize(
         return;
     // A change on one side only goes to the other whatever the dates say; when both changed, the later
     // modification wins.
-    if (outlook_changed && (!server_changed || contacts::IsLater(outlook_time, server_time))) {
+    const bool outlook_wins =
+        outlook_changed && (!server_changed || contacts::IsLater(outlook_time, server_time));
+    if (server_changed && outlook_changed) {
+        ++m_counters.conflicts;
+        if (outlook_wins) {
+            const std::string kept = KeepConflictCopy(server_contact->GetHref(), server_contact->GetVCard());
+            Log("CAddressbooksBidirectionalSyncStrategy::OnSynchronize: %s CONFLICT: changed on both sides, "
+                "Outlook's copy wins; the server's copy is kept in %s",
+                server_contact->GetHref().c_str(),
+                kept.empty() ? "(nowhere: it could not be written)" : kept.c_str());
+        } else {
+            Log("CAddressbooksBidirectionalSyncStrategy::OnSynchronize: %s CONFLICT: changed on both sides, "
+                "the server's copy wins",
+                server_contact->GetHref().c_str());
+        }
+    }
+    if (outlook_wins) {
         // Over the copy just listed (the PUT is guarded by its entity tag), so that what the store does
         // not hold survives.
         server_contact->SetVCard(contacts::MergeVCard(
             server_contact->GetVCard(), outlook_contact->GetVCard(server_contact->GetResourceName())));
         server_contact->Save();
+        ++m_counters.changed_on_server;
     } else {
         outlook_contact->SetVCard(server_contact->GetVCard());
         outlook_contact->SaveOutlookContact();
+        ++m_counters.changed_in_outlook;
     }
     record->synchDate = platform::DateTime::NowLocal();
 }

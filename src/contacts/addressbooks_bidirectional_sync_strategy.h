@@ -8,7 +8,8 @@ class CAddressbooksBidirectionalSyncStrategy : public IAddressbooksSyncStrategy 
   public:
     void Initialize(std::shared_ptr<COutlookAddressbook> outlook_book,
                     std::shared_ptr<CCardDavAddressbook> server_book) override;
-    // PUTs the contact as <book href><EntryID>.vcf (If-None-Match "*").
+    // PUTs the contact as <book href><EntryID>.vcf (If-None-Match "*"). When the server already has a
+    // card there (412), pairs with it and synchronizes the pair at once.
     void OnNewInOutlook(const std::shared_ptr<COutlookContact>& outlook_contact,
                         std::shared_ptr<CCardDavContact>* server_contact, IndexRecord* record) override;
     // Creates and saves the Outlook contact. Throws: CAddinException when the saved contact has no
@@ -24,7 +25,10 @@ class CAddressbooksBidirectionalSyncStrategy : public IAddressbooksSyncStrategy 
     void OnSynchronize(const std::shared_ptr<COutlookContact>& outlook_contact,
                        const std::shared_ptr<CCardDavContact>& server_contact, IndexRecord* record) override;
 
+    const SyncCounters& Counters() const override { return m_counters; }
+
   protected:
     std::shared_ptr<COutlookAddressbook> m_outlook_book;
     std::shared_ptr<CCardDavAddressbook> m_server_book;
+    SyncCounters m_counters;
 };

@@ -8,6 +8,7 @@ void CAddressbooksMasterServerSyncStrategy::OnNewInOutlook(
     const std::shared_ptr<COutlookContact>& outlook_contact, std::shared_ptr<CCardDavContact>*,
     IndexRecord*) {
     outlook_contact->DeleteOutlookContact();
+    ++m_counters.deleted_in_outlook;
 }
 
 bool CAddressbooksMasterServerSyncStrategy::OnDeleteFromOutlook(
@@ -22,6 +23,7 @@ bool CAddressbooksMasterServerSyncStrategy::OnDeleteFromServer(
     const std::shared_ptr<COutlookContact>& outlook_contact, const std::shared_ptr<CCardDavContact>&,
     IndexRecord*) {
     outlook_contact->DeleteOutlookContact();
+    ++m_counters.deleted_in_outlook;
     return false;
 }
 
@@ -35,5 +37,6 @@ void CAddressbooksMasterServerSyncStrategy::OnSynchronize(
     }
     outlook_contact->SetVCard(server_contact->GetVCard());
     outlook_contact->SaveOutlookContact();
+    ++m_counters.changed_in_outlook;
     record->synchDate = platform::DateTime::NowLocal();
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "index/index_record.h"
+#include "settings/sync_counters.h"
 
 class CCardDavAddressbook;
 class CCardDavContact;
@@ -35,4 +36,6 @@ class IAddressbooksSyncStrategy {
     virtual void OnSynchronize(const std::shared_ptr<COutlookContact>& outlook_contact,
                                const std::shared_ptr<CCardDavContact>& server_contact,
                                IndexRecord* record) = 0;
+    // What the calls so far did (failures are the caller's to count).
+    virtual const SyncCounters& Counters() const = 0;
 };

@@ -1,6 +1,5 @@
 #include "contacts/addressbooks_synchronizer.h"
 
-#include <optional>
 #include <set>
 
 #include "contacts/addressbooks_bidirectional_sync_strategy.h"
@@ -28,9 +27,9 @@ std::shared_ptr<IAddressbooksSyncStrategy> CAddressbooksSynchronizer::GetStrateg
     return std::make_shared<CAddressbooksMasterServerSyncStrategy>();
 }
 
-void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook> outlook_book,
-                                            std::shared_ptr<CCardDavAddressbook> server_book,
-                                            bool bidirectional) {
+SyncCounters CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook> outlook_book,
+                                                    std::shared_ptr<CCardDavAddressbook> server_book,
+                                                    bool bidirectional) {
     m_outlook_book = std::move(outlook_book);
     m_server_book = std::move(server_book);
     m_index = OpenAddressBookIndex(m_outlook_book->GetEntryId());
@@ -44,7 +43,13 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
             m_unrecorded.Add(contact);
     }
 
-    std::optional<CAddinException> first_error;
+    int failures = 0;
+    const auto count_failure = [&failures](CAddinException error) {
+        ++failures;
+        Log("CAddressbooksSynchronizer::Synchronize: A contact failed; it is tried again next run. Code: %u. "
+            "%s",
+            error.GetCode(), error.GetMessage().c_str());
+    };
     // A pair that failed from the Outlook side is not tried again from the server side in this run.
     std::set<std::string> failed_hrefs;
     // Copies: the strategy appends contacts it creates, which are not visited again.
@@ -53,8 +58,7 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
         try {
             SynchronizeContacts(contact, nullptr);
         } catch (const CAddinException& error) {
-            if (!first_error)
-                first_error = error;
+            count_failure(error);
             const IndexRecord record = m_index.FindByOutlookId(contact->GetEntryId());
             if (record.IsFound())
                 failed_hrefs.insert(platform::AsciiLower(record.ServerId));
@@ -67,15 +71,17 @@ void CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddressbook>
         try {
             SynchronizeContacts(nullptr, contact);
         } catch (const CAddinException& error) {
-            if (!first_error)
-                first_error = error;
+            count_failure(error);
             failed_hrefs.insert(platform::AsciiLower(contact->GetHref()));
         }
     }
-    if (!m_index.Save())
+    if (!m_index.Save()) {
         Log("CAddressbooksSynchronizer::Synchronize: Unable to save %s.", m_index.Path().c_str());
-    if (first_error)
-        throw *first_error;
+        ++failures;
+    }
+    SyncCounters counters = m_strategy->Counters();
+    counters.failures = failures;
+    return counters;
 }
 
 // Tags were once kept in a file of their own ("<EntryID>.etag.dat", href and tag); they move into the

@@ -15,11 +15,12 @@ class CAddressbooksSynchronizer {
     static std::shared_ptr<IAddressbooksSyncStrategy> GetStrategy(bool bidirectional);
 
     // One pair, with the contact index named after the Outlook folder's EntryID. A failing contact does
-    // not stop the others. Throws: the first CAddinException of the book's contacts, after all of them.
+    // not stop the others: it is logged and counted (as is an index that could not be saved), and the
+    // counters of what was done are returned.
     // Each record keeps the contact's entity tag and the Outlook contact's LastModificationTime as they
     // were after the pair was last synchronized; either differing now is a change on that side.
-    void Synchronize(std::shared_ptr<COutlookAddressbook> outlook_book,
-                     std::shared_ptr<CCardDavAddressbook> server_book, bool bidirectional);
+    SyncCounters Synchronize(std::shared_ptr<COutlookAddressbook> outlook_book,
+                             std::shared_ptr<CCardDavAddressbook> server_book, bool bidirectional);
 
     // One contact, either side possibly empty; rewrites the contact's index record.
     void SynchronizeContacts(std::shared_ptr<COutlookContact> outlook_contact,

@@ -91,6 +91,10 @@ std::shared_ptr<CCardDavContact> CCardDavAddressbook::CreateContact(const std::s
     return CCardDavContact::NewContact(m_server, m_href, name);
 }
 
+std::shared_ptr<CCardDavContact> CCardDavAddressbook::LoadContact(const std::string& href) const {
+    return CCardDavContact::LoadOne(m_server, m_href, href);
+}
+
 std::shared_ptr<CCardDavContact> CCardDavAddressbook::FindContact(const std::string& href) const {
     const auto found = m_by_href.find(href);
     return found == m_by_href.end() ? nullptr : found->second;

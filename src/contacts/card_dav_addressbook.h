@@ -32,6 +32,10 @@ class CCardDavAddressbook {
     // A new, unsaved contact named `name` in this book; the book's lists do not change.
     std::shared_ptr<CCardDavContact> CreateContact(const std::string& name) const;
 
+    // The contact at `href` as the server has it now; null when it has none there. The book's lists do
+    // not change. Throws: as CCardDavContact::LoadOne.
+    std::shared_ptr<CCardDavContact> LoadContact(const std::string& href) const;
+
     // The contact with this href (exact), or empty.
     std::shared_ptr<CCardDavContact> FindContact(const std::string& href) const;
 

@@ -58,7 +58,31 @@ CCardDavContact::CCardDavContact(CDavServer* server, std::string href)
 
 void CCardDavContact::LoadFromServer(CDavServer* server, const std::string& collection_href,
                                      std::vector<std::shared_ptr<CCardDavContact>>* out) {
-    DavRequest request{"REPORT", collection_href, kQueryBody, {{"Depth", "1"}}};
+    ReadContacts(server, collection_href, DavRequest{"REPORT", collection_href, kQueryBody, {{"Depth", "1"}}},
+                 out);
+}
+
+std::shared_ptr<CCardDavContact> CCardDavContact::LoadOne(CDavServer* server,
+                                                          const std::string& collection_href,
+                                                          const std::string& href) {
+    const std::string body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\" ?><c:addressbook-multiget xmlns:d=\"DAV:\" "
+        "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop><d:getetag/><d:getlastmodified/>"
+        "<c:address-data></c:address-data></d:prop><d:href>" +
+        EscapeXml(href) + "</d:href></c:addressbook-multiget>";
+    std::vector<std::shared_ptr<CCardDavContact>> contacts;
+    ReadContacts(server, collection_href, DavRequest{"REPORT", collection_href, body, {{"Depth", "1"}}},
+                 &contacts);
+    for (auto& contact : contacts) {
+        if (contact->GetHref() == href && !contact->GetVCard().empty())
+            return contact;
+    }
+    return nullptr;
+}
+
+void CCardDavContact::ReadContacts(CDavServer* server, const std::string& collection_href,
+                                   const DavRequest& request,
+                                   std::vector<std::shared_ptr<CCardDavContact>>* out) {
     const XmlNodePtr document = LoadXml(server->ProcessRequest(request));
     if (!HasNode(document, "/d:multistatus")) {
         Log("CCardDavContact::LoadFromServer: Unable to parse the answer for %s.", collection_href.c_str());
@@ -159,5 +183,12 @@ void CCardDavContact::Delete() {
     DavRequest request{"DELETE", m_href, "", {}};
     if (!m_etag.empty())
         request.headers.emplace_back("If-Match", m_etag);
-    m_server->ProcessRequest(request);
+    try {
+        m_server->ProcessRequest(request);
+    } catch (const CAddinException& error) {
+        // A card the server no longer has is deleted; anything else may still be there.
+        if (error.GetKind() != FailureKind::kNotFound && error.GetKind() != FailureKind::kGone)
+            throw;
+        Log("CCardDavContact::Delete: %s was already gone.", platform::SanitizeUtf8(m_href).c_str());
+    }
 }

@@ -10,6 +10,7 @@
 #include "platform/date_time.h"
 
 class CDavServer;
+struct DavRequest;
 
 class CCardDavContact {
   public:
@@ -24,6 +25,11 @@ class CCardDavContact {
     // cut answer must not read as an empty book).
     static void LoadFromServer(CDavServer* server, const std::string& collection_href,
                                std::vector<std::shared_ptr<CCardDavContact>>* out);
+
+    // The contact at `href` of the collection, read by an addressbook-multiget REPORT; null when the
+    // server has no card there. Throws: as LoadFromServer.
+    static std::shared_ptr<CCardDavContact> LoadOne(CDavServer* server, const std::string& collection_href,
+                                                    const std::string& href);
 
     // A contact not yet on the server: href = collection href + name + ".vcf", empty vCard, zero date.
     static std::shared_ptr<CCardDavContact> NewContact(CDavServer* server, const std::string& collection_href,
@@ -52,10 +58,15 @@ class CCardDavContact {
     // the listing is never overwritten. Afterwards the entity tag is the one the server answered with (""
     // when it sent none). Throws: the CAddinExceptions of CDavServer (412: 304).
     void Save();
-    // DELETE of the href, with If-Match when the listing gave an entity tag. Throws: as Save.
+    // DELETE of the href, with If-Match when the listing gave an entity tag; a card already gone (404,
+    // 410) counts as deleted. Throws: as Save.
     void Delete();
 
   private:
+    // The contacts of a multistatus answer to `request`, as LoadFromServer describes.
+    static void ReadContacts(CDavServer* server, const std::string& collection_href,
+                             const DavRequest& request, std::vector<std::shared_ptr<CCardDavContact>>* out);
+
     CDavServer* m_server;
     std::string m_href;
     std::string m_vcard;

@@ -8,6 +8,7 @@
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 #include "settings/messages.h"
+#include "settings/partial_failure.h"
 
 using outlook::ComPtr;
 
@@ -65,7 +66,8 @@ void CCardDavSynchronizer::Synchronize(SyncResultList* results) {
         CCardDavAddressbook::LoadFromServer(&m_server, m_shared_book_url, true, &shared_books);
     } catch (const CAddinException& error) {
         // Most servers have no shared book: Radicale answers 403, others 404 or 405.
-        if (error.GetCode() != kErrorForbiddenOrNotFound && error.GetCode() != kErrorNotDavServer)
+        const FailureKind kind = error.GetKind();
+        if (kind != FailureKind::kForbidden && kind != FailureKind::kNotFound && kind != FailureKind::kNotDav)
             throw;
         Log("CCardDavSynchronizer::Synchronize: No shared address book (code %u).", error.GetCode());
         shared_books.clear();
@@ -83,6 +85,9 @@ void CCardDavSynchronizer::Synchronize(SyncResultList* results) {
         m_message += LoadMessage(IDS_CONTACTS_FOLDER_MISSING);
     if (!m_message.empty())
         throw CAddinException(m_message);
+    // Everything else was done; the run still must not read as a success.
+    if (m_failed_items > 0)
+        throw CAddinException(kErrorUnknown, PartialFailureMessage(m_failed_items, "contact(s)"));
 }
 
 void CCardDavSynchronizer::LoadHomeSets() {
@@ -170,7 +175,8 @@ void CCardDavSynchronizer::SynchAddressbooks(const std::vector<std::shared_ptr<C
             m_guards->SetFolderReadonly(folder_id, !writable);
 
         CAddressbooksSynchronizer synchronizer;
-        synchronizer.Synchronize(outlook_book, book, writable);
-        results->push_back(SyncResultEntry{folder_id, !writable});
+        const SyncCounters counters = synchronizer.Synchronize(outlook_book, book, writable);
+        m_failed_items += counters.failures;
+        results->push_back(SyncResultEntry{folder_id, !writable, outlook_book->GetName(), counters});
     }
 }

@@ -61,5 +61,6 @@ class CCardDavSynchronizer : public ISynchronizer {
     std::shared_ptr<COutlookAddressbook> m_root;
     std::shared_ptr<CCardDavAddressbook> m_default_book;
     std::string m_message;
+    int m_failed_items = 0;
     CDavServer m_server;
 };

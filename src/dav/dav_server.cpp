@@ -107,7 +107,7 @@ std::string CDavServer::GetCurrentUserPrincipal() {
     try {
         answer = ProcessRequest(request);
     } catch (const CAddinException& error) {
-        const std::string context = FindWellKnownContext(error.GetCode());
+        const std::string context = FindWellKnownContext(error.GetKind());
         if (context.empty())
             throw;
         m_server_url = context;
@@ -119,10 +119,11 @@ std::string CDavServer::GetCurrentUserPrincipal() {
     return m_principal;
 }
 
-std::string CDavServer::FindWellKnownContext(std::uint32_t failure) {
+std::string CDavServer::FindWellKnownContext(FailureKind failure) {
     platform::UrlParts parts;
     std::string base;
-    if ((failure != kErrorForbiddenOrNotFound && failure != kErrorNotDavServer) ||
+    if ((failure != FailureKind::kForbidden && failure != FailureKind::kNotFound &&
+         failure != FailureKind::kNotDav) ||
         !SplitServerUrl(m_server_url, &parts, &base) || !base.empty())
         return {};
     // RFC 6764: a bare host names its DAV context by a redirect from a well-known path (Nextcloud,

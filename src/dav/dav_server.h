@@ -2,12 +2,12 @@
 // through, and the current user's principal.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "dav/dav_request.h"
 #include "dav/web_client.h"
+#include "settings/transport_failure.h"
 
 class CDavServer {
   public:
@@ -45,7 +45,7 @@ class CDavServer {
     std::string Exchange(CWebClient* client, const DavRequest& request);
     // After the principal request on a bare host failed with `failure` (403/404 or 405), the server URL
     // a well-known path redirects to; "" when there is none.
-    std::string FindWellKnownContext(std::uint32_t failure);
+    std::string FindWellKnownContext(FailureKind failure);
     // Makes the host's root the server URL when `href`, a server path, is not below the URL's path.
     void RootAtHostWhenOutside(const std::string& href);
 

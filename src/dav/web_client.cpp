@@ -105,9 +105,13 @@ int CWebClient::SendXml(std::string_view body, std::string* response) {
             }
             Log("CWebClient::SendXml: Unable to send request. HRESULT: %d.", hr);
             Log("CWebClient::SendXml: Transport code: %d. Status: %d.", m_request->TransportCode(), status);
+            const TransportFailure failure{
+                hr == platform::kHttpErrorTimeout ? FailureKind::kTimeout : FailureKind::kTransport, status,
+                m_request->TransportCode()};
             throw CAddinException(kErrorNoConnection,
                                   LoadMessage(CAddinException::MessageIdForCode(kErrorNoConnection)) + " (" +
-                                      platform::DescribeSendFailure(hr, m_request->TransportCode()) + ")");
+                                      platform::DescribeSendFailure(hr, m_request->TransportCode()) + ")",
+                                  failure);
         }
         if (status == kStatusNoContentWinInet) {
             status = 204;
@@ -116,11 +120,12 @@ int CWebClient::SendXml(std::string_view body, std::string* response) {
         if (IsSuccessStatus(m_method, status))
             break;
         Log("CWebClient::SendXml: Bad response status. Status: %d.", status);
-        if (status == 403 || status == 404)
-            throw CAddinException(kErrorForbiddenOrNotFound);
+        const TransportFailure failure{ClassifyStatus(status), status, m_request->TransportCode()};
+        if (failure.kind == FailureKind::kForbidden || failure.kind == FailureKind::kNotFound)
+            throw CAddinException(kErrorForbiddenOrNotFound, "", failure);
         if (status == 401) {
             if (retried)
-                throw CAddinException(kErrorLogonFailed);
+                throw CAddinException(kErrorLogonFailed, "", failure);
             const std::string challenge = m_request->GetResponseHeader("WWW-Authenticate");
             if (!challenge.empty()) {
                 const HttpCredentials credentials{m_method, m_url, m_user, m_password};
@@ -137,15 +142,16 @@ int CWebClient::SendXml(std::string_view body, std::string* response) {
             retried = true;
             continue;
         }
-        if (status == 405)
-            throw CAddinException(kErrorNotDavServer);
-        throw CAddinException(kErrorBadStatus, FormatBadStatus(status));
+        if (failure.kind == FailureKind::kNotDav)
+            throw CAddinException(kErrorNotDavServer, "", failure);
+        throw CAddinException(kErrorBadStatus, FormatBadStatus(status), failure);
     }
     std::string bytes;
     const HRESULT hr = m_request->GetResponseBody(&bytes);
     if (FAILED(hr)) {
         Log("CWebClient::ReceiveData: Bad response body. HRESULT: %d.", hr);
-        throw CAddinException(kErrorNoResponse);
+        throw CAddinException(kErrorNoResponse, "",
+                              TransportFailure{FailureKind::kUnreadable, status, m_request->TransportCode()});
     }
     if (!bytes.empty())
         *response = std::move(bytes);

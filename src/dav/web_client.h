@@ -42,7 +42,8 @@ class CWebClient {
     // Sends the body (at most twice: once more after a 401 with a challenge) and returns the status; the
     // response body goes to `response` when there is one. -1 when Open never made a request object.
     // Throws: CAddinException 302 (a header the request object refuses), 303 (no answer), 304 (other bad
-    // status, text 317 with it), 305 (unreadable body), 306 (403/404), 307 (405), 400 (401 after retry).
+    // status, text 317 with it), 305 (unreadable body), 306 (403/404), 307 (405), 400 (401 after retry);
+    // each carries the status, the transport code and their kind.
     int SendXml(std::string_view body, std::string* response);
 
     // Body text to wire bytes: UTF-8, invalid sequences replaced by U+FFFD.

@@ -10,6 +10,7 @@
 #include "ical/ical_line.h"
 #include "ical/time_zone_definition.h"
 #include "platform/date_time.h"
+#include "settings/transport_failure.h"
 
 class CDavServer;
 class COutlookEvent;
@@ -35,11 +36,15 @@ class CCalDavEvent {
     static void LoadFromServer(CDavServer* server, const std::string& calendar_href,
                                std::vector<std::shared_ptr<CCalDavEvent>>* events,
                                std::vector<std::string>* unreadable);
+    // The event at `href` of the calendar, read by a calendar-multiget REPORT; null when the server
+    // has no readable event there. Throws: as LoadFromServer.
+    static std::shared_ptr<CCalDavEvent> LoadOne(CDavServer* server, const std::string& calendar_href,
+                                                 const std::string& href);
 
     // PUT of the text: If-Match with the ETag when there is one, else If-None-Match "*". Afterwards the ETag
-    // is the one the server answered with ("" when it sent none). False, with a log line, when the server
-    // refused or could not be reached; the ETag stays as it was.
-    bool Save();
+    // is the one the server answered with ("" when it sent none); kNone. When the server refused or could
+    // not be reached: what failed, with a log line, and the ETag stays as it was.
+    FailureKind Save();
     // DELETE of the href. True when the resource is gone afterwards (deleted, or already gone: 404, 410);
     // false, with the log line "Unable to delete event '%s'.", when it may still be there.
     bool Delete();

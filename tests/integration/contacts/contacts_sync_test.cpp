@@ -215,7 +215,13 @@ TEST_P(ContactsSyncOnRadicale, StaleEntityTagIsRefused) {
     ASSERT_TRUE(error);
     EXPECT_EQ(error->GetCode(), kErrorBadStatus);
     EXPECT_EQ(error->GetMessage(), "Bad response status. HTTP error code: 412");
+    EXPECT_EQ(error->GetKind(), FailureKind::kConflict);
     EXPECT_NE(OtherSide("list", BookUrl()).find("Ray Raced"), std::string::npos);
+    // What a conflicting PUT reads to pair with: the server's card as it is now.
+    const auto current = CCardDavContact::LoadOne(&dav, BookPath(), contacts[0]->GetHref());
+    ASSERT_TRUE(current);
+    EXPECT_NE(current->GetVCard().find("Ray Raced"), std::string::npos);
+    EXPECT_FALSE(CCardDavContact::LoadOne(&dav, BookPath(), BookPath() + "nobody.vcf"));
 }
 
 TEST_P(ContactsSyncOnRadicale, ReadOnlyShareReplacesAFolderOnlyWhenAskedAndIsServerWinsUnderTheGuards) {

@@ -6,6 +6,7 @@
 
 #include "dav/dav_server.h"
 #include "dav/xml_helpers.h"
+#include "ical/cal_dav_event.h"
 #include "platform/http_request.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
@@ -36,12 +37,14 @@ std::string Event(const std::string& uid, const std::string& summary) {
 
 // The code of the CAddinException that `action` throws, 0 when it throws none.
 template <typename Action>
-std::uint32_t CodeOf(Action action, std::string* message = nullptr) {
+std::uint32_t CodeOf(Action action, std::string* message = nullptr, TransportFailure* failure = nullptr) {
     try {
         action();
     } catch (CAddinException& error) {
         if (message != nullptr)
             *message = error.GetMessage();
+        if (failure != nullptr)
+            *failure = error.GetTransport();
         return error.GetCode();
     }
     return 0;
@@ -89,24 +92,35 @@ TEST_P(DavTransport, PrincipalAndEventRoundTrip) {
         EXPECT_FALSE(SelectText(it.Current(), "d:propstat/d:prop/d:getetag").empty());
     }
     EXPECT_TRUE(found) << "REPORT did not list " << href;
+    // One event read by its href, as a conflicting PUT of a new event does; none where there is none.
+    const auto one = CCalDavEvent::LoadOne(&dav, CalendarPath(), href);
+    ASSERT_TRUE(one);
+    EXPECT_EQ(one->GetPropertyValue("UID"), uid);
+    EXPECT_FALSE(one->GetETag().empty());
+    EXPECT_FALSE(CCalDavEvent::LoadOne(&dav, CalendarPath(), CalendarPath() + "none.ics"));
 
     const XmlNodePtr listing =
         LoadXml(dav.ProcessRequest(DavRequest{"PROPFIND", CalendarPath(), kListing, {{"Depth", "1"}}}));
     EXPECT_TRUE(HasNode(listing, "/d:multistatus/d:response[d:href='" + href + "']"));
 
     std::string message;
+    TransportFailure failure;
     EXPECT_EQ(
         CodeOf(
             [&] {
                 dav.ProcessRequest(DavRequest{"PUT", href, Event(uid, "again"), {{"If-None-Match", "*"}}});
             },
-            &message),
+            &message, &failure),
         kErrorBadStatus);
     EXPECT_EQ(message, "Bad response status. HTTP error code: 412");
+    EXPECT_EQ(failure.kind, FailureKind::kConflict);
 
     // Radicale (and Apache in front of it) answers 200 here, Xandikos 204: both are success.
     dav.ProcessRequest("DELETE", href, "");
-    EXPECT_EQ(CodeOf([&] { dav.ProcessRequest("DELETE", href, ""); }), kErrorForbiddenOrNotFound);
+    EXPECT_EQ(CodeOf([&] { dav.ProcessRequest("DELETE", href, ""); }, nullptr, &failure),
+              kErrorForbiddenOrNotFound);
+    EXPECT_EQ(failure.kind, FailureKind::kNotFound);
+    EXPECT_EQ(failure.http_status, 404);
 }
 
 // Servers with accounts and shares: Radicale and the Apache front.
@@ -142,13 +156,17 @@ TEST_P(DavApache, BasePathKeepAliveAndReadOnlyShare) {
         DavRequest{"PROPFIND", "/alice/shared-bob-calendar/", kListing, {{"Depth", "1"}}}));
     EXPECT_TRUE(HasNode(shared, "//d:response[d:href='/dav/alice/shared-bob-calendar/shared-event-1.ics']"));
     const std::string uid = UniqueName("refused");
-    EXPECT_EQ(CodeOf([&] {
-                  dav.ProcessRequest(DavRequest{"PUT",
-                                                "/alice/shared-bob-calendar/" + uid + ".ics",
-                                                Event(uid, "no"),
-                                                {{"If-None-Match", "*"}}});
-              }),
+    TransportFailure failure;
+    EXPECT_EQ(CodeOf(
+                  [&] {
+                      dav.ProcessRequest(DavRequest{"PUT",
+                                                    "/alice/shared-bob-calendar/" + uid + ".ics",
+                                                    Event(uid, "no"),
+                                                    {{"If-None-Match", "*"}}});
+                  },
+                  nullptr, &failure),
               kErrorForbiddenOrNotFound);
+    EXPECT_EQ(failure.kind, FailureKind::kForbidden);
     // All of it over one connection (Radicale alone answers HTTP/1.0 and closes every one), and one
     // Digest challenge: later requests answer with the known nonce at once.
     EXPECT_LE(platform::HttpConnectionsOpened() - before, 1);

@@ -39,13 +39,15 @@ class ScriptedStatus : public ::testing::Test {
     CDavServer Server() const { return CDavServer(scripted_.url() + "/", kDavUser, kDavPassword); }
 
     // The code the principal request ends with, 0 when it succeeds.
-    std::uint32_t PrincipalCode(std::string* message = nullptr) {
+    std::uint32_t PrincipalCode(std::string* message = nullptr, FailureKind* kind = nullptr) {
         CDavServer dav = Server();
         try {
             (void)dav.GetCurrentUserPrincipal();
         } catch (CAddinException& error) {
             if (message != nullptr)
                 *message = error.GetMessage();
+            if (kind != nullptr)
+                *kind = error.GetKind();
             return error.GetCode();
         }
         return 0;
@@ -55,23 +57,32 @@ class ScriptedStatus : public ::testing::Test {
     platform::HttpTimeouts saved_;
 };
 
-TEST_F(ScriptedStatus, PrincipalStatusesMapToCodes) {
+TEST_F(ScriptedStatus, PrincipalStatusesMapToCodesAndKinds) {
     struct Row {
         const char* scenario;
         std::uint32_t code;
+        FailureKind kind;
         const char* message;
     };
     const Row rows[] = {
-        {"principal-200.txt", kErrorBadStatus, "Bad response status. HTTP error code: 200"},
-        {"principal-redirect-301.txt", kErrorBadStatus, "Bad response status. HTTP error code: 301"},
-        {"principal-403.txt", kErrorForbiddenOrNotFound, "The server returned 403/404 error."},
-        {"principal-404.txt", kErrorForbiddenOrNotFound, "The server returned 403/404 error."},
-        {"principal-405.txt", kErrorNotDavServer,
+        {"principal-200.txt", kErrorBadStatus, FailureKind::kBadStatus,
+         "Bad response status. HTTP error code: 200"},
+        {"principal-redirect-301.txt", kErrorBadStatus, FailureKind::kBadStatus,
+         "Bad response status. HTTP error code: 301"},
+        {"principal-403.txt", kErrorForbiddenOrNotFound, FailureKind::kForbidden,
+         "The server returned 403/404 error."},
+        {"principal-404.txt", kErrorForbiddenOrNotFound, FailureKind::kNotFound,
+         "The server returned 403/404 error."},
+        {"principal-405.txt", kErrorNotDavServer, FailureKind::kNotDav,
          "Unable to locate DAV server. Please verify your settings."},
-        {"principal-500.txt", kErrorBadStatus, "Bad response status. HTTP error code: 500"},
-        {"principal-well-known.txt", 0, ""},
-        {"principal-digest-401-twice.txt", kErrorLogonFailed, "Failed to log in on the DAV server"},
-        {"principal-close-mid-body.txt", kErrorNoConnection,
+        {"principal-410.txt", kErrorBadStatus, FailureKind::kGone,
+         "Bad response status. HTTP error code: 410"},
+        {"principal-500.txt", kErrorBadStatus, FailureKind::kBadStatus,
+         "Bad response status. HTTP error code: 500"},
+        {"principal-well-known.txt", 0, FailureKind::kNone, ""},
+        {"principal-digest-401-twice.txt", kErrorLogonFailed, FailureKind::kAuth,
+         "Failed to log in on the DAV server"},
+        {"principal-close-mid-body.txt", kErrorNoConnection, FailureKind::kTransport,
          "No connection to the web server could be established (the server dropped the connection)"},
     };
     for (const Row& row : rows) {
@@ -79,8 +90,10 @@ TEST_F(ScriptedStatus, PrincipalStatusesMapToCodes) {
         if (!Start(row.scenario))
             GTEST_SKIP() << "the scripted server cannot run";
         std::string message;
-        EXPECT_EQ(PrincipalCode(&message), row.code);
+        FailureKind kind = FailureKind::kNone;
+        EXPECT_EQ(PrincipalCode(&message, &kind), row.code);
         EXPECT_EQ(message, row.message);
+        EXPECT_EQ(kind, row.kind);
         EXPECT_EQ(scripted_.Result(), "done");
         scripted_.Stop();
     }
@@ -100,7 +113,9 @@ TEST_F(ScriptedStatus, StallingServerFailsWithinTheTimeout) {
         GTEST_SKIP() << "the scripted server cannot run";
     const auto started = std::chrono::steady_clock::now();
     std::string message;
-    EXPECT_EQ(PrincipalCode(&message), kErrorNoConnection);
+    FailureKind kind = FailureKind::kNone;
+    EXPECT_EQ(PrincipalCode(&message, &kind), kErrorNoConnection);
+    EXPECT_EQ(kind, FailureKind::kTimeout);
     EXPECT_NE(message.find("(time-out: the server did not answer in time)"), std::string::npos) << message;
     // The stall limit is 2 s here; the bound only proves the limit applies at all.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));

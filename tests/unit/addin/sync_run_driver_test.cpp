@@ -212,13 +212,14 @@ TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEventWhenThereIsOne) {
 
 // The result text and the report.
 
-TEST_F(SyncRun, ResultTextNamesEachKindAndItsFailure) {
+TEST_F(SyncRun, ResultTextNamesEachKindAndItsFailureThenEachCollectionsSummary) {
     struct Row {
         const char* name;
         std::uint32_t flag;
         std::function<void()> contacts_fail;
         std::function<void()> calendars_fail;
         std::string text;
+        SyncResultList calendar_results = {};
     };
     const Row rows[] = {
         {"both succeed", 0x123, nullptr, nullptr, "Contacts and events synchronized successfully."},
@@ -230,12 +231,24 @@ TEST_F(SyncRun, ResultTextNamesEachKindAndItsFailure) {
          "Events synchronized successfully."},
         {"calendars fail with a code", 0x123, nullptr, Throw(CAddinException(202)),
          "Contacts synchronized successfully.\nEvents synchronization failed: Unable to get subcalendars"},
+        {"a calendar with failed items, and one read-only",
+         0x121,
+         nullptr,
+         Throw(CAddinException(std::string("1 calendar item(s) could not be synchronized"))),
+         "Events synchronization failed: 1 calendar item(s) could not be synchronized\n"
+         "Calendar Work: Outlook 2 new, 1 changed, 0 deleted; server 4 new, 3 changed, 1 deleted; 1 "
+         "conflict(s); 1 failed\n"
+         "Calendar Holidays: Outlook 0 new, 0 changed, 5 deleted; server 0 new, 0 changed, 0 deleted; 0 "
+         "conflict(s); 0 failed",
+         {{"w", false, "Work", SyncCounters{2, 1, 0, 4, 3, 1, 1, 1}},
+          {"h", true, "Holidays", SyncCounters{0, 0, 5, 0, 0, 0, 0, 0}}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         SetSyncFlag(row.flag);
         host_.scripts[SyncKind::Contacts].on_sync = row.contacts_fail;
         host_.scripts[SyncKind::Calendars].on_sync = row.calendars_fail;
+        host_.scripts[SyncKind::Calendars].results = row.calendar_results;
         Run(0x3, true);
         EXPECT_EQ(driver_.GetSuccessMessage(), row.text);
     }

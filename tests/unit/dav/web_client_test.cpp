@@ -44,12 +44,15 @@ class WebClient : public ::testing::Test {
     }
 
     // The code of the CAddinException an exchange ends with (0 when it succeeds).
-    std::uint32_t ThrownCode(const std::string& method, std::string* message = nullptr) {
+    std::uint32_t ThrownCode(const std::string& method, std::string* message = nullptr,
+                             TransportFailure* failure = nullptr) {
         try {
             (void)Exchange(method);
         } catch (CAddinException& error) {
             if (message != nullptr)
                 *message = error.GetMessage();
+            if (failure != nullptr)
+                *failure = error.GetTransport();
             return error.GetCode();
         }
         return 0;
@@ -80,28 +83,40 @@ TEST_F(WebClient, SchemeRuleIsCaseSensitive) {
     }
 }
 
-TEST_F(WebClient, StatusesMapToCodes) {
+TEST_F(WebClient, StatusesMapToCodesAndKinds) {
     struct Row {
         const char* method;
+        HRESULT send;
         int status;
         std::uint32_t code;  // 0: success
+        FailureKind kind;
     };
     const Row rows[] = {
-        {"PROPFIND", 207, 0},
-        {"PUT", 204, 0},
-        {"REPORT", 299, 0},
-        {"MKCALENDAR", 200, kErrorBadStatus},
-        {"DELETE", 200, 0},
-        {"PROPFIND", 300, kErrorBadStatus},
-        {"DELETE", 404, kErrorForbiddenOrNotFound},
-        {"PROPFIND", 405, kErrorNotDavServer},
-        {"PUT", 412, kErrorBadStatus},
-        {"PROPFIND", 100, kErrorBadStatus},
+        {"PROPFIND", S_OK, 207, 0, FailureKind::kNone},
+        {"PUT", S_OK, 204, 0, FailureKind::kNone},
+        {"REPORT", S_OK, 299, 0, FailureKind::kNone},
+        {"MKCALENDAR", S_OK, 200, kErrorBadStatus, FailureKind::kBadStatus},
+        {"DELETE", S_OK, 200, 0, FailureKind::kNone},
+        {"PROPFIND", S_OK, 300, kErrorBadStatus, FailureKind::kBadStatus},
+        {"PUT", S_OK, 403, kErrorForbiddenOrNotFound, FailureKind::kForbidden},
+        {"DELETE", S_OK, 404, kErrorForbiddenOrNotFound, FailureKind::kNotFound},
+        {"PROPFIND", S_OK, 405, kErrorNotDavServer, FailureKind::kNotDav},
+        {"DELETE", S_OK, 410, kErrorBadStatus, FailureKind::kGone},
+        {"PUT", S_OK, 412, kErrorBadStatus, FailureKind::kConflict},
+        {"PROPFIND", S_OK, 100, kErrorBadStatus, FailureKind::kBadStatus},
+        {"PUT", S_OK, 500, kErrorBadStatus, FailureKind::kBadStatus},
+        {"PUT", platform::kHttpErrorTimeout, 0, kErrorNoConnection, FailureKind::kTimeout},
+        {"PUT", platform::kHttpErrorCannotConnect, 0, kErrorNoConnection, FailureKind::kTransport},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.method) + " " + std::to_string(row.status));
-        server_->answers = {FakeAnswer{S_OK, row.status, {}, "", S_OK}};
-        EXPECT_EQ(ThrownCode(row.method), row.code);
+        SCOPED_TRACE(std::string(row.method) + " " + std::to_string(row.status) + " " +
+                     std::to_string(row.send));
+        server_->answers = {FakeAnswer{row.send, row.status, {}, "", S_OK}};
+        TransportFailure failure;
+        EXPECT_EQ(ThrownCode(row.method, nullptr, &failure), row.code);
+        EXPECT_EQ(failure.kind, row.kind);
+        EXPECT_EQ(failure.http_status, row.kind == FailureKind::kNone ? 0 : row.status);
+        EXPECT_EQ(failure.transport_code, FAILED(row.send) ? 7 : 0);
     }
 }
 
