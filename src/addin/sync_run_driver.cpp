@@ -67,7 +67,7 @@ void SyncRunDriver::SyncKind(enum SyncKind kind, unsigned status_message, const 
     for (const SyncResultEntry& entry : results) {
         m_host->RegisterReadOnlyFolder(entry.folder_key, entry.flag);
         const std::string line = FormatSummaryLine(
-            (kind == SyncKind::Contacts ? "Contacts " : "Calendar ") + entry.name, entry.counters);
+            (kind == SyncKind::Contacts ? "Contacts \"" : "Calendar \"") + entry.name + "\"", entry.counters);
         Log("SyncRunDriver::Sync: %s", line.c_str());
         m_summary += line + "\n";
     }

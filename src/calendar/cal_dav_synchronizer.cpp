@@ -16,6 +16,7 @@
 #include "index/index_store.h"
 #include "outlook/namespace.h"
 #include "platform/message_box.h"
+#include "platform/status_bar.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
@@ -529,7 +530,11 @@ SyncCounters CCalDavSynchronizer::SynchronizeCalendars(
     };
 
     int failures = 0;
+    const std::string progress = "Calendar \"" + outlook_calendar->GetName() + "\"";
+    const int total = static_cast<int>(units.size());
+    int done = 0;
     for (EventSyncUnit& unit : units) {
+        platform::SetStatusBarProgress(progress, done++, total);
         const bool recorded = !unit.ServerId.empty() || !unit.OutlookId.empty();
         if (!recorded) {
             if (unit.davEvent)
@@ -585,6 +590,7 @@ SyncCounters CCalDavSynchronizer::SynchronizeCalendars(
         index.Add(std::move(record));
         journal();
     }
+    platform::SetStatusBarProgress(progress, total, total);
     SaveIndex(index);
     m_failed_items += failures;
     SyncCounters counters = strategy->Counters();

@@ -1,5 +1,6 @@
 #include "contacts/addressbooks_synchronizer.h"
 
+#include <algorithm>
 #include <set>
 
 #include "contacts/addressbooks_bidirectional_sync_strategy.h"
@@ -9,6 +10,7 @@
 #include "index/change_detection.h"
 #include "index/index_store.h"
 #include "platform/file_system.h"
+#include "platform/status_bar.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
@@ -54,7 +56,11 @@ SyncCounters CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddr
     std::set<std::string> failed_hrefs;
     // Copies: the strategy appends contacts it creates, which are not visited again.
     const auto outlook_contacts = m_outlook_book->GetContacts();
+    const std::string progress = "Contacts \"" + m_outlook_book->GetName() + "\"";
+    const int total = static_cast<int>(outlook_contacts.size() + m_server_book->GetContacts().size());
+    int done = 0;
     for (const auto& contact : outlook_contacts) {
+        platform::SetStatusBarProgress(progress, done++, total);
         try {
             SynchronizeContacts(contact, nullptr);
         } catch (const CAddinException& error) {
@@ -66,6 +72,7 @@ SyncCounters CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddr
     }
     const auto server_contacts = m_server_book->GetContacts();
     for (const auto& contact : server_contacts) {
+        platform::SetStatusBarProgress(progress, std::min(done++, total), total);
         if (failed_hrefs.count(platform::AsciiLower(contact->GetHref())) != 0)
             continue;
         try {
@@ -75,6 +82,7 @@ SyncCounters CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddr
             failed_hrefs.insert(platform::AsciiLower(contact->GetHref()));
         }
     }
+    platform::SetStatusBarProgress(progress, total, total);
     if (!m_index.Save()) {
         Log("CAddressbooksSynchronizer::Synchronize: Unable to save %s.", m_index.Path().c_str());
         ++failures;

@@ -23,6 +23,18 @@ void TerminalStatusBar::SetText(const std::string& text) {
     std::fflush(stderr);
 }
 
+void TerminalStatusBar::SetProgress(const std::string& text, int done, int total) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (live_) {
+        last_ = text + ": " + std::to_string(done) + " of " + std::to_string(total);
+        std::fprintf(stderr, "\r\033[K[%s]", last_.c_str());
+        open_line_ = true;
+    } else if (done == 0) {
+        std::fprintf(stderr, "status: %s: %d item(s)\n", text.c_str(), total);
+    }
+    std::fflush(stderr);
+}
+
 std::string TerminalStatusBar::LastText() const {
     std::lock_guard<std::mutex> guard(lock_);
     return last_;

@@ -16,6 +16,8 @@ class TerminalStatusBar : public platform::StatusBarService {
     TerminalStatusBar& operator=(const TerminalStatusBar&) = delete;
 
     void SetText(const std::string& text) override;
+    // On a terminal "text: done of total" in place; else one line when a collection starts (done 0).
+    void SetProgress(const std::string& text, int done, int total) override;
     std::string LastText() const;
     // The progress of a long run: the last text with the seconds since it began (live line only).
     void ShowElapsed(int seconds);

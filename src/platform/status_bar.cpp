@@ -24,4 +24,12 @@ bool SetStatusBarText(const std::string& text) {
     return true;
 }
 
+bool SetStatusBarProgress(const std::string& text, int done, int total) {
+    std::lock_guard<std::mutex> guard(g_lock);
+    if (g_service == nullptr)
+        return false;
+    g_service->SetProgress(text, done, total);
+    return true;
+}
+
 }  // namespace platform

@@ -11,11 +11,16 @@ class StatusBarService {
     virtual ~StatusBarService() = default;
     // Replaces the text of the status bar. Called from any thread.
     virtual void SetText(const std::string& text) = 0;
+    // `done` of `total` items of what `text` names have been gone through. A bar that shows no
+    // progress ignores it.
+    virtual void SetProgress(const std::string& /*text*/, int /*done*/, int /*total*/) {}
 };
 
 // The process-wide service. Ownership: not owned; the host keeps it alive while the module runs.
 void SetStatusBarService(StatusBarService* service);
 // True when a service took the text.
 bool SetStatusBarText(const std::string& text);
+// The same for StatusBarService::SetProgress.
+bool SetStatusBarProgress(const std::string& text, int done, int total);
 
 }  // namespace platform

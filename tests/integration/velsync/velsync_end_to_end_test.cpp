@@ -144,6 +144,14 @@ TEST_F(VelsyncEndToEnd, RegisterConfigureAndSyncBothWays) {
     Result synced = Velsync({"sync"});
     ASSERT_EQ(synced.status, 0) << synced.output;
     EXPECT_NE(synced.output.find("status: Synchronization Complete"), std::string::npos) << synced.output;
+    // Without a terminal: a line as the calendar starts, and what was done to it at the end.
+    EXPECT_NE(synced.output.find("status: Calendar \"Calendar\": 3 item(s)"), std::string::npos)
+        << synced.output;
+    EXPECT_NE(
+        synced.output.find("Calendar \"Calendar\": Outlook 1 new, 0 changed, 0 deleted; server 2 new, 0 "
+                           "changed, 0 deleted; 0 conflict(s); 0 failed"),
+        std::string::npos)
+        << synced.output;
 
     const std::string server_side = ServerCalendarText(server_);
     EXPECT_NE(server_side.find("SUMMARY:Dentist"), std::string::npos) << server_side;

@@ -236,9 +236,9 @@ TEST_F(SyncRun, ResultTextNamesEachKindAndItsFailureThenEachCollectionsSummary) 
          nullptr,
          Throw(CAddinException(std::string("1 calendar item(s) could not be synchronized"))),
          "Events synchronization failed: 1 calendar item(s) could not be synchronized\n"
-         "Calendar Work: Outlook 2 new, 1 changed, 0 deleted; server 4 new, 3 changed, 1 deleted; 1 "
+         "Calendar \"Work\": Outlook 2 new, 1 changed, 0 deleted; server 4 new, 3 changed, 1 deleted; 1 "
          "conflict(s); 1 failed\n"
-         "Calendar Holidays: Outlook 0 new, 0 changed, 5 deleted; server 0 new, 0 changed, 0 deleted; 0 "
+         "Calendar \"Holidays\": Outlook 0 new, 0 changed, 5 deleted; server 0 new, 0 changed, 0 deleted; 0 "
          "conflict(s); 0 failed",
          {{"w", false, "Work", SyncCounters{2, 1, 0, 4, 3, 1, 1, 1}},
           {"h", true, "Holidays", SyncCounters{0, 0, 5, 0, 0, 0, 0, 0}}}},
