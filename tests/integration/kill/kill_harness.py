@@ -5,10 +5,11 @@ the runs after it neither lose nor duplicate anything.
   kill_harness.py --velsync PROGRAM --scenarios FILE [--seeds N] [--first-seed S] [--only NAME]
   kill_harness.py --velsync PROGRAM --scenarios FILE --damage TABLE [--only NAME]
 
-For each scenario of FILE and each seed: a fresh home, items on the server (written into Radicale's
-storage, as another client's upload leaves them) and in the store, one `velsync sync` killed (after the
-k-th request the server logged, or after a moment; both from the seed), then syncs until one exits 0 (at
-most 4), then one more sync that must send no PUT and no DELETE. Both sides must then hold every item
+For each scenario of FILE, one clean first sync counts the requests it sends and times it. Then for each
+seed: a fresh home, items on the server (written into Radicale's storage, as another client's upload
+leaves them) and in the store, one `velsync sync` killed (after the k-th of those requests the server
+logged, or at a moment within that time; both from the seed), then syncs until one exits 0 (at most 4),
+then one more sync that must send no PUT and no DELETE. Both sides must then hold every item
 exactly once. With --damage, each row of TABLE replaces the kill by a clean sync and damaged files.
 The server is Apache with Digest in front of Radicale (scripts/servers/start apache-digest), whose access
 log counts the requests. Exit 0 all passed, 1 a failure (the seed is printed), 77 no server (skipped).
@@ -28,8 +29,6 @@ import time
 SOURCE_DIR = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
 SYNC_TIMEOUT_S = 120
 KILL_WAIT_S = 60
-# About how long a whole first run of a scenario takes.
-LOCAL_WORK_S = 1.0
 
 
 class Failure(Exception):
@@ -52,10 +51,10 @@ def read_table(path, columns, is_valid=lambda row: True):
 
 
 def read_scenarios(path):
-    rows = read_table(path, ("name", "kinds", "server", "store", "requests"),
-                      lambda row: all(row[key].isdigit() for key in ("server", "store", "requests")))
+    rows = read_table(path, ("name", "kinds", "server", "store"),
+                      lambda row: all(row[key].isdigit() for key in ("server", "store")))
     for row in rows:
-        for key in ("server", "store", "requests"):
+        for key in ("server", "store"):
             row[key] = int(row[key])
     return rows
 
@@ -269,15 +268,30 @@ def check_both_sides(home, server, scenario, expected):
         raise Failure("store lists %s, server categories %s" % (store_lists, server_groups))
 
 
+def measure_first_sync(velsync, server, scenario):
+    """How many requests a clean first sync of the scenario sends, and how long it takes."""
+    server.reset()
+    home = Home(velsync, server, scenario["kinds"])
+    try:
+        populate(scenario, 0, server, home)
+        before = len(server.log_lines())
+        started = time.monotonic()
+        home.run(["sync"])
+        return len(server.log_lines()) - before, time.monotonic() - started
+    finally:
+        home.remove()
+
+
 def kill_case(home, server, scenario, seed):
     # The scenario's name too, so that each scenario is killed at points of its own.
     rng = random.Random("%s-%d" % (scenario["name"], seed))
     # Half the seeds kill near a request, half at a moment of the work between and after requests
-    # (a download's appointments are made after its last request).
+    # (a download's appointments are made after its last request). Both fall within the run: before its
+    # last request, or within the first 60% of its time (a run takes a quarter more or less under load).
     if seed % 2:
-        kill_after, delay_s = rng.randint(1, scenario["requests"]), rng.random() * 0.05
+        kill_after, delay_s = rng.randint(1, max(1, scenario["requests"] - 1)), rng.random() * 0.02
     else:
-        kill_after, delay_s = 0, rng.random() * LOCAL_WORK_S
+        kill_after, delay_s = 0, rng.random() * 0.6 * scenario["seconds"]
     killed = killed_sync(home, server, kill_after, delay_s)
     sync_until_clean(home)
     point = "request %d + %.3f s" % (kill_after, delay_s)
@@ -377,16 +391,27 @@ def main():
         print(server.start_output)
         return 1 if os.environ.get("VELSYNC_REQUIRE_SERVERS") == "1" else 77
     failures = 0
+    killed = 0
     try:
+        if not args.damage:
+            for scenario in scenarios.values():
+                if not args.only or scenario["name"] == args.only:
+                    scenario["requests"], scenario["seconds"] = measure_first_sync(args.velsync, server,
+                                                                                   scenario)
+                    print("     %-16s a first sync: %d requests, %.2f s" % (
+                        scenario["name"], scenario["requests"], scenario["seconds"]), flush=True)
         for name, scenario, seed, disturb in cases:
             try:
                 outcome = check_case(args.velsync, server, scenario, seed, disturb)
+                killed += outcome.startswith("killed")
                 print("ok   %-16s seed %d: %s" % (name, seed, outcome), flush=True)
             except (Failure, subprocess.TimeoutExpired) as failure:
                 failures += 1
                 print("FAIL %-16s seed %d: %s" % (name, seed, failure), flush=True)
     finally:
         server.stop()
+    if not args.damage:
+        print("%d of %d killed" % (killed, len(cases)))
     print("%d of %d failed" % (failures, len(cases)))
     return 1 if failures else 0
 
