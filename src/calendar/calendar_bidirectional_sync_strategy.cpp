@@ -25,7 +25,7 @@ void CCalendarBidirectionalSyncStrategy::OnNewInOutlook(EventSyncUnit& unit) {
     }
     event->SetICal(unit.outlookEvent->ToICal(true, "", m_owner_address));
     const FailureKind failure = event->Save();
-    if (failure == FailureKind::kConflict && PairWithExisting(unit, event->GetHref()))
+    if (failure == FailureKind::kConflict && PairWithExisting(unit, *event))
         return;
     if (failure != FailureKind::kNone) {
         // Unrecorded, the appointment counts as new again next run and is uploaded then.
@@ -39,7 +39,8 @@ void CCalendarBidirectionalSyncStrategy::OnNewInOutlook(EventSyncUnit& unit) {
     ++m_counters.created_on_server;
 }
 
-bool CCalendarBidirectionalSyncStrategy::PairWithExisting(EventSyncUnit& unit, const std::string& href) {
+bool CCalendarBidirectionalSyncStrategy::PairWithExisting(EventSyncUnit& unit, const CCalDavEvent& refused) {
+    const std::string& href = refused.GetHref();
     std::shared_ptr<CCalDavEvent> existing;
     try {
         existing = m_dav_calendar->LoadEvent(href);
@@ -47,7 +48,8 @@ bool CCalendarBidirectionalSyncStrategy::PairWithExisting(EventSyncUnit& unit, c
         Log("CCalendarBidirectionalSyncStrategy::PairWithExisting: %s could not be read. Code: %u.",
             platform::SanitizeUtf8(href).c_str(), error.GetCode());
     }
-    if (!existing)
+    // Another client's event of the same name is not this appointment; it is never written over.
+    if (!existing || existing->GetPropertyValue("UID") != refused.GetPropertyValue("UID"))
         return false;
     // The server already has this appointment (its record was lost): pair the two and compare them as
     // a pair changed on both sides, instead of failing this upload at every run.

@@ -1,8 +1,6 @@
 // Two-way synchronization of the event pairs of a calendar the user may write.
 #pragma once
 
-#include <string>
-
 #include "calendar/calendar_sync_strategy_base.h"
 
 class CCalendarBidirectionalSyncStrategy : public CCalendarSyncStrategyBase {
@@ -10,7 +8,7 @@ class CCalendarBidirectionalSyncStrategy : public CCalendarSyncStrategyBase {
     using CCalendarSyncStrategyBase::CCalendarSyncStrategyBase;
 
     // Uploads the appointment to calendar href + GlobalAppointmentID + ".ics" (If-None-Match "*"). When
-    // the server already has an event there (412), pairs with it and synchronizes the pair at once.
+    // the server already has this event there (412, same UID), pairs with it and synchronizes the pair.
     void OnNewInOutlook(EventSyncUnit& unit) override;
     void OnNewOnServer(EventSyncUnit& unit) override;
     void OnDeleteFromOutlook(EventSyncUnit& unit) override;
@@ -20,7 +18,7 @@ class CCalendarBidirectionalSyncStrategy : public CCalendarSyncStrategyBase {
     void OnSynchronize(EventSyncUnit& unit) override;
 
   private:
-    // Reads the server's event at `href` into the unit and synchronizes the new pair; false when it
-    // could not be read.
-    bool PairWithExisting(EventSyncUnit& unit, const std::string& href);
+    // Reads the server's event at the href of `refused`, the upload the server refused, into the unit
+    // and synchronizes the new pair; false when it could not be read or has another UID.
+    bool PairWithExisting(EventSyncUnit& unit, const CCalDavEvent& refused);
 };

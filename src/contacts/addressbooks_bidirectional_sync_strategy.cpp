@@ -33,7 +33,8 @@ void CAddressbooksBidirectionalSyncStrategy::OnNewInOutlook(
         // The server already has this contact (its record was lost): pair the two and compare them as a
         // pair changed on both sides, instead of failing this upload at every run.
         std::shared_ptr<CCardDavContact> existing = m_server_book->LoadContact((*server_contact)->GetHref());
-        if (!existing)
+        // Another client's card of the same name is not this contact; it is never written over.
+        if (!existing || existing->GetUid() != (*server_contact)->GetUid())
             throw;
         Log("CAddressbooksBidirectionalSyncStrategy::OnNewInOutlook: %s is already on the server; paired.",
             existing->GetHref().c_str());

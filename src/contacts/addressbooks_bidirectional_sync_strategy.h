@@ -8,8 +8,8 @@ class CAddressbooksBidirectionalSyncStrategy : public IAddressbooksSyncStrategy 
   public:
     void Initialize(std::shared_ptr<COutlookAddressbook> outlook_book,
                     std::shared_ptr<CCardDavAddressbook> server_book) override;
-    // PUTs the contact as <book href><EntryID>.vcf (If-None-Match "*"). When the server already has a
-    // card there (412), pairs with it and synchronizes the pair at once.
+    // PUTs the contact as <book href><EntryID>.vcf (If-None-Match "*"). When the server already has this
+    // card there (412, same UID), pairs with it and synchronizes the pair at once.
     void OnNewInOutlook(const std::shared_ptr<COutlookContact>& outlook_contact,
                         std::shared_ptr<CCardDavContact>* server_contact, IndexRecord* record) override;
     // Creates and saves the Outlook contact. Throws: CAddinException when the saved contact has no

@@ -286,30 +286,42 @@ TEST_F(CalendarSynchronizer, RefusedUploadEndsTheRunAsAFailureThatCountsItAndNam
 }
 
 // The index was lost and the listing did not show the event: the new appointment's PUT meets it (412),
-// reads it and pairs with it in the same run instead of failing at every run.
+// reads it and pairs with it in the same run instead of failing at every run; another client's event
+// of the same name is left alone and the upload fails.
 TEST_F(CalendarSynchronizer, NewAppointmentTheServerAlreadyHasIsPairedInTheSameRun) {
-    std::string key;
-    ASSERT_EQ(AddAppointment("Mine")->get_GlobalAppointmentID(&key), S_OK);
-    WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
-    Discovery();
-    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
-    fake_.Answer(207, Multistatus(""));
-    const std::string href = "/cal/own/" + key + ".ics";
-    fake_.Answer(412);
-    fake_.Answer(207, Multistatus(Event(href, "\"etag-1\"", Ics(key, "Mine", "20000101T000000Z"))));
-    fake_.Answer(204);
-    EXPECT_EQ(Run(), 0u) << failure_text_;
-    const auto& sent = fake_.server->sent;
-    ASSERT_GE(sent.size(), 3u);
-    EXPECT_EQ(sent[sent.size() - 2].method, "REPORT");
-    EXPECT_NE(sent[sent.size() - 2].body.find("<D:href>" + href + "</D:href>"), std::string::npos);
-    EXPECT_EQ(sent.back().method, "PUT");
-    EXPECT_EQ(HeaderOf(sent.back(), "If-Match"), "\"etag-1\"");
-    EXPECT_EQ(OpenCalendarIndex(calendar_id_).FindByOutlookId(key).ServerId, href);
-    EXPECT_EQ(AppointmentCount(), 1);
-    ASSERT_EQ(results_.size(), 1u);
-    EXPECT_EQ(results_[0].counters.failures, 0);
-    EXPECT_EQ(results_[0].counters.changed_on_server, 1);
+    for (const bool same_uid : {true, false}) {
+        SCOPED_TRACE(same_uid);
+        DeleteAllIndexes();
+        fake_.server->sent.clear();
+        std::string key;
+        const auto appointment = AddAppointment("Mine");
+        ASSERT_EQ(appointment->get_GlobalAppointmentID(&key), S_OK);
+        WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
+        Discovery();
+        fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+        fake_.Answer(207, Multistatus(""));
+        const std::string href = "/cal/own/" + key + ".ics";
+        fake_.Answer(412);
+        fake_.Answer(207,
+                     Multistatus(Event(href, "\"etag-1\"",
+                                       Ics(same_uid ? key : "someone-else", "Theirs", "20000101T000000Z"))));
+        fake_.Answer(204);
+        EXPECT_EQ(Run(), same_uid ? 0u : static_cast<std::uint32_t>(kErrorUnknown)) << failure_text_;
+        const auto& sent = fake_.server->sent;
+        ASSERT_EQ(sent.size(), same_uid ? 7u : 6u);
+        EXPECT_EQ(sent[5].method, "REPORT");
+        EXPECT_NE(sent[5].body.find("<D:href>" + href + "</D:href>"), std::string::npos);
+        if (same_uid) {
+            EXPECT_EQ(HeaderOf(sent[6], "If-Match"), "\"etag-1\"");
+        }
+        EXPECT_EQ(OpenCalendarIndex(calendar_id_).FindByOutlookId(key).IsFound(), same_uid);
+        ASSERT_EQ(results_.size(), 1u);
+        EXPECT_EQ(results_[0].counters.failures, same_uid ? 0 : 1);
+        EXPECT_EQ(results_[0].counters.changed_on_server, same_uid ? 1 : 0);
+        results_.clear();
+        fake_.server->answers.clear();
+        ASSERT_EQ(appointment->Delete(), S_OK);
+    }
 }
 
 TEST_F(CalendarSynchronizer, EventsMissingUidStartOrEndStillPairWithoutCrash) {

@@ -226,28 +226,44 @@ TEST_F(ContactPairs, FailedOutlookSaveLeavesTheServerContactUnpaired) {
 }
 
 // The index was lost and the listing did not show the card: the new contact's PUT meets it (412), reads
-// it and pairs with it in the same run, and the next run has nothing to do.
+// it and pairs with it in the same run; another client's card of the same name is left alone.
 TEST_F(ContactPairs, NewContactTheServerAlreadyHasIsPairedInTheSameRun) {
-    ServerHas({});
-    const std::string ann = HostOutlook::EntryId(Add("Ann").get());
-    const std::string href = "/alice/book/" + ann + ".vcf";
-    fake_->answers.push_back(FakeAnswer{S_OK, 412, {}, ""});
-    fake_->answers.push_back(FakeAnswer{S_OK, 207, {}, Multistatus(Card(href, "Server Ann", ""))});
-    fake_->answers.push_back(FakeAnswer{S_OK, 204, {{"ETag", "\"merged\""}}, ""});
-    const SyncCounters counters = Run(true);
-    ASSERT_EQ(fake_->sent.size(), 3u);
-    EXPECT_EQ(fake_->sent[1].method, "REPORT");
-    EXPECT_NE(fake_->sent[1].body.find("addressbook-multiget"), std::string::npos);
-    EXPECT_NE(fake_->sent[1].body.find("<d:href>" + href + "</d:href>"), std::string::npos);
-    EXPECT_EQ(HeaderOf(fake_->sent[2], "If-Match"), "\"e-Server Ann\"");
-    EXPECT_EQ(counters.failures, 0);
-    EXPECT_EQ(counters.created_on_server, 0);
-    EXPECT_EQ(outlook_.Names(), std::vector<std::string>{"Ann"});
-    const auto records = Records();
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].ServerId, href);
-    EXPECT_EQ(records[0].OutlookId, ann);
-    EXPECT_EQ(records[0].serverETag, "\"merged\"");
+    for (const bool same_uid : {true, false}) {
+        SCOPED_TRACE(same_uid);
+        DeleteAllIndexes();
+        ServerHas({});
+        const auto contact = Add("Ann");
+        const std::string ann = HostOutlook::EntryId(contact.get());
+        const std::string href = "/alice/book/" + ann + ".vcf";
+        fake_->answers.push_back(FakeAnswer{S_OK, 412, {}, ""});
+        fake_->answers.push_back(
+            FakeAnswer{S_OK,
+                       207,
+                       {},
+                       Multistatus(Response(href,
+                                            "<d:getetag>\"e-1\"</d:getetag><card:address-data>"
+                                            "BEGIN:VCARD\r\nUID:" +
+                                                (same_uid ? ann : "someone-else") +
+                                                "\r\nFN:Server Ann\r\nEND:VCARD\r\n</card:address-data>"))});
+        fake_->answers.push_back(FakeAnswer{S_OK, 204, {{"ETag", "\"merged\""}}, ""});
+        const SyncCounters counters = Run(true);
+        ASSERT_EQ(fake_->sent.size(), same_uid ? 3u : 2u);
+        EXPECT_NE(fake_->sent[1].body.find("<d:href>" + href + "</d:href>"), std::string::npos);
+        if (same_uid) {
+            EXPECT_EQ(HeaderOf(fake_->sent[2], "If-Match"), "\"e-1\"");
+        }
+        EXPECT_EQ(counters.failures, same_uid ? 0 : 1);
+        EXPECT_EQ(counters.created_on_server, 0);
+        EXPECT_EQ(outlook_.Names(), std::vector<std::string>{"Ann"});
+        const auto records = Records();
+        ASSERT_EQ(records.size(), same_uid ? 1u : 0u);
+        if (same_uid) {
+            EXPECT_EQ(records[0].ServerId, href);
+            EXPECT_EQ(records[0].serverETag, "\"merged\"");
+        }
+        fake_->answers.clear();
+        ASSERT_EQ(outlook_.Contact(ann)->Delete(), S_OK);
+    }
 }
 
 }  // namespace
