@@ -159,8 +159,9 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
         hrefs.push_back(href);
     for (std::size_t first = 0; first < hrefs.size(); first += kMultigetBatch) {
         const std::size_t count = std::min(kMultigetBatch, hrefs.size() - first);
+        const auto batch = hrefs.begin() + static_cast<std::ptrdiff_t>(first);
         Multiget(server, calendar_href,
-                 std::vector<std::string>(hrefs.begin() + first, hrefs.begin() + first + count), events,
+                 std::vector<std::string>(batch, batch + static_cast<std::ptrdiff_t>(count)), events,
                  unreadable);
     }
 }
