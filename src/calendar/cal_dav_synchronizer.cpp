@@ -84,9 +84,11 @@ int AskAboutLostCalendar(unsigned question_id, const std::string& name, unsigned
     return answer;
 }
 
-void SaveIndex(SyncIndex& index) {
-    if (!index.Save())
-        Log("CCalDavSynchronizer::Synchronize: Unable to save %s.", index.Path().c_str());
+bool SaveIndex(SyncIndex& index) {
+    if (index.Save())
+        return true;
+    Log("CCalDavSynchronizer::Synchronize: Unable to save %s.", index.Path().c_str());
+    return false;
 }
 
 // True when the folder is as its index recorded it after the last run: every appointment recorded with
@@ -591,7 +593,9 @@ SyncCounters CCalDavSynchronizer::SynchronizeCalendars(
         journal();
     }
     platform::SetStatusBarProgress(progress, total, total);
-    SaveIndex(index);
+    // Unsaved pairs are paired again by identity next run, but this run did not do everything.
+    if (!SaveIndex(index))
+        ++failures;
     m_failed_items += failures;
     SyncCounters counters = strategy->Counters();
     counters.failures = failures;

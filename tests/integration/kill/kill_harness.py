@@ -303,6 +303,11 @@ def damage_files(paths, how, rng):
         if how == "remove":
             os.remove(path)
             continue
+        if how == "block":
+            # A folder in the file's place: it cannot be read or written over.
+            os.remove(path)
+            os.mkdir(path)
+            continue
         size = os.path.getsize(path)
         with open(path, "r+b") as damaged:
             if how == "zero":
@@ -338,6 +343,14 @@ def damage_case(home, server, scenario, seed, row):
         if any(open(path, "rb").read() != text for path, text in kept.items()):
             raise Failure("the damaged store was changed")
         return "refused"
+    if row["expect"] == "partial":
+        # The index cannot be written: the run must say it fell short, and duplicate nothing.
+        out = home.run(["sync"], check=False)
+        if out.returncode != 1:
+            raise Failure("a run that could not save its index exited %d\n%s%s" % (out.returncode, out.stdout,
+                                                                                   out.stderr))
+        for path in paths:
+            os.rmdir(path)
     sync_until_clean(home)
     return "synced"
 
