@@ -18,18 +18,15 @@ namespace {
 
 constexpr std::uint32_t kErrorParseXml = 600;
 
-constexpr const char* kQueryBody =
-    "<?xml version=\"1.0\" encoding=\"utf-8\" ?><C:calendar-query xmlns:D=\"DAV:\" "
-    "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:prop><D:getetag/><C:calendar-data/></D:prop><C:filter>"
-    "<C:comp-filter name=\"VCALENDAR\"><C:comp-filter name=\"VEVENT\"></C:comp-filter></C:comp-filter>"
-    "</C:filter></C:calendar-query>";
-
-// The same query for hrefs and ETags alone.
-constexpr const char* kTagsBody =
-    "<?xml version=\"1.0\" encoding=\"utf-8\" ?><C:calendar-query xmlns:D=\"DAV:\" "
-    "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:prop><D:getetag/></D:prop><C:filter>"
-    "<C:comp-filter name=\"VCALENDAR\"><C:comp-filter name=\"VEVENT\"></C:comp-filter></C:comp-filter>"
-    "</C:filter></C:calendar-query>";
+// A calendar-query for every VEVENT object of a calendar, asking for `props`.
+std::string QueryBody(const char* props) {
+    return std::string(
+               "<?xml version=\"1.0\" encoding=\"utf-8\" ?><C:calendar-query xmlns:D=\"DAV:\" "
+               "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:prop>") +
+           props +
+           "</D:prop><C:filter><C:comp-filter name=\"VCALENDAR\"><C:comp-filter name=\"VEVENT\">"
+           "</C:comp-filter></C:comp-filter></C:filter></C:calendar-query>";
+}
 
 // Followed by one D:href per object and the closing tag.
 constexpr const char* kMultigetHead =
@@ -135,8 +132,8 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
                                   std::vector<std::shared_ptr<CCalDavEvent>>* events,
                                   std::vector<std::string>* unreadable) {
     // Without Depth, Xandikos answers for the collection alone (no events).
-    const XmlNodePtr document =
-        LoadXml(server->ProcessRequest(DavRequest{"REPORT", calendar_href, kQueryBody, {{"Depth", "1"}}}));
+    const XmlNodePtr document = LoadXml(server->ProcessRequest(
+        DavRequest{"REPORT", calendar_href, QueryBody("<D:getetag/><C:calendar-data/>"), {{"Depth", "1"}}}));
     if (HasNode(document, "/d:multistatus")) {
         for (const auto& [href, response] : UsableResponses(document, calendar_href))
             AddEvent(server, href, response, events, unreadable);
@@ -146,8 +143,8 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
     // store and hand back) spoils the whole answer: list the hrefs alone and fetch the objects in batches.
     Log("CCalDavEvent::LoadFromServer: Unable to parse the events of %s; they are fetched in batches.",
         platform::SanitizeUtf8(calendar_href).c_str());
-    const XmlNodePtr listing =
-        LoadXml(server->ProcessRequest(DavRequest{"REPORT", calendar_href, kTagsBody, {{"Depth", "1"}}}));
+    const XmlNodePtr listing = LoadXml(server->ProcessRequest(
+        DavRequest{"REPORT", calendar_href, QueryBody("<D:getetag/>"), {{"Depth", "1"}}}));
     // A cut or garbled answer must not read as an empty calendar: that would delete every appointment.
     if (!HasNode(listing, "/d:multistatus")) {
         Log("CCalDavEvent::LoadFromServer: Unable to parse the events of %s.",

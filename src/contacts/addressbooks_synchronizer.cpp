@@ -163,8 +163,7 @@ void CAddressbooksSynchronizer::SynchronizeContacts(std::shared_ptr<COutlookCont
         record.outlookLastModified = OutlookModificationToKeep(outlook_contact->GetLastModificationTime());
     // A pair visited again without change keeps its line.
     if (!drop_record && record.ServerId == found.ServerId && record.OutlookId == found.OutlookId &&
-        record.synchDate.value() == found.synchDate.value() &&
-        record.synchDate.status() == found.synchDate.status() && record.serverETag == found.serverETag &&
+        SameDate(record.synchDate, found.synchDate) && record.serverETag == found.serverETag &&
         SameDate(record.outlookLastModified, found.outlookLastModified))
         return;
     if (!record.ServerId.empty())

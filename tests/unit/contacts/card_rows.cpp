@@ -4,33 +4,15 @@
 #include <fstream>
 
 #include "platform/date_time.h"
+#include "support/escaped_text.h"
 
 namespace contacts_test {
 namespace {
 
-// \t \r \n and \xHH become their bytes; a backslash before anything else stands for that character.
-std::string Unescaped(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char code = text[++i];
-        if (code == 'x' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += code == 't' ? '\t' : code == 'r' ? '\r' : code == 'n' ? '\n' : code;
-        }
-    }
-    return out;
-}
-
 void AddField(const std::string& line, Fields* fields) {
     const std::size_t equals = line.find('=');
     EXPECT_NE(equals, std::string::npos) << line;
-    (*fields)[line.substr(2, equals - 2)] = Unescaped(line.substr(equals + 1));
+    (*fields)[line.substr(2, equals - 2)] = testing_support::Unescaped(line.substr(equals + 1));
 }
 
 }  // namespace

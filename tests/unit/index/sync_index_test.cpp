@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/write_order.h"
+#include "support/escaped_text.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -35,30 +36,6 @@ struct IndexCase {
     std::vector<std::string> records;
 };
 
-std::string Unescape(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char code = text[++i];
-        if (code == 't') {
-            out += '\t';
-        } else if (code == 'r') {
-            out += '\r';
-        } else if (code == 'n') {
-            out += '\n';
-        } else if (code == 'x' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += code;
-        }
-    }
-    return out;
-}
-
 std::vector<IndexCase> ReadIndexCases() {
     std::vector<IndexCase> cases;
     for (const auto& entry : std::filesystem::directory_iterator(VELSYNC_INDEX_DATA)) {
@@ -79,13 +56,13 @@ std::vector<IndexCase> ReadIndexCases() {
                 continue;
             }
             if (section == "FILE:")
-                *item.file += Unescape(line);
+                *item.file += testing_support::Unescaped(line);
             else if (section == "JOURNAL:")
-                *item.journal += Unescape(line);
+                *item.journal += testing_support::Unescaped(line);
             else if (section == "SAVED:")
-                *item.saved += Unescape(line);
+                *item.saved += testing_support::Unescaped(line);
             else if (section == "RECORDS:")
-                item.records.push_back(Unescape(line));
+                item.records.push_back(testing_support::Unescaped(line));
         }
         cases.push_back(std::move(item));
     }
