@@ -120,9 +120,13 @@ void SyncIndex::Load(const std::string& path) {
     std::string bytes;
     if (platform::ReadWholeFile(path, &bytes) == ERROR_SUCCESS) {
         const std::string text = platform::SanitizeUtf8(bytes);
-        for (std::string_view line : SplitLines(text, false)) {
-            IndexRecord record = ParseLine(line);
-            if (record.IsFound())
+        const std::vector<std::string_view> lines = SplitLines(text, false);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            IndexRecord record = ParseLine(lines[i]);
+            // A last line without CR LF that ends before its date was cut (damage, a torn copy): its
+            // Outlook ID may be cut too, and a pair with a folder that does not exist reads as deleted.
+            const bool cut = i + 1 == lines.size() && !text.ends_with("\r\n") && !record.synchDate.IsValid();
+            if (record.IsFound() && !cut)
                 Insert(std::move(record));
         }
     }
