@@ -285,7 +285,7 @@ void CalendarCommand::AddOccurrences(outlook::AppointmentItem* series, const pla
 }
 
 int CalendarCommand::List() {
-    auto root = session_->FolderByPath(line_->Value("folder", "Calendar"));
+    auto root = session_->FolderBelow("Calendar", line_->Value("folder", "Calendar"));
     if (!root) {
         return kExitFailed;
     }
@@ -661,8 +661,8 @@ int CalendarCommand::Add() {
         return kExitUsage;
     }
     ComPtr<outlook::AppointmentItem> appointment;
-    const int code = NewItem(session_, line_->Value("folder", "Calendar"), outlook::olAppointmentItem,
-                             "an appointment", &appointment);
+    const int code = NewItem(session_, "Calendar", line_->Value("folder", "Calendar"),
+                             outlook::olAppointmentItem, "an appointment", &appointment);
     if (code != kExitOk) {
         return code;
     }
@@ -729,7 +729,7 @@ int CalendarCommand::Move() {
     if (!line_->Positional().empty() && line_->Has("to") && !Appointment(line_->Positional()[0])) {
         return kExitFailed;
     }
-    return MoveItem(session_, output_, *line_);
+    return MoveItem(session_, output_, "Calendar", *line_);
 }
 
 }  // namespace

@@ -140,7 +140,7 @@ class ContactsCommand {
 };
 
 int ContactsCommand::List() {
-    auto root = session_->FolderByPath(line_->Value("folder", "Contacts"));
+    auto root = session_->FolderBelow("Contacts", line_->Value("folder", "Contacts"));
     if (!root) {
         return kExitFailed;
     }
@@ -272,8 +272,8 @@ int ContactsCommand::Add() {
         return kExitUsage;
     }
     ComPtr<outlook::ContactItem> contact;
-    const int code =
-        NewItem(session_, line_->Value("folder", "Contacts"), outlook::olContactItem, "a contact", &contact);
+    const int code = NewItem(session_, "Contacts", line_->Value("folder", "Contacts"), outlook::olContactItem,
+                             "a contact", &contact);
     if (code != kExitOk) {
         return code;
     }
@@ -338,8 +338,8 @@ int ContactsCommand::GroupCreate() {
         return kExitUsage;
     }
     ComPtr<outlook::DistListItem> list;
-    const int code = NewItem(session_, line_->Value("folder", "Contacts"), outlook::olDistributionListItem,
-                             "a list", &list);
+    const int code = NewItem(session_, "Contacts", line_->Value("folder", "Contacts"),
+                             outlook::olDistributionListItem, "a list", &list);
     if (code != kExitOk) {
         return code;
     }
@@ -403,7 +403,8 @@ int RunContactsCommand(const std::vector<std::string>& args) {
          {"add", action([](ContactsCommand& c) { return c.Add(); })},
          {"edit", action([](ContactsCommand& c) { return c.Edit(); })},
          {"delete", action([](ContactsCommand& c) { return c.Delete(); })},
-         {"move", MoveItem},
+         {"move", [](UserSession* session, CommandOutput* output,
+                     const CommandLine& line) { return MoveItem(session, output, "Contacts", line); }},
          {"group-create", action([](ContactsCommand& c) { return c.GroupCreate(); })},
          {"group-add", action([](ContactsCommand& c) { return c.GroupMember(true); })},
          {"group-remove", action([](ContactsCommand& c) { return c.GroupMember(false); })}}};

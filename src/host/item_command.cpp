@@ -40,13 +40,13 @@ int RunItemCommand(const ItemCommand& command, const std::vector<std::string>& a
     return action->second(&session, &output, line);
 }
 
-int MoveItem(UserSession* session, CommandOutput* output, const CommandLine& line) {
+int MoveItem(UserSession* session, CommandOutput* output, const std::string& root, const CommandLine& line) {
     if (line.Positional().empty() || !line.Has("to")) {
         output->Error("move needs an ID and --to PATH");
         return kExitUsage;
     }
     auto item = session->ItemById(line.Positional()[0]);
-    auto folder = session->FolderByPath(line.Value("to"));
+    auto folder = session->FolderBelow(root, line.Value("to"));
     outlook::ComPtr<outlook::OutlookItem> typed;
     if (!item || !folder || FAILED(item.As(&typed))) {
         return kExitFailed;

@@ -29,12 +29,13 @@ struct ItemCommand {
 // `args` are the words after the command's name. An exit code (see user_session.h).
 int RunItemCommand(const ItemCommand& command, const std::vector<std::string>& args);
 
-// A new, unsaved item of `type` in the folder at `path`, as `Interface`. kExitOk, or the exit code after
+// A new, unsaved item of `type` in the folder at `path` (below `root` unless it starts at a default
+// folder), as `Interface`. kExitOk, or the exit code after
 // the reason was printed. `what` names the item in that reason ("an appointment").
 template <class Interface>
-int NewItem(UserSession* session, const std::string& path, outlook::OlItemType type, const std::string& what,
-            outlook::ComPtr<Interface>* out) {
-    auto folder = session->FolderByPath(path);
+int NewItem(UserSession* session, const std::string& root, const std::string& path, outlook::OlItemType type,
+            const std::string& what, outlook::ComPtr<Interface>* out) {
+    auto folder = session->FolderBelow(root, path);
     if (!folder) {
         return kExitFailed;
     }
@@ -50,5 +51,6 @@ int NewItem(UserSession* session, const std::string& path, outlook::OlItemType t
     return FAILED(hr) ? session->Report("cannot add " + what + " here", hr) : kExitOk;
 }
 
-// "move ID --to PATH": an item of the store into the folder.
-int MoveItem(UserSession* session, CommandOutput* output, const CommandLine& line);
+// "move ID --to PATH": an item of the store into the folder (PATH below `root` unless it starts at a
+// default folder).
+int MoveItem(UserSession* session, CommandOutput* output, const std::string& root, const CommandLine& line);

@@ -102,6 +102,33 @@ outlook::ComPtr<outlook::MAPIFolder> UserSession::FolderByPath(const std::string
         output_->Error("no folder given");
         return {};
     }
+    auto folder = FindFolder(parts);
+    if (!folder) {
+        output_->Error("no folder " + path);
+    }
+    return folder;
+}
+
+outlook::ComPtr<outlook::MAPIFolder> UserSession::FolderBelow(const std::string& root,
+                                                              const std::string& path) {
+    std::vector<std::string> parts = SplitPath(path);
+    auto folder = FindFolder(parts);
+    if (!folder && !parts.empty()) {
+        parts.insert(parts.begin(), root);
+        folder = FindFolder(parts);
+    }
+    if (!folder) {
+        output_->Error(path.empty() ? "no folder given"
+                                    : "no folder " + path + " (velsync " + platform::AsciiLower(root) +
+                                          " folders lists them)");
+    }
+    return folder;
+}
+
+outlook::ComPtr<outlook::MAPIFolder> UserSession::FindFolder(const std::vector<std::string>& parts) {
+    if (parts.empty()) {
+        return {};
+    }
     // A default folder by its role, whatever its name (a store of an older velsync may have let a sync
     // rename it), or by that name.
     outlook::ComPtr<outlook::MAPIFolder> folder;
@@ -129,9 +156,6 @@ outlook::ComPtr<outlook::MAPIFolder> UserSession::FolderByPath(const std::string
             }
         }
         folder = found;
-    }
-    if (!folder) {
-        output_->Error("no folder " + path);
     }
     return folder;
 }

@@ -40,6 +40,9 @@ class UserSession {
     // first part names the default folder by its role or its name. Prints the reason and gives empty
     // when there is none.
     outlook::ComPtr<outlook::MAPIFolder> FolderByPath(const std::string& path);
+    // As FolderByPath, but a path that does not start at a default folder is taken below `root` ("Work"
+    // in the calendar is "Calendar/Work"), as the folder actions take it.
+    outlook::ComPtr<outlook::MAPIFolder> FolderBelow(const std::string& root, const std::string& path);
     // The path of a folder, its default folder named by role ("Calendar/Work").
     std::string PathOf(outlook::MAPIFolder* folder);
     // The folder and every folder below it, depth first, each before its sub-folders.
@@ -52,6 +55,8 @@ class UserSession {
     int Report(const std::string& what, HRESULT hr) const;
 
   private:
+    // The folder the parts of a path name, or empty; prints nothing.
+    outlook::ComPtr<outlook::MAPIFolder> FindFolder(const std::vector<std::string>& parts);
     // "Calendar", "Contacts" or "Suggested Contacts" for a default folder, else `fallback`.
     std::string RoleNameOf(outlook::MAPIFolder* folder, const std::string& fallback);
 

@@ -249,8 +249,9 @@ TEST_F(VelsyncCommands, DamagedStoreGivesItsOwnExitCodeAndIsKept) {
 
 TEST_F(VelsyncCommands, ContactsFoldersAndLists) {
     ASSERT_EQ(Contacts({"mkdir", "Clients"}).code, kExitOk);
-    Outcome added = Contacts({"add", "--name", "Ada Lovelace", "--email", "ada@example.org", "--folder",
-                              "Contacts/Clients", "--json"});
+    // A path below the default folder, as mkdir took it.
+    Outcome added = Contacts(
+        {"add", "--name", "Ada Lovelace", "--email", "ada@example.org", "--folder", "Clients", "--json"});
     ASSERT_EQ(added.code, kExitOk) << added.err;
     const std::string ada = JsonField(added.out, "entry_id");
     Outcome list = Contacts({"group-create", "Friends", "--json"});
