@@ -1,10 +1,13 @@
 // Escaping, folding, unfolding, content lines, dates and durations.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "ical/ical_date.h"
 #include "ical/ical_duration.h"
 #include "ical/ical_line.h"
 #include "ical/ical_text.h"
+#include "support/data_rows.h"
 #include "test_appointments.h"
 
 namespace {
@@ -103,58 +106,21 @@ TEST_F(IcalText, QuotedParameterMayHoldColonAndSemicolon) {
     EXPECT_EQ(broken->Value(), "value");
 }
 
-TEST_F(IcalText, DateParsingAndItsTwoFlags) {
-    struct Row {
-        const char* name;
-        const char* text;
-        unsigned flags;
-        DateTime expected;
-    };
-    const Row rows[] = {
-        {"date", "20240110", ical::kNoConversion, DateTime::FromParts(2024, 1, 10)},
-        {"floating", "20240110T093000", ical::kNoConversion, DateTime::FromParts(2024, 1, 10, 9, 30, 0)},
-        {"z ignored without flag", "20240110T093000Z", ical::kNoConversion,
-         DateTime::FromParts(2024, 1, 10, 9, 30, 0)},
-        {"always utc", "20240110T093000", ical::kAlwaysUtc, DateTime::FromParts(2024, 1, 10, 10, 30, 0)},
-        {"timed utc with z", "20240710T093000Z", ical::kTimedUtc,
-         DateTime::FromParts(2024, 7, 10, 11, 30, 0)},
-        {"timed utc floating", "20240110T093000", ical::kTimedUtc,
-         DateTime::FromParts(2024, 1, 10, 9, 30, 0)},
-        {"timed utc date", "20240110", ical::kTimedUtc, DateTime::FromParts(2024, 1, 10)},
-        {"leap second", "20161231T235960Z", ical::kNoConversion,
-         DateTime::FromParts(2016, 12, 31, 23, 59, 59)},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const DateTime parsed = ical::ParseICalDate(row.text, row.flags);
-        ASSERT_TRUE(parsed.IsValid());
-        EXPECT_EQ(parsed.ToUnixSeconds(), row.expected.ToUnixSeconds());
-    }
-    for (const char* bad : {"", "2024011", "2024-01-10", "20241310", "20240230", "20240110T2500",
-                            "20240110T25000", "abcdefgh", "20240110T0930xx"}) {
-        SCOPED_TRACE(bad);
-        EXPECT_FALSE(ical::ParseICalDate(bad, ical::kNoConversion).IsValid());
+TEST_F(IcalText, DatesOfEveryRow) {
+    const std::map<std::string, unsigned> flags = {
+        {"none", ical::kNoConversion}, {"always-utc", ical::kAlwaysUtc}, {"timed-utc", ical::kTimedUtc}};
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_ICAL_DATA "/date-rows.txt", 4)) {
+        SCOPED_TRACE(row[0]);
+        const DateTime parsed = ical::ParseICalDate(row[1], flags.at(row[2]));
+        EXPECT_EQ(parsed.IsValid() ? parsed.Format("%Y%m%dT%H%M%S") : "invalid", row[3]);
     }
 }
 
-TEST_F(IcalText, DurationsInEveryUnit) {
-    struct Row {
-        const char* text;
-        std::int64_t seconds;
-    };
-    const Row rows[] = {{"-PT15M", -900},       {"-PT2H", -7200}, {"-P1W", -604800},  {"-P1D", -86400},
-                        {"-P0DT0H10M0S", -600}, {"PT30S", 30},    {"+P1DT2H", 93600}, {" -pt5m ", -300},
-                        {"P1W2D", 777600},      {"PT1H30M", 5400}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        const auto seconds = ical::ParseDurationSeconds(row.text);
-        ASSERT_TRUE(seconds.has_value());
-        EXPECT_EQ(*seconds, row.seconds);
-    }
-    for (const char* bad : {"", "-PTM", "P", "-P", "PT", "15M", "-PT15", "-PT15X", "-PT5M5M", "-PT5S5M",
-                            "-P1H", "-PT1234567890M"}) {
-        SCOPED_TRACE(bad);
-        EXPECT_FALSE(ical::ParseDurationSeconds(bad).has_value());
+TEST_F(IcalText, DurationsOfEveryRow) {
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_ICAL_DATA "/duration-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        const auto seconds = ical::ParseDurationSeconds(row[0]);
+        EXPECT_EQ(seconds ? std::to_string(*seconds) : "invalid", row[1]);
     }
 }
 

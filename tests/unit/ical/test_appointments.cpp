@@ -395,7 +395,7 @@ std::string MasterValue(const std::string& text, const char* property) {
 }
 
 std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
-    std::map<std::string, std::string> fields;
+    std::map<std::string, std::string> fields = {{"Recipients", ""}, {"Pattern", ""}, {"Exceptions", ""}};
     std::string text;
     DateTime date;
     std::int32_t number = 0;
@@ -443,13 +443,15 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
                 ? text
                 : "";
     }
-    outlook::PropValue sender;
     const auto message = MessageOf(item);
-    fields["Organizer"] =
-        SUCCEEDED(outlook::HrGetOneProp(message.get(), outlook::PR_SENDER_EMAIL_ADDRESS_W, &sender)) &&
-                SUCCEEDED(sender.value.ToText(&text))
-            ? text
-            : "";
+    for (const outlook::PropTag tag :
+         {outlook::PR_SENDER_EMAIL_ADDRESS_W, outlook::PR_SENT_REPRESENTING_EMAIL_ADDRESS_W,
+          outlook::PR_SENDER_NAME_W, outlook::PR_SENT_REPRESENTING_NAME_W}) {
+        outlook::PropValue sender;
+        const bool read = SUCCEEDED(outlook::HrGetOneProp(message.get(), tag, &sender)) &&
+                          SUCCEEDED(sender.value.ToText(&text));
+        fields["Sender"] += (fields["Sender"].empty() ? "" : "/") + (read ? text : std::string("-"));
+    }
     ComPtr<outlook::MapiTable> table;
     outlook::RowSet rows;
     Must(message->GetRecipientTable(outlook::MAPI_UNICODE, &table), "GetRecipientTable");

@@ -54,7 +54,8 @@ void ReadICal(const std::string& text, outlook::AppointmentItem* item);
 // What the mapping carries of an appointment, by member, as text: times local "YYYYmmddTHHMMSS",
 // enums as numbers. "Reminder" is minutes or "off"; "Pattern" the parts of a series; "Exceptions"
 // "original=deleted" or "original=subject@start" each; "Recipients" "address/answer/flags" each in
-// store order; "Organizer" the sender address; "Named:<id>" the named properties the reader sets.
+// store order; "Sender" the sender's and the represented sender's address and name, "-" for none;
+// "Named:<id>" the named properties the reader sets.
 std::map<std::string, std::string> Fields(outlook::AppointmentItem* item);
 
 // The times the text must carry, from the appointment itself (not from the writer), as JSON:

@@ -1,13 +1,14 @@
 // VTIMEZONE records, offsets, change dates, conversion by the zone's own rules, and tzids.csv.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <cstdio>
 
 #include "ical/time_zone_definition.h"
 #include "ical/tzid_map.h"
 #include "ical/zone_resolver.h"
 #include "platform/file_system.h"
 #include "settings/module_info.h"
+#include "support/data_rows.h"
 #include "support/temp_home.h"
 #include "test_appointments.h"
 
@@ -15,50 +16,32 @@ namespace {
 
 using platform::DateTime;
 
-// The zone's rules since 2007 after an older daylight rule that ended in 2006.
-const char* const kNewYork =
-    "BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:America/New_York\r\n"
-    "BEGIN:DAYLIGHT\r\nTZOFFSETFROM:-0500\r\nTZOFFSETTO:-0400\r\nDTSTART:19870405T020000\r\n"
-    "RRULE:FREQ=YEARLY;BYMONTH=4;BYDAY=1SU;UNTIL=20060402T070000Z\r\nEND:DAYLIGHT\r\n"
-    "BEGIN:STANDARD\r\nTZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\nDTSTART:19961027T020000\r\n"
-    "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\n"
-    "BEGIN:DAYLIGHT\r\nTZOFFSETFROM:-0500\r\nTZOFFSETTO:-0400\r\nDTSTART:20070311T020000\r\n"
-    "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU\r\nEND:DAYLIGHT\r\n"
-    "BEGIN:STANDARD\r\nTZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\nDTSTART:20071104T020000\r\n"
-    "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\nEND:VCALENDAR\r\n";
+// A VTIMEZONE of tests/data/ical/zones.
+std::string Zone(const std::string& file) {
+    return testing_support::ReadFileOrEmpty(VELSYNC_ICAL_DATA "/zones/" + file);
+}
+
+std::string Utc(const DateTime& time) {
+    return time.IsValid() ? time.Format("%Y%m%dT%H%M%S") : "invalid";
+}
 
 class TimeZoneTest : public ::testing::Test {
   protected:
     void SetUp() override { testdata::UseBerlinTime(); }
 };
 
-TEST_F(TimeZoneTest, KeepsTheLatestObservanceOfEachKind) {
+TEST_F(TimeZoneTest, ParsesEveryZoneOfAText) {
     CTimeZoneDefinition zone;
-    ASSERT_TRUE(zone.Parse(kNewYork));
-    // The conversions below show that the 2007 rules are the ones kept.
+    ASSERT_TRUE(zone.Parse(Zone("new-york.ics")));
     EXPECT_EQ(zone.Tzid(), "America/New_York");
-    const auto zones = CTimeZoneDefinition::ParseAll(
-        std::string(kNewYork) +
-        "BEGIN:VTIMEZONE\r\nTZID:Asia/Kolkata\r\nBEGIN:STANDARD\r\nDTSTART:19700101T000000\r\n"
-        "TZOFFSETFROM:+0530\r\nTZOFFSETTO:+0530\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n");
+    const auto zones = CTimeZoneDefinition::ParseAll(Zone("new-york.ics") + Zone("kolkata.ics"));
     ASSERT_EQ(zones.size(), 2u);
     EXPECT_EQ(zones[0].Tzid(), "America/New_York");
     EXPECT_EQ(zones[1].Tzid(), "Asia/Kolkata");
-}
-
-TEST_F(TimeZoneTest, ObservanceWithoutRuleDoesNotInheritAnOlderRule) {
-    CTimeZoneDefinition zone;
-    ASSERT_TRUE(
-        zone.Parse("BEGIN:VTIMEZONE\r\nTZID:America/Sao_Paulo\r\n"
-                   "BEGIN:STANDARD\r\nDTSTART:20180218T000000\r\nTZOFFSETFROM:-0200\r\nTZOFFSETTO:-0300\r\n"
-                   "RRULE:FREQ=YEARLY;BYMONTH=2;BYDAY=3SU\r\nEND:STANDARD\r\n"
-                   "BEGIN:STANDARD\r\nDTSTART:20190217T000000\r\nTZOFFSETFROM:-0200\r\nTZOFFSETTO:-0300\r\n"
-                   "END:STANDARD\r\nEND:VTIMEZONE\r\n"));
+    // The later observance without a rule does not inherit the older one's.
+    ASSERT_TRUE(zone.Parse(Zone("sao-paulo.ics")));
     EXPECT_EQ(zone.Standard().dtstart, "20190217T000000");
     EXPECT_EQ(zone.Standard().freq, "");
-    // No daylight rule any more: the fixed offset of the last observance.
-    EXPECT_EQ(zone.ToUtc(DateTime::FromParts(2024, 1, 10, 9, 0, 0)).Format("%Y%m%dT%H%M%S"),
-              "20240110T120000");
 }
 
 TEST_F(TimeZoneTest, MisplacedLinesEndTheParseWithWhatWasStored) {
@@ -119,45 +102,16 @@ TEST_F(TimeZoneTest, ChangeDatesFromYearlyRules) {
     }
 }
 
-TEST_F(TimeZoneTest, ConvertsByTheZonesOwnRules) {
-    CTimeZoneDefinition new_york;
-    CTimeZoneDefinition sydney;
-    ASSERT_TRUE(new_york.Parse(kNewYork));
-    // Southern: daylight across the new year.
-    ASSERT_TRUE(
-        sydney.Parse("BEGIN:VTIMEZONE\r\nTZID:Australia/Sydney\r\n"
-                     "BEGIN:STANDARD\r\nDTSTART:20080406T030000\r\nTZOFFSETFROM:+1100\r\nTZOFFSETTO:+1000\r\n"
-                     "RRULE:FREQ=YEARLY;BYMONTH=4;BYDAY=1SU\r\nEND:STANDARD\r\n"
-                     "BEGIN:DAYLIGHT\r\nDTSTART:20081005T020000\r\nTZOFFSETFROM:+1000\r\nTZOFFSETTO:+1100\r\n"
-                     "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=1SU\r\nEND:DAYLIGHT\r\nEND:VTIMEZONE\r\n"));
-    struct Row {
-        const char* name;
-        const CTimeZoneDefinition* zone;
-        DateTime wall;
-        const char* utc;
-    };
-    const Row rows[] = {
-        {"winter", &new_york, DateTime::FromParts(2024, 1, 10, 9, 0, 0), "20240110T140000"},
-        {"summer", &new_york, DateTime::FromParts(2024, 7, 10, 9, 0, 0), "20240710T130000"},
-        {"just before spring change", &new_york, DateTime::FromParts(2024, 3, 10, 1, 59, 0),
-         "20240310T065900"},
-        {"after spring change", &new_york, DateTime::FromParts(2024, 3, 10, 3, 0, 0), "20240310T070000"},
-        {"after autumn change", &new_york, DateTime::FromParts(2024, 11, 3, 2, 0, 0), "20241103T070000"},
-        {"southern summer", &sydney, DateTime::FromParts(2024, 1, 10, 9, 0, 0), "20240109T220000"},
-        {"southern winter", &sydney, DateTime::FromParts(2024, 7, 10, 9, 0, 0), "20240709T230000"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.zone->ToUtc(row.wall).Format("%Y%m%dT%H%M%S"), row.utc);
+// Which observances are kept shows in the conversions.
+TEST_F(TimeZoneTest, ConvertsEveryRowByTheZonesOwnRules) {
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_ICAL_DATA "/zone-rows.txt", 4)) {
+        SCOPED_TRACE(row[0]);
+        CTimeZoneDefinition zone;
+        ASSERT_TRUE(zone.Parse(Zone(row[1])));
+        int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+        ASSERT_EQ(std::sscanf(row[2].c_str(), "%4d%2d%2dT%2d%2d", &year, &month, &day, &hour, &minute), 5);
+        EXPECT_EQ(Utc(zone.ToUtc(DateTime::FromParts(year, month, day, hour, minute, 0))), row[3]);
     }
-}
-
-TEST_F(TimeZoneTest, NoUsableOffsetGivesInvalid) {
-    CTimeZoneDefinition zone;
-    ASSERT_TRUE(
-        zone.Parse("BEGIN:VTIMEZONE\r\nTZID:Broken\r\nBEGIN:STANDARD\r\nTZOFFSETTO:garbage\r\n"
-                   "END:STANDARD\r\nEND:VTIMEZONE\r\n"));
-    EXPECT_FALSE(zone.ToUtc(DateTime::FromParts(2024, 1, 10, 9, 0, 0)).IsValid());
 }
 
 TEST_F(TimeZoneTest, MapFileColumnsQuotesAndFirstMatch) {
