@@ -4,7 +4,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -12,8 +16,10 @@
 #include "host/contacts_command.h"
 #include "host/user_session.h"
 #include "index/index_store.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "support/escaped_text.h"
 #include "support/scoped_time_zone.h"
 #include "support/temp_home.h"
 
@@ -42,9 +48,6 @@ Outcome Run(int (*command)(const std::vector<std::string>&), const std::vector<s
 Outcome Calendar(const std::vector<std::string>& args) {
     return Run(RunCalendarCommand, args);
 }
-Outcome Contacts(const std::vector<std::string>& args) {
-    return Run(RunContactsCommand, args);
-}
 
 // The value of "key" in the first JSON line of `out`.
 std::string JsonField(const std::string& out, const std::string& key) {
@@ -57,219 +60,118 @@ std::string JsonField(const std::string& out, const std::string& key) {
     return out.substr(start, out.find('"', start) - start);
 }
 
+// The arguments of a script's command line: words apart by spaces, "..." holding spaces (or nothing),
+// {name}, {name:FROM:COUNT} and {name:FROM:COUNT:lower} replaced by (part of) a kept value.
+std::vector<std::string> Arguments(const std::string& line, const std::map<std::string, std::string>& kept) {
+    static const std::regex kKept(R"(\{(\w+)(?::(\d+):(\d+))?(:lower)?\})");
+    std::string text;
+    std::size_t done = 0;
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), kKept); it != std::sregex_iterator();
+         ++it) {
+        const auto& match = *it;
+        const auto value = kept.find(match[1]);
+        EXPECT_NE(value, kept.end()) << match[1];
+        std::string part = value == kept.end() ? "" : value->second;
+        if (match[2].matched)
+            part = part.substr(std::min(part.size(), std::stoul(match[2])), std::stoul(match[3]));
+        if (match[4].matched)
+            std::transform(part.begin(), part.end(), part.begin(), ::tolower);
+        text += line.substr(done, match.position() - done) + part;
+        done = match.position() + match.length();
+    }
+    text += line.substr(done);
+    std::vector<std::string> words;
+    bool quoted = false;
+    bool open = false;
+    for (const char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ' ' && !quoted) {
+            open = false;
+            continue;
+        }
+        if (!open)
+            words.emplace_back();
+        open = true;
+        if (c != '"')
+            words.back() += c;
+    }
+    return words;
+}
+
+// Runs the script at `path` in the current home (see tests/data/host/commands-appointment-life.txt).
+void RunScript(const std::string& path) {
+    static const std::map<std::string, int> kCodes = {
+        {"ok", kExitOk}, {"failed", kExitFailed}, {"usage", kExitUsage}, {"no-store", kExitNoStore}};
+    std::ifstream file(path);
+    ASSERT_TRUE(file) << path;
+    std::map<std::string, std::string> kept;
+    std::optional<testing_support::ScopedTimeZone> zone;
+    Outcome run;
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        SCOPED_TRACE(line);
+        const std::size_t space = line.find(' ');
+        ASSERT_NE(space, std::string::npos);
+        const std::string verb = line.substr(0, space);
+        const std::string text = testing_support::Unescaped(line.substr(space + 1));
+        const std::string file_name = text.substr(0, text.find(' '));
+        const std::string file_text = text.substr(std::min(text.size(), file_name.size() + 1));
+        if (verb == "$") {
+            std::vector<std::string> args = Arguments(line.substr(2), kept);
+            ASSERT_FALSE(args.empty());
+            const auto command = args[0] == "contacts" ? RunContactsCommand : RunCalendarCommand;
+            args.erase(args.begin());
+            run = Run(command, args);
+        } else if (verb == "exit") {
+            ASSERT_TRUE(kCodes.contains(text)) << text;
+            EXPECT_EQ(run.code, kCodes.at(text)) << run.err;
+        } else if (verb == "out" || verb == "err" || verb == "said") {
+            const std::string& seen = verb == "out" ? run.out : verb == "err" ? run.err : run.out + run.err;
+            EXPECT_NE(seen.find(text), std::string::npos) << seen;
+        } else if (verb == "starts") {
+            EXPECT_EQ(run.out.rfind(text, 0), 0u) << run.out;
+        } else if (verb == "lines") {
+            EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), std::stoi(text)) << run.out;
+        } else if (verb == "order") {
+            const std::size_t bar = text.find(" | ");
+            ASSERT_NE(bar, std::string::npos);
+            const std::size_t first = run.out.find(text.substr(0, bar));
+            EXPECT_NE(first, std::string::npos) << run.out;
+            EXPECT_LT(first, run.out.find(text.substr(bar + 3))) << run.out;
+        } else if (verb == "keep") {
+            kept[file_name] = JsonField(run.out, file_text);
+            EXPECT_FALSE(kept[file_name].empty()) << run.out;
+        } else if (verb == "zone") {
+            zone.reset();
+            zone.emplace(text.c_str());
+        } else if (verb == "write") {
+            testing_support::WriteFileBytes(platform::VelsyncHome() + "/" + file_name, file_text);
+        } else if (verb == "kept") {
+            EXPECT_EQ(testing_support::ReadFileOrEmpty(platform::VelsyncHome() + "/" + file_name), file_text);
+        } else {
+            ADD_FAILURE() << "unknown step " << verb;
+        }
+    }
+}
+
 class VelsyncCommands : public ::testing::Test {
   protected:
     testing_support::TempHome home_;
 };
 
-TEST_F(VelsyncCommands, AddListShowEditAndDeleteAnAppointment) {
-    Outcome added = Calendar({"add", "--subject", "Standup", "--start", "2030-01-07 09:00", "--repeat",
-                              "daily", "--count", "5", "--categories", " Work ,,Daily ", "--json"});
-    ASSERT_EQ(added.code, kExitOk) << added.err;
-    const std::string id = JsonField(added.out, "entry_id");
-    ASSERT_FALSE(id.empty());
-
-    Outcome listed = Calendar({"list", "--from", "2030-01-06", "--to", "2030-01-31", "--json"});
-    ASSERT_EQ(listed.code, kExitOk);
-    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 5);
-    EXPECT_NE(listed.out.find("\"start\":\"2030-01-11T09:00:00"), std::string::npos) << listed.out;
-
-    ASSERT_EQ(Calendar({"delete", id, "--occurrence", "2030-01-08"}).code, kExitOk);
-    ASSERT_EQ(Calendar({"edit", id, "--occurrence", "2030-01-09", "--subject", "Moved", "--start",
-                        "2030-01-09 15:00"})
-                  .code,
-              kExitOk);
-    listed = Calendar({"list", "--from", "2030-01-06", "--to", "2030-01-31"});
-    EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 4) << listed.out;
-    EXPECT_NE(listed.out.find("2030-01-09 15:00  2030-01-09 16:00  Moved  changed occurrence"),
-              std::string::npos)
-        << listed.out;
-
-    Outcome shown = Calendar({"show", id});
-    EXPECT_NE(shown.out.find("recurrence: daily interval 1, 5 times"), std::string::npos) << shown.out;
-    EXPECT_NE(shown.out.find("importance: normal\ncategories: Work, Daily\nsensitivity: normal\n"),
-              std::string::npos)
-        << shown.out;
-    EXPECT_NE(shown.out.find("exceptions: 2030-01-08 09:00 deleted, 2030-01-09 09:00 changed"),
-              std::string::npos);
-
-    ASSERT_EQ(Calendar({"edit", id, "--categories", ""}).code, kExitOk);
-    EXPECT_NE(Calendar({"show", id}).out.find("categories: \n"), std::string::npos);
-
-    ASSERT_EQ(Calendar({"delete", id}).code, kExitOk);
-    EXPECT_EQ(Calendar({"show", id}).code, kExitFailed);
-}
-
-TEST_F(VelsyncCommands, WrongArgumentsGiveUsageExitAndAReason) {
-    struct Row {
-        std::vector<std::string> args;
-        const char* reason;
-    };
-    const Row rows[] = {
-        {{"add", "--subject", "x"}, "add needs --start"},
-        {{"add", "--start", "2030-02-30 09:00"}, "--start needs a date"},
-        {{"add", "--start", "2030-02-01", "--repeat", "weekly", "--interval", "0"},
-         "--interval must be 1 to 999"},
-        {{"list", "--bogus"}, "unknown option --bogus"},
-        {{"frobnicate"}, "unknown calendar action"},
-        {{"move", "ABC"}, "move needs an ID and --to PATH"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.reason);
-        Outcome run = Calendar(row.args);
-        EXPECT_EQ(run.code, kExitUsage);
-        EXPECT_NE(run.err.find(row.reason), std::string::npos) << run.err;
-    }
-    Outcome refused = Calendar(
-        {"add", "--start", "2030-02-01", "--repeat", "yearly", "--month", "4", "--day-of-month", "31"});
-    EXPECT_EQ(refused.code, kExitFailed);
-    EXPECT_NE(refused.err.find("refused as invalid"), std::string::npos) << refused.err;
-}
-
-TEST_F(VelsyncCommands, ListRunsByStartAndTheStartOfAnIdWillDo) {
-    ASSERT_EQ(Calendar({"add", "--subject", "Late", "--start", "2030-01-08 15:00"}).code, kExitOk);
-    Outcome early = Calendar({"add", "--subject", "Early", "--start", "2030-01-08 08:00", "--json"});
-    ASSERT_EQ(early.code, kExitOk);
-    Outcome listed = Calendar({"list", "--from", "2030-01-08", "--to", "2030-01-08"});
-    EXPECT_LT(listed.out.find("Early"), listed.out.find("Late")) << listed.out;
-
-    const std::string id = JsonField(early.out, "entry_id");
-    ASSERT_EQ(id.size(), 72u);
-    std::string own_lower = id.substr(40, 8);
-    std::transform(own_lower.begin(), own_lower.end(), own_lower.begin(), ::tolower);
-    struct Row {
-        std::string id;
-        int code;
-        const char* said;
-    };
-    const Row rows[] = {
-        {id.substr(40, 6), kExitOk, "subject: Early"},
-        {own_lower, kExitOk, "subject: Early"},
-        {id.substr(0, 50), kExitOk, "subject: Early"},
-        {id.substr(0, 40), kExitFailed, "names more than one item"},
-        {id.substr(40, 3), kExitFailed, "not found"},
-        {"%%%%", kExitFailed, "not found"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.id);
-        Outcome shown = Calendar({"show", row.id});
-        EXPECT_EQ(shown.code, row.code);
-        EXPECT_NE((shown.out + shown.err).find(row.said), std::string::npos) << shown.out << shown.err;
-    }
-}
-
-TEST_F(VelsyncCommands, JsonGivesNumbersFlagsAndTimesWithTheirOffset) {
-    testing_support::ScopedTimeZone berlin("Europe/Berlin");
-    struct Row {
-        const char* start;
-        std::vector<const char*> fields;
-    };
-    const Row rows[] = {
-        {"2030-01-07 09:00",
-         {"\"start\":\"2030-01-07T09:00:00+01:00\"", "\"start_utc\":\"2030-01-07T08:00:00Z\"",
-          "\"all_day\":false"}},
-        {"2030-07-01 09:00",
-         {"\"end\":\"2030-07-01T09:30:00+02:00\"", "\"start_utc\":\"2030-07-01T07:00:00Z\""}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.start);
-        Outcome added = Calendar({"add", "--start", row.start, "--duration", "30", "--json"});
-        ASSERT_EQ(added.code, kExitOk) << added.err;
-        Outcome shown = Calendar({"show", JsonField(added.out, "entry_id"), "--json"});
-        for (const char* field : row.fields)
-            EXPECT_NE(shown.out.find(field), std::string::npos) << field << "\n" << shown.out;
-    }
-    Outcome folders = Calendar({"folders", "--json"});
-    EXPECT_NE(folders.out.find("\"items\":2,"), std::string::npos) << folders.out;
-}
-
-TEST_F(VelsyncCommands, TimeZoneByIanaOrWindowsName) {
-    struct Row {
-        const char* zone;
-        int code;
-        const char* shown;
-    };
-    const Row rows[] = {
-        {"Europe/Berlin", kExitOk, "start_utc: 2030-06-03 07:00"},
-        {"W. Europe Standard Time", kExitOk, "start_utc: 2030-06-03 07:00"},
-        {"America/New_York", kExitOk, "start_utc: 2030-06-03 13:00"},
-        {"Mars/Olympus_Mons", kExitUsage, "unknown time zone Mars/Olympus_Mons"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.zone);
-        Outcome added = Calendar({"add", "--start", "2030-06-03 09:00", "--time-zone", row.zone, "--json"});
-        EXPECT_EQ(added.code, row.code) << added.err;
-        if (row.code != kExitOk) {
-            EXPECT_NE(added.err.find(row.shown), std::string::npos) << added.err;
+TEST(VelsyncCommandScripts, EveryScriptRunsAsWritten) {
+    int scripts = 0;
+    for (const std::string& name : platform::ListFiles(VELSYNC_HOST_TEST_DATA)) {
+        if (name.rfind("commands-", 0) != 0)
             continue;
-        }
-        Outcome shown = Calendar({"show", JsonField(added.out, "entry_id")});
-        EXPECT_NE(shown.out.find(row.shown), std::string::npos) << shown.out;
+        SCOPED_TRACE(name);
+        ++scripts;
+        testing_support::TempHome home;
+        RunScript(VELSYNC_HOST_TEST_DATA "/" + name);
     }
-}
-
-// A weekly series of another zone is listed on the local day its occurrence falls on, which can be the
-// day before or after its own date.
-TEST_F(VelsyncCommands, ListFindsASeriesOfAnotherZoneByTheLocalDate) {
-    struct Row {
-        const char* here;
-        const char* zone;
-        const char* start;  // a Tuesday, in `zone`
-        const char* day;    // the local day of the second occurrence
-        const char* shown;  // its local start
-    };
-    const Row rows[] = {
-        {"UTC", "America/Los_Angeles", "2030-06-04 18:30", "2030-06-12", "2030-06-12 01:30"},
-        {"Pacific/Auckland", "America/Los_Angeles", "2030-06-04 18:30", "2030-06-12", "2030-06-12 13:30"},
-        {"Pacific/Auckland", "Europe/Berlin", "2030-06-04 20:00", "2030-06-12", "2030-06-12 06:00"},
-        {"America/Los_Angeles", "Europe/Berlin", "2030-06-04 08:00", "2030-06-10", "2030-06-10 23:00"},
-        {"America/Los_Angeles", "Pacific/Auckland", "2030-06-04 09:00", "2030-06-10", "2030-06-10 14:00"},
-        {"America/Los_Angeles", "America/Los_Angeles", "2030-06-04 23:30", "2030-06-11", "2030-06-11 23:30"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.here) + " " + row.zone);
-        testing_support::ScopedTimeZone here(row.here);
-        Outcome added = Calendar({"add", "--subject", "Weekly", "--start", row.start, "--time-zone", row.zone,
-                                  "--repeat", "weekly", "--count", "3", "--json"});
-        ASSERT_EQ(added.code, kExitOk) << added.err;
-        Outcome listed = Calendar({"list", "--from", row.day, "--to", row.day});
-        EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), 1) << listed.out;
-        EXPECT_EQ(listed.out.rfind(std::string(row.shown) + " ", 0), 0u) << listed.out;
-        ASSERT_EQ(Calendar({"delete", JsonField(added.out, "entry_id")}).code, kExitOk);
-    }
-}
-
-TEST_F(VelsyncCommands, DamagedStoreGivesItsOwnExitCodeAndIsKept) {
-    testing_support::WriteFileBytes(platform::VelsyncHome() + "/outlook.db", "not a store");
-    Outcome run = Contacts({"list"});
-    EXPECT_EQ(run.code, kExitNoStore);
-    EXPECT_NE(run.err.find("damaged"), std::string::npos) << run.err;
-    EXPECT_EQ(testing_support::ReadFileOrEmpty(platform::VelsyncHome() + "/outlook.db"), "not a store");
-}
-
-TEST_F(VelsyncCommands, ContactsFoldersAndLists) {
-    ASSERT_EQ(Contacts({"mkdir", "Clients"}).code, kExitOk);
-    // A path below the default folder, as mkdir took it.
-    Outcome added = Contacts(
-        {"add", "--name", "Ada Lovelace", "--email", "ada@example.org", "--folder", "Clients", "--json"});
-    ASSERT_EQ(added.code, kExitOk) << added.err;
-    const std::string ada = JsonField(added.out, "entry_id");
-    Outcome list = Contacts({"group-create", "Friends", "--json"});
-    ASSERT_EQ(list.code, kExitOk);
-    const std::string friends = JsonField(list.out, "entry_id");
-    ASSERT_EQ(Contacts({"group-add", friends, "Ada Lovelace"}).code, kExitOk);
-    Outcome unresolved = Contacts({"group-add", friends, "nobody"});
-    EXPECT_EQ(unresolved.code, kExitFailed);
-    EXPECT_NE(unresolved.err.find("does not resolve"), std::string::npos);
-    Outcome shown = Contacts({"show", friends});
-    EXPECT_NE(shown.out.find("members: Ada Lovelace <ada@example.org>"), std::string::npos) << shown.out;
-
-    ASSERT_EQ(Contacts({"move", ada, "--to", "Contacts"}).code, kExitOk);
-    Outcome folders = Contacts({"folders", "--json"});
-    EXPECT_NE(folders.out.find("{\"path\":\"Contacts/Clients\",\"server\":\"-\",\"items\":0,"),
-              std::string::npos)
-        << folders.out;
-    ASSERT_EQ(Contacts({"rmdir", "Clients"}).code, kExitOk);
+    EXPECT_GE(scripts, 7);
 }
 
 TEST_F(VelsyncCommands, DefaultFoldersAnswerToTheirRoleAndKeepTheirNames) {
