@@ -1,11 +1,14 @@
 // Recurring appointments through the object model: every pattern type across a daylight-saving
 // change, GetOccurrence, deleted and changed occurrences, refused patterns.
+#include <cstdio>
+
 #include "host_fixture.h"
 #include "outlook/exception.h"
 #include "outlook/exceptions.h"
 #include "outlook/recurrence_pattern.h"
 #include "outlook/time_zone.h"
 #include "outlook/time_zones.h"
+#include "support/data_rows.h"
 
 namespace host_test {
 namespace {
@@ -48,60 +51,45 @@ class RecurringAppointment : public HostTest {
     ScopedTimeZone berlin_{"Europe/Berlin"};
 };
 
+// "yyyy-mm-dd HH:MM" as a local time.
+DateTime Minute(const std::string& text) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    EXPECT_EQ(std::sscanf(text.c_str(), "%d-%d-%d %d:%d", &year, &month, &day, &hour, &minute), 5) << text;
+    return DateTime::FromParts(year, month, day, hour, minute);
+}
+
 TEST_F(RecurringAppointment, EveryTypeKeepsItsLocalTimeAcrossTheChangeToSummerTime) {
-    struct Row {
-        const char* name;
-        outlook::OlRecurrenceType type;
-        std::int32_t interval, day_of_month, mask, month, instance;
-        DateTime first;         // the series' start, before the change to summer time
-        DateTime after;         // an occurrence after the change, 09:00 local
-        const char* after_utc;  // that occurrence in UTC
-        DateTime not_one;       // a date without an occurrence
-    };
-    const Row rows[] = {
-        {"daily", outlook::olRecursDaily, 2, 0, 0, 0, 0, DateTime::FromParts(2024, 3, 29, 9),
-         DateTime::FromParts(2024, 3, 31, 9), "2024-03-31 07:00:00", DateTime::FromParts(2024, 3, 30, 9)},
-        {"weekly", outlook::olRecursWeekly, 1, 0, outlook::olMonday | outlook::olFriday, 0, 0,
-         DateTime::FromParts(2024, 3, 25, 9), DateTime::FromParts(2024, 4, 1, 9), "2024-04-01 07:00:00",
-         DateTime::FromParts(2024, 3, 27, 9)},
-        {"monthly", outlook::olRecursMonthly, 1, 15, 0, 0, 0, DateTime::FromParts(2024, 3, 15, 9),
-         DateTime::FromParts(2024, 4, 15, 9), "2024-04-15 07:00:00", DateTime::FromParts(2024, 4, 16, 9)},
-        {"month-nth", outlook::olRecursMonthNth, 1, 0, outlook::olTuesday, 0, 2,
-         DateTime::FromParts(2024, 3, 12, 9), DateTime::FromParts(2024, 4, 9, 9), "2024-04-09 07:00:00",
-         DateTime::FromParts(2024, 4, 2, 9)},
-        {"yearly", outlook::olRecursYearly, 12, 20, 0, 3, 0, DateTime::FromParts(2023, 3, 20, 9),
-         DateTime::FromParts(2024, 3, 20, 9), "2024-03-20 08:00:00", DateTime::FromParts(2024, 3, 21, 9)},
-        {"year-nth", outlook::olRecursYearNth, 12, 0, outlook::olSunday, 4, 1,
-         DateTime::FromParts(2023, 4, 2, 9), DateTime::FromParts(2024, 4, 7, 9), "2024-04-07 07:00:00",
-         DateTime::FromParts(2024, 4, 14, 9)},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        auto series = MakeSeries(row.first, [&](outlook::RecurrencePattern* pattern) {
-            EXPECT_EQ(pattern->put_RecurrenceType(row.type), S_OK);
-            EXPECT_EQ(pattern->put_Interval(row.interval), S_OK);
-            if (row.day_of_month != 0) {
-                EXPECT_EQ(pattern->put_DayOfMonth(row.day_of_month), S_OK);
-            }
-            if (row.mask != 0) {
-                EXPECT_EQ(pattern->put_DayOfWeekMask(row.mask), S_OK);
-            }
-            if (row.month != 0) {
-                EXPECT_EQ(pattern->put_MonthOfYear(row.month), S_OK);
-            }
-            if (row.instance != 0) {
-                EXPECT_EQ(pattern->put_Instance(row.instance), S_OK);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_HOST_TEST_DATA "/occurrence-rows.txt", 6)) {
+        SCOPED_TRACE(row[0]);
+        std::int32_t type = 0;
+        std::int32_t parts[5] = {};
+        ASSERT_EQ(std::sscanf(row[1].c_str(), "%d %d %d %d %d %d", &type, &parts[0], &parts[1], &parts[2],
+                              &parts[3], &parts[4]),
+                  6);
+        const DateTime first = Minute(row[2]);
+        const DateTime after = Minute(row[3]);
+        auto series = MakeSeries(first, [&](outlook::RecurrencePattern* pattern) {
+            EXPECT_EQ(pattern->put_RecurrenceType(static_cast<outlook::OlRecurrenceType>(type)), S_OK);
+            using Put = HRESULT (outlook::RecurrencePattern::*)(std::int32_t);
+            const Put puts[] = {
+                &outlook::RecurrencePattern::put_Interval, &outlook::RecurrencePattern::put_DayOfMonth,
+                &outlook::RecurrencePattern::put_DayOfWeekMask, &outlook::RecurrencePattern::put_MonthOfYear,
+                &outlook::RecurrencePattern::put_Instance};
+            for (int i = 0; i < 5; ++i) {
+                if (parts[i] != 0) {
+                    EXPECT_EQ((pattern->*puts[i])(parts[i]), S_OK);
+                }
             }
             EXPECT_EQ(pattern->put_Occurrences(10), S_OK);
         });
         EXPECT_EQ(PROP(series, RecurrenceState), outlook::olApptMaster);
-        EXPECT_EQ(Text(PROP(series, Start)), Text(row.first));
+        EXPECT_EQ(Text(PROP(series, Start)), Text(first));
 
         auto pattern = PatternOf(series);
-        auto occurrence = Occurrence(pattern, row.after);
+        auto occurrence = Occurrence(pattern, after);
         ASSERT_TRUE(occurrence);
-        EXPECT_EQ(Text(PROP(occurrence, Start)), Text(row.after));
-        EXPECT_EQ(Text(PROP(occurrence, StartUTC)), row.after_utc);
+        EXPECT_EQ(Text(PROP(occurrence, Start)), Text(after));
+        EXPECT_EQ(Text(PROP(occurrence, StartUTC)), row[4]);
         EXPECT_EQ(PROP(occurrence, RecurrenceState), outlook::olApptOccurrence);
         EXPECT_TRUE(PROP(occurrence, IsRecurring));
         ComPtr<outlook::RecurrencePattern> none;
@@ -109,10 +97,10 @@ TEST_F(RecurringAppointment, EveryTypeKeepsItsLocalTimeAcrossTheChangeToSummerTi
 
         // A date alone finds the occurrence of that day; a wrong time or day finds nothing.
         platform::DateParts day;
-        ASSERT_TRUE(row.after.ToParts(&day));
+        ASSERT_TRUE(after.ToParts(&day));
         Occurrence(pattern, DateTime::FromParts(day.year, day.month, day.day));
-        EXPECT_EQ(pattern->GetOccurrence(row.after.AddSeconds(3600), &occurrence), outlook::MAPI_E_NOT_FOUND);
-        EXPECT_EQ(pattern->GetOccurrence(row.not_one, &occurrence), outlook::MAPI_E_NOT_FOUND);
+        EXPECT_EQ(pattern->GetOccurrence(after.AddSeconds(3600), &occurrence), outlook::MAPI_E_NOT_FOUND);
+        EXPECT_EQ(pattern->GetOccurrence(Minute(row[5]), &occurrence), outlook::MAPI_E_NOT_FOUND);
         ASSERT_EQ(series->Delete(), S_OK);
     }
 }

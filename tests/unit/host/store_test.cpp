@@ -6,6 +6,7 @@
 
 #include "host_fixture.h"
 #include "outlook/status.h"
+#include "support/data_rows.h"
 #include "support/temp_home.h"
 
 namespace host_test {
@@ -124,24 +125,11 @@ TEST(ItemRecordText, RoundTripsEveryKindOfValueAndHostileText) {
 }
 
 TEST(ItemRecordText, RefusesDamagedText) {
-    struct Row {
-        const char* name;
-        const char* text;
-    };
-    const Row rows[] = {
-        {"no newline at end", "F\t0\tSubject\ts\tx"},
-        {"too few columns", "F\t0\tSubject\n"},
-        {"unknown section", "Q\t0\tSubject\ts\tx\n"},
-        {"unknown kind", "F\t0\tSubject\tz\tx\n"},
-        {"bad escape", "F\t0\tSubject\ts\t\\q\n"},
-        {"number out of range", "F\t0\tCount\tl\t99999999999\n"},
-        {"list index jumps ahead", "U\t5\tName\ts\tx\n"},
-        {"negative index", "U\t-1\tName\ts\tx\n"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_HOST_TEST_DATA "/item-record-refused-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
         host::ItemRecord record;
-        EXPECT_FALSE(host::DecodeItemRecord(row.text, &record));
+        EXPECT_FALSE(host::DecodeItemRecord(row[1], &record));
     }
 }
 
