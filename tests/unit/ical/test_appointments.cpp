@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
+#include <map>
 #include <regex>
 #include <set>
 
@@ -23,7 +25,9 @@
 #include "outlook/recurrence_pattern.h"
 #include "outlook/time_zone.h"
 #include "outlook/time_zones.h"
+#include "platform/file_system.h"
 #include "platform/time_zones.h"
+#include "support/escaped_text.h"
 
 namespace testdata {
 namespace {
@@ -87,164 +91,114 @@ ComPtr<outlook::MapiMessage> MessageOf(outlook::AppointmentItem* item) {
     return message;
 }
 
-void SetNamed(outlook::AppointmentItem* item, const std::string& id, const outlook::Variant& value) {
-    ComPtr<outlook::PropertyAccessor> accessor;
-    Must(item->get_PropertyAccessor(&accessor), "get_PropertyAccessor");
-    Must(accessor->SetProperty(kNamedPrefix + id, value), "SetProperty");
+// "yyyymmddTHHMMSS" as a local time.
+DateTime TimeOf(const std::string& text) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    Must(std::sscanf(text.c_str(), "%4d%2d%2dT%2d%2d%2d", &year, &month, &day, &hour, &minute, &second) == 6
+             ? S_OK
+             : E_INVALIDARG,
+         text.c_str());
+    return DateTime::FromParts(year, month, day, hour, minute, second);
 }
 
-// Resolved recipients with their answers (as the organizer's copy tracks them), and the sender.
-void AddPeople(outlook::AppointmentItem* item, const std::string& sender,
-               const std::vector<std::pair<std::string, outlook::OlResponseStatus>>& people) {
-    Must(item->put_MeetingStatus(outlook::olMeeting), "put_MeetingStatus");
-    ComPtr<outlook::Recipients> recipients;
-    Must(item->get_Recipients(&recipients), "get_Recipients");
-    for (const auto& person : people) {
+// One line of a file of tests/data/ical/appointments (the steps are told in timed.txt) applied to
+// `item`, or to the occurrence `*occurrence` when there is one.
+void ApplyStep(Calendar& calendar, outlook::AppointmentItem* item, Appointment* occurrence,
+               const std::string& line) {
+    using Item = outlook::AppointmentItem;
+    using Pattern = outlook::RecurrencePattern;
+    static const std::map<std::string, HRESULT (Item::*)(const std::string&)> kTexts = {
+        {"Subject", &Item::put_Subject}, {"Location", &Item::put_Location}, {"Body", &Item::put_Body}};
+    static const std::map<std::string, HRESULT (Item::*)(const DateTime&)> kTimes = {
+        {"Start", &Item::put_Start},
+        {"End", &Item::put_End},
+        {"ReplyTime", &Item::put_ReplyTime},
+        {"StartInStartTimeZone", &Item::put_StartInStartTimeZone},
+        {"EndInEndTimeZone", &Item::put_EndInEndTimeZone}};
+    static const std::map<std::string, std::function<HRESULT(Item*, std::int32_t)>> kNumbers = {
+        {"Sensitivity",
+         [](Item* i, std::int32_t n) { return i->put_Sensitivity(outlook::OlSensitivity(n)); }},
+        {"Importance", [](Item* i, std::int32_t n) { return i->put_Importance(outlook::OlImportance(n)); }},
+        {"BusyStatus", [](Item* i, std::int32_t n) { return i->put_BusyStatus(outlook::OlBusyStatus(n)); }},
+        {"MeetingStatus",
+         [](Item* i, std::int32_t n) { return i->put_MeetingStatus(outlook::OlMeetingStatus(n)); }},
+        {"ReminderMinutesBeforeStart", &Item::put_ReminderMinutesBeforeStart},
+        {"ReminderSet", [](Item* i, std::int32_t n) { return i->put_ReminderSet(n != 0); }},
+        {"AllDayEvent", [](Item* i, std::int32_t n) { return i->put_AllDayEvent(n != 0); }}};
+    static const std::map<std::string, std::function<HRESULT(Pattern*, std::int32_t)>> kParts = {
+        {"RecurrenceType",
+         [](Pattern* p, std::int32_t n) { return p->put_RecurrenceType(outlook::OlRecurrenceType(n)); }},
+        {"Interval", &Pattern::put_Interval},
+        {"DayOfWeekMask", &Pattern::put_DayOfWeekMask},
+        {"DayOfMonth", &Pattern::put_DayOfMonth},
+        {"MonthOfYear", &Pattern::put_MonthOfYear},
+        {"Occurrences", &Pattern::put_Occurrences}};
+    const std::size_t equals = line.find('=');
+    const std::string name = line.substr(0, equals);
+    const std::string value =
+        equals == std::string::npos ? "" : testing_support::Unescaped(line.substr(equals + 1));
+    Item* target = *occurrence ? occurrence->get() : item;
+    const char* what = line.c_str();
+    if (kTexts.contains(name)) {
+        Must((target->*kTexts.at(name))(value), what);
+    } else if (kTimes.contains(name)) {
+        Must((target->*kTimes.at(name))(TimeOf(value)), what);
+    } else if (kNumbers.contains(name)) {
+        Must(kNumbers.at(name)(target, std::stoi(value)), what);
+    } else if (kParts.contains(name)) {
+        Must(kParts.at(name)(PatternOf(item).get(), std::stoi(value)), what);
+    } else if (name == "PatternEndDate") {
+        Must(PatternOf(item)->put_PatternEndDate(TimeOf(value)), what);
+    } else if (name == "StartTimeZone" || name == "EndTimeZone") {
+        ComPtr<outlook::TimeZones> zones;
+        ComPtr<outlook::TimeZone> zone;
+        MustAll({calendar.app()->get_TimeZones(&zones), zones->Item(value, &zone)}, what);
+        Must(name == "StartTimeZone" ? target->put_StartTimeZone(zone.get())
+                                     : target->put_EndTimeZone(zone.get()),
+             what);
+    } else if (name.rfind("Named:", 0) == 0) {
+        ComPtr<outlook::PropertyAccessor> accessor;
+        Must(target->get_PropertyAccessor(&accessor), what);
+        Must(accessor->SetProperty(kNamedPrefix + name.substr(6),
+                                   outlook::Variant(std::int32_t{std::stoi(value)})),
+             what);
+    } else if (name == "Recipient") {
+        ComPtr<outlook::Recipients> recipients;
         ComPtr<outlook::Recipient> recipient;
         bool resolved = false;
-        Must(recipients->Add(person.first, &recipient), "Recipients.Add");
-        Must(recipient->Resolve(&resolved), "Resolve");
+        MustAll({target->get_Recipients(&recipients), recipients->Add(value, &recipient),
+                 recipient->Resolve(&resolved)},
+                what);
+    } else if (name == "Sender" || name == "Answer") {
+        const auto message = MessageOf(target);
+        if (name == "Sender") {
+            Must(outlook::HrSetOneProp(message.get(),
+                                       {outlook::PR_SENDER_EMAIL_ADDRESS_W, outlook::Variant(value)}),
+                 what);
+        } else {
+            ComPtr<outlook::MapiTable> table;
+            outlook::RowSet rows;
+            MustAll({message->GetRecipientTable(outlook::MAPI_UNICODE, &table),
+                     outlook::HrQueryAllRows(table.get(), &rows)},
+                    what);
+            const std::size_t row = std::stoul(value) - 1;
+            const outlook::PropValue* id =
+                row < rows.size() ? outlook::FindColumn(rows[row], outlook::PR_ROWID) : nullptr;
+            const outlook::Variant answer(std::int32_t{std::stoi(value.substr(value.find('|') + 1))});
+            Must(id ? message->ModifyRecipients(outlook::MODRECIP_MODIFY,
+                                                {{*id, {outlook::PR_RECIPIENT_TRACKSTATUS, answer}}})
+                    : E_INVALIDARG,
+                 what);
+        }
+        Must(message->SaveChanges(outlook::KEEP_OPEN_READWRITE), what);
+    } else if (name == "Occurrence") {
+        Must(PatternOf(item)->GetOccurrence(TimeOf(value), occurrence), what);
+    } else if (name == "Save" || name == "Delete") {
+        Must(name == "Save" ? target->Save() : target->Delete(), what);
+        *occurrence = nullptr;
+    } else {
+        Must(E_INVALIDARG, what);
     }
-    Must(item->Save(), "Save");
-    const auto message = MessageOf(item);
-    Must(outlook::HrSetOneProp(message.get(), {outlook::PR_SENDER_EMAIL_ADDRESS_W, outlook::Variant(sender)}),
-         "set the sender");
-    ComPtr<outlook::MapiTable> table;
-    outlook::RowSet rows;
-    Must(message->GetRecipientTable(outlook::MAPI_UNICODE, &table), "GetRecipientTable");
-    Must(outlook::HrQueryAllRows(table.get(), &rows), "QueryAllRows");
-    for (std::size_t i = 0; i < rows.size() && i < people.size(); ++i) {
-        const outlook::PropValue* row_id = outlook::FindColumn(rows[i], outlook::PR_ROWID);
-        const outlook::Variant answer(static_cast<std::int32_t>(people[i].second));
-        Must(row_id ? message->ModifyRecipients(outlook::MODRECIP_MODIFY,
-                                                {{*row_id, {outlook::PR_RECIPIENT_TRACKSTATUS, answer}}})
-                    : E_FAIL,
-             "ModifyRecipients");
-    }
-    Must(message->SaveChanges(outlook::KEEP_OPEN_READWRITE), "SaveChanges");
-}
-
-Appointment Timed(Calendar& calendar, const std::string& subject = "Team meeting") {
-    auto item = calendar.New();
-    MustAll(
-        {item->put_Subject(subject), item->put_Location("Room 1"), item->put_Body("Agenda"),
-         item->put_Start(DateTime::FromParts(2024, 1, 10, 9, 0, 0)),
-         item->put_End(DateTime::FromParts(2024, 1, 10, 10, 0, 0)), item->put_Sensitivity(outlook::olPrivate),
-         item->put_Importance(outlook::olImportanceHigh), item->put_BusyStatus(outlook::olBusy),
-         item->put_ReminderSet(true), item->put_ReminderMinutesBeforeStart(15)},
-        "timed");
-    return item;
-}
-
-Appointment AllDay(Calendar& calendar, const std::string& subject, const DateTime& day) {
-    auto item = calendar.New();
-    MustAll({item->put_Subject(subject), item->put_Start(day), item->put_End(day.AddSeconds(86400)),
-             item->put_AllDayEvent(true), item->put_BusyStatus(outlook::olFree),
-             item->put_Importance(outlook::olImportanceLow), item->put_Sensitivity(outlook::olPersonal),
-             item->put_ReminderSet(false)},
-            "all day");
-    return item;
-}
-
-void DeleteOccurrence(outlook::RecurrencePattern* pattern, const DateTime& start) {
-    Appointment occurrence;
-    Must(pattern->GetOccurrence(start, &occurrence), "GetOccurrence");
-    Must(occurrence->Delete(), "delete an occurrence");
-}
-
-Appointment Recurring(Calendar& calendar) {
-    auto item = calendar.New();
-    MustAll({item->put_Subject("Standup"), item->put_Start(DateTime::FromParts(2024, 1, 8, 9, 0, 0)),
-             item->put_End(DateTime::FromParts(2024, 1, 8, 9, 30, 0)),
-             item->put_BusyStatus(outlook::olTentative), item->put_ReminderSet(false)},
-            "series");
-    const auto pattern = PatternOf(item.get());
-    MustAll({pattern->put_RecurrenceType(outlook::olRecursWeekly), pattern->put_Interval(2),
-             pattern->put_DayOfWeekMask(outlook::olMonday | outlook::olWednesday),
-             pattern->put_PatternEndDate(DateTime::FromParts(2024, 3, 27)), item->Save()},
-            "weekly pattern");
-    DeleteOccurrence(pattern.get(), DateTime::FromParts(2024, 1, 10, 9, 0, 0));
-    DeleteOccurrence(pattern.get(), DateTime::FromParts(2024, 1, 22, 9, 0, 0));
-    Appointment moved;
-    Must(pattern->GetOccurrence(DateTime::FromParts(2024, 1, 24, 9, 0, 0), &moved), "GetOccurrence");
-    MustAll(
-        {moved->put_Subject("Standup (moved)"), moved->put_Start(DateTime::FromParts(2024, 1, 24, 11, 0, 0)),
-         moved->put_End(DateTime::FromParts(2024, 1, 24, 11, 30, 0)), moved->Save()},
-        "moved occurrence");
-    return item;
-}
-
-// Tuesdays and Thursdays 09:30 in Los Angeles across its change to summer time (10 March 2024): the 12th
-// deleted, the 14th moved to 11:00. Local time is Berlin's, nine hours ahead, then eight.
-Appointment ZonedSeries(Calendar& calendar) {
-    auto item = calendar.New();
-    ComPtr<outlook::TimeZones> zones;
-    ComPtr<outlook::TimeZone> pacific;
-    MustAll({calendar.app()->get_TimeZones(&zones), zones->Item("Pacific Standard Time", &pacific)}, "zone");
-    MustAll(
-        {item->put_Subject("Team sync"), item->put_StartTimeZone(pacific.get()),
-         item->put_EndTimeZone(pacific.get()),
-         item->put_StartInStartTimeZone(DateTime::FromParts(2024, 3, 5, 9, 30, 0)),
-         item->put_EndInEndTimeZone(DateTime::FromParts(2024, 3, 5, 10, 0, 0)), item->put_ReminderSet(false)},
-        "zoned series");
-    const auto pattern = PatternOf(item.get());
-    MustAll({pattern->put_RecurrenceType(outlook::olRecursWeekly),
-             pattern->put_DayOfWeekMask(outlook::olTuesday | outlook::olThursday),
-             pattern->put_Occurrences(6), item->Save()},
-            "zoned pattern");
-    DeleteOccurrence(pattern.get(), DateTime::FromParts(2024, 3, 12, 17, 30, 0));
-    Appointment moved;
-    Must(pattern->GetOccurrence(DateTime::FromParts(2024, 3, 14, 17, 30, 0), &moved), "GetOccurrence");
-    MustAll({moved->put_Subject("Team sync (moved)"),
-             moved->put_Start(DateTime::FromParts(2024, 3, 14, 19, 0, 0)),
-             moved->put_End(DateTime::FromParts(2024, 3, 14, 19, 30, 0)), moved->Save()},
-            "moved zoned occurrence");
-    return item;
-}
-
-Appointment AllDayYearly(Calendar& calendar) {
-    auto item = AllDay(calendar, "Birthday", DateTime::FromParts(2024, 6, 1));
-    const auto pattern = PatternOf(item.get());
-    MustAll({pattern->put_RecurrenceType(outlook::olRecursYearly), pattern->put_Interval(12),
-             pattern->put_DayOfMonth(1), pattern->put_MonthOfYear(6),
-             pattern->put_PatternEndDate(DateTime::FromParts(2030, 6, 1)), item->Save()},
-            "yearly pattern");
-    DeleteOccurrence(pattern.get(), DateTime::FromParts(2026, 6, 1));
-    return item;
-}
-
-Appointment OrganizerMeeting(Calendar& calendar) {
-    auto item = Timed(calendar, "Planning");
-    SetNamed(item.get(), "82180003", outlook::Variant(std::int32_t{outlook::olResponseOrganized}));
-    AddPeople(item.get(), kOwner,
-              {{kOwner, outlook::olResponseNone},
-               {"anna@example.com", outlook::olResponseAccepted},
-               {"bert@example.com", outlook::olResponseNone}});
-    return item;
-}
-
-Appointment AttendeeMeeting(Calendar& calendar) {
-    auto item = Timed(calendar, "Review");
-    SetNamed(item.get(), "82180003", outlook::Variant(std::int32_t{outlook::olResponseAccepted}));
-    Must(item->put_ReplyTime(DateTime::FromParts(2024, 1, 5, 12, 0, 0)), "put_ReplyTime");
-    AddPeople(item.get(), "boss@example.com",
-              {{"boss@example.com", outlook::olResponseNone},
-               {kOwner, outlook::olResponseNone},
-               {"carl@example.com", outlook::olResponseNone}});
-    return item;
-}
-
-Appointment LongTexts(Calendar& calendar) {
-    auto item = Timed(calendar);
-    // The subject's 80 characters fold after 67; the location's fold would fall inside the emoji's
-    // surrogate pair.
-    MustAll(
-        {item->put_Subject("Quarterly business review with the regional sales teams and the product owners"),
-         item->put_Body("Bring: slides, numbers; notes\\drafts\r\nSecond line\nThird line"),
-         item->put_Location(std::string(65, 'x') + "\xF0\x9F\x98\x80" + " end"),
-         item->put_ReminderSet(false)},
-        "long texts");
-    return item;
 }
 
 std::string Iso(const DateTime& local, bool date_only) {
@@ -314,31 +268,30 @@ Appointment Calendar::New() {
 }
 
 std::vector<std::pair<std::string, Appointment>> AllAppointments(Calendar& calendar) {
+    std::vector<std::string> names;
+    for (const std::string& file : platform::ListFiles(VELSYNC_ICAL_DATA "/appointments")) {
+        if (file.ends_with(".txt"))
+            names.push_back(file.substr(0, file.size() - 4));
+    }
+    std::sort(names.begin(), names.end());
     std::vector<std::pair<std::string, Appointment>> all;
-    for (const char* name : {"timed", "all_day", "recurring", "zoned_series", "all_day_yearly",
-                             "organizer_meeting", "attendee_meeting", "long_texts"})
+    for (const std::string& name : names)
         all.emplace_back(name, Named(calendar, name));
     return all;
 }
 
 Appointment Named(Calendar& calendar, const std::string& name) {
-    Appointment item;
-    if (name == "timed")
-        item = Timed(calendar);
-    else if (name == "all_day")
-        item = AllDay(calendar, "Holiday", DateTime::FromParts(2024, 3, 5));
-    else if (name == "recurring")
-        item = Recurring(calendar);
-    else if (name == "zoned_series")
-        item = ZonedSeries(calendar);
-    else if (name == "all_day_yearly")
-        item = AllDayYearly(calendar);
-    else if (name == "organizer_meeting")
-        item = OrganizerMeeting(calendar);
-    else if (name == "attendee_meeting")
-        item = AttendeeMeeting(calendar);
-    else
-        item = LongTexts(calendar);
+    const std::string path = VELSYNC_ICAL_DATA "/appointments/" + name + ".txt";
+    std::string text;
+    Must(platform::ReadWholeFile(path, &text) == 0 ? S_OK : E_INVALIDARG, path.c_str());
+    auto item = calendar.New();
+    Appointment occurrence;
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        if (!line.empty() && line[0] != '#')
+            ApplyStep(calendar, item.get(), &occurrence, line);
+    }
     Must(item->Save(), "Save");
     return item;
 }
