@@ -347,23 +347,33 @@ std::string MasterValue(const std::string& text, const char* property) {
     return "no master";
 }
 
-std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
-    std::map<std::string, std::string> fields = {{"Recipients", ""}, {"Pattern", ""}, {"Exceptions", ""}};
+std::map<std::string, std::string> Fields(outlook::AppointmentItem* item, Clock clock) {
+    std::map<std::string, std::string> fields = {
+        {"Recipients", ""}, {"Addresses", ""}, {"Pattern", ""}, {"Exceptions", ""}};
     std::string text;
     DateTime date;
     std::int32_t number = 0;
-    bool flag = false;
+    bool all_day = false;
+    Must(item->get_AllDayEvent(&all_day), "get_AllDayEvent");
+    const auto stamp = [clock](const DateTime& time, bool date_only) {
+        if (clock == Clock::kLocal || !time.IsValid())
+            return Local(time);
+        return date_only ? time.Format("%Y%m%d") : time.LocalToUtc().Format("%Y%m%dT%H%M%SZ");
+    };
     using TextGetter = HRESULT (outlook::AppointmentItem::*)(std::string*);
     const std::pair<const char*, TextGetter> texts[] = {
         {"Subject", &outlook::AppointmentItem::get_Subject},
         {"Body", &outlook::AppointmentItem::get_Body},
-        {"Location", &outlook::AppointmentItem::get_Location}};
+        {"Location", &outlook::AppointmentItem::get_Location},
+        {"Categories", &outlook::AppointmentItem::get_Categories}};
     for (const auto& [name, get] : texts)
         fields[name] = SUCCEEDED((item->*get)(&text)) ? text : "failed";
     for (const auto& [name, get] : {std::pair{"Start", &outlook::AppointmentItem::get_Start},
                                     {"End", &outlook::AppointmentItem::get_End},
                                     {"ReplyTime", &outlook::AppointmentItem::get_ReplyTime}})
-        fields[name] = SUCCEEDED((item->*get)(&date)) ? Local(date) : "failed";
+        fields[name] = SUCCEEDED((item->*get)(&date)) ? stamp(date, all_day && name[0] != 'R') : "failed";
+    bool flag = false;
+    outlook::OlSensitivity sensitivity = outlook::olNormal;
     outlook::OlImportance importance = outlook::olImportanceNormal;
     outlook::OlBusyStatus busy = outlook::olBusy;
     outlook::OlMeetingStatus meeting = outlook::olNonMeeting;
@@ -371,9 +381,10 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
     outlook::OlRecurrenceState state = outlook::olApptNotRecurring;
     MustAll({item->get_Importance(&importance), item->get_BusyStatus(&busy),
              item->get_MeetingStatus(&meeting), item->get_ResponseStatus(&response),
-             item->get_RecurrenceState(&state), item->get_AllDayEvent(&flag)},
+             item->get_RecurrenceState(&state), item->get_Sensitivity(&sensitivity)},
             "appointment reads");
-    fields["AllDay"] = flag ? "1" : "0";
+    fields["AllDay"] = all_day ? "1" : "0";
+    fields["Sensitivity"] = std::to_string(sensitivity);
     fields["Importance"] = std::to_string(importance);
     fields["BusyStatus"] = std::to_string(busy);
     fields["MeetingStatus"] = std::to_string(meeting);
@@ -409,6 +420,7 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
     outlook::RowSet rows;
     Must(message->GetRecipientTable(outlook::MAPI_UNICODE, &table), "GetRecipientTable");
     Must(outlook::HrQueryAllRows(table.get(), &rows), "QueryAllRows");
+    std::vector<std::string> addresses;
     for (const outlook::PropRow& row : rows) {
         std::string entry;
         for (const outlook::PropTag tag :
@@ -418,7 +430,11 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
                      (column && SUCCEEDED(column->value.ToText(&text)) ? text : std::string("-"));
         }
         fields["Recipients"] += (fields["Recipients"].empty() ? "" : " ") + entry;
+        addresses.push_back(entry.substr(0, entry.find('/')));
     }
+    std::sort(addresses.begin(), addresses.end());
+    for (const std::string& address : addresses)
+        fields["Addresses"] += (fields["Addresses"].empty() ? "" : " ") + address;
     bool recurring = false;
     if (FAILED(item->get_IsRecurring(&recurring)) || !recurring || state != outlook::olApptMaster)
         return fields;
@@ -439,11 +455,12 @@ std::map<std::string, std::string> Fields(outlook::AppointmentItem* item) {
     MustAll({pattern->get_NoEndDate(&flag), pattern->get_PatternEndDate(&date)}, "pattern end");
     parts += flag ? " noend" : " until=" + Local(date);
     fields["Pattern"] = parts;
+    fields["PatternEnd"] = date.Format("%Y%m%d");
     for (const Occurrence& occurrence : OccurrencesOf(pattern.get())) {
-        std::string entry = Local(occurrence.original) + "=";
+        std::string entry = stamp(occurrence.original, false) + "=";
         if (occurrence.changed && SUCCEEDED(occurrence.changed->get_Subject(&text)) &&
             SUCCEEDED(occurrence.changed->get_Start(&date)))
-            entry += text + "@" + Local(date);
+            entry += text + "@" + stamp(date, false);
         else
             entry += "deleted";
         fields["Exceptions"] += (fields["Exceptions"].empty() ? "" : " ") + entry;

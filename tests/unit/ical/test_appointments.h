@@ -54,9 +54,12 @@ void ReadICal(const std::string& text, outlook::AppointmentItem* item);
 // What the mapping carries of an appointment, by member, as text: times local "YYYYmmddTHHMMSS",
 // enums as numbers. "Reminder" is minutes or "off"; "Pattern" the parts of a series; "Exceptions"
 // "original=deleted" or "original=subject@start" each; "Recipients" "address/answer/flags" each in
-// store order; "Sender" the sender's and the represented sender's address and name, "-" for none;
-// "Named:<id>" the named properties the reader sets.
-std::map<std::string, std::string> Fields(outlook::AppointmentItem* item);
+// store order, "Addresses" their addresses sorted; "PatternEnd" the series' last date; "Sender" the
+// sender's and the represented sender's address and name, "-" for none; "Named:<id>" the named
+// properties the reader sets. With kUtc the times are the same in every process zone: UTC "YYYYmmddTHHMMSSZ",
+// an all-day appointment's start and end its date "YYYYmmdd".
+enum class Clock { kLocal, kUtc };
+std::map<std::string, std::string> Fields(outlook::AppointmentItem* item, Clock clock = Clock::kLocal);
 
 // The times the text must carry, from the appointment itself (not from the writer), as JSON:
 // {"events":[{"dtstart":..,"dtend":..,"exdate":[..],"recurrence_id":..,"until":..}]}, times as
