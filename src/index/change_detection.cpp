@@ -13,11 +13,11 @@ bool HasOutlookChanged(const platform::DateTime& recorded, const platform::DateT
     if (!recorded.IsValid() || !last_modification_time.IsValid())
         return later_by_date;
     // Compared as the index writes them, so a value read back from the file equals the one it came from.
-    return SyncIndex::FormatDate(recorded) != SyncIndex::FormatDate(last_modification_time);
+    return SyncIndex::FormatDate(recorded) != SyncIndex::FormatDate(last_modification_time.LocalToUtc());
 }
 
 platform::DateTime OutlookModificationToKeep(const platform::DateTime& last_modification_time) {
     if (!last_modification_time.IsValid())
         return platform::DateTime::Null();
-    return SyncIndex::ParseDate(SyncIndex::FormatDate(last_modification_time));
+    return SyncIndex::ParseDate(SyncIndex::FormatDate(last_modification_time.LocalToUtc()));
 }

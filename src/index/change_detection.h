@@ -11,9 +11,11 @@
 // A different ETag is a change whatever the modification dates say; the same one is no change.
 bool HasServerChanged(std::string_view recorded_etag, std::string_view current_etag, bool later_by_date);
 
-// Any difference in whole seconds is a change: there is no tolerance window.
+// Any difference in whole seconds is a change: there is no tolerance window. `last_modification_time` is
+// local, `recorded` is what OutlookModificationToKeep made of it.
 bool HasOutlookChanged(const platform::DateTime& recorded, const platform::DateTime& last_modification_time,
                        bool later_by_date);
 
-// What a record keeps of an Outlook item's LastModificationTime: whole seconds, Null when unknown.
+// What a record keeps of an Outlook item's LastModificationTime (a local time): whole seconds in UTC, so
+// that a machine moved to another zone does not take every item for changed. Null when unknown.
 platform::DateTime OutlookModificationToKeep(const platform::DateTime& last_modification_time);

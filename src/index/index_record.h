@@ -12,7 +12,7 @@ struct IndexRecord {
     platform::DateTime synchDate = platform::DateTime::FromValue(0.0);
     // The server's ETag when the pair was last synchronized; empty when unknown.
     std::string serverETag;
-    // The Outlook item's LastModificationTime when the pair was last synchronized (whole seconds);
+    // The Outlook item's LastModificationTime when the pair was last synchronized (whole seconds, UTC);
     // Null when unknown.
     platform::DateTime outlookLastModified = platform::DateTime::Null();
 

@@ -211,7 +211,8 @@ TEST_F(ContactPairs, WithoutServerDatesAChangedEntityTagIsAServerChange) {
         DateTime modified;
         ASSERT_EQ(outlook_.Contact(HostOutlook::EntryId(contact.get()))->get_LastModificationTime(&modified),
                   S_OK);
-        EXPECT_EQ(SyncIndex::FormatDate(records[0].outlookLastModified), SyncIndex::FormatDate(modified));
+        EXPECT_EQ(SyncIndex::FormatDate(records[0].outlookLastModified),
+                  SyncIndex::FormatDate(modified.LocalToUtc()));
         fake_->answers.clear();
         ASSERT_EQ(outlook_.Contact(HostOutlook::EntryId(contact.get()))->Delete(), S_OK);
     }
