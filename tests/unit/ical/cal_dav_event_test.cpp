@@ -4,6 +4,7 @@
 #include "ical/alarm_trigger.h"
 #include "ical/cal_dav_event.h"
 #include "ical/event_attendees.h"
+#include "support/data_rows.h"
 #include "test_appointments.h"
 
 namespace {
@@ -118,25 +119,12 @@ TEST_F(CalDavEventTest, LastModifiedIsLocalTimeOrTheZeroDate) {
 TEST_F(CalDavEventTest, TriggerReadsDurationsAbsoluteTimesAndEndRelatedOnes) {
     const DateTime start = DateTime::FromParts(2024, 1, 10, 8, 0, 0);
     const DateTime end = DateTime::FromParts(2024, 1, 10, 9, 0, 0);
-    struct Row {
-        const char* line;
-        std::optional<int> minutes;
-    };
-    const Row rows[] = {
-        // Duration forms are the duration parser's own tests.
-        {"TRIGGER:-PT15M", 15},
-        {"TRIGGER:PT0S", 0},
-        {"TRIGGER:PT10M", 0},
-        {"TRIGGER;RELATED=END:-PT90M", 30},
-        {"TRIGGER;VALUE=DATE-TIME:20240110T073000Z", 30},
-        {"TRIGGER:-PTM", std::nullopt},
-        {"TRIGGER;VALUE=DATE-TIME:20240110", std::nullopt},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.line);
-        const auto line = CICalLine::Parse(row.line);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_ICAL_DATA "/trigger-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        const auto line = CICalLine::Parse(row[0]);
         ASSERT_TRUE(line.has_value());
-        EXPECT_EQ(ical::ReminderMinutesFromTrigger(*line, start, end), row.minutes);
+        const auto minutes = ical::ReminderMinutesFromTrigger(*line, start, end);
+        EXPECT_EQ(minutes ? std::to_string(*minutes) : "none", row[1]);
     }
     const auto absolute = CICalLine::Parse("TRIGGER;VALUE=DATE-TIME:20240110T073000Z");
     EXPECT_FALSE(ical::ReminderMinutesFromTrigger(*absolute, DateTime::Invalid(), end).has_value());

@@ -1,6 +1,7 @@
 // Escaping, folding, unfolding, content lines, dates and durations.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "ical/ical_date.h"
@@ -19,27 +20,19 @@ class IcalText : public ::testing::Test {
     void SetUp() override { testdata::UseBerlinTime(); }
 };
 
-TEST_F(IcalText, EscapesBackslashCommaSemicolonAndNewlines) {
-    EXPECT_EQ(ical::EscapeText("a,b;c\\d\r\ne\nf"), "a\\,b\\;c\\\\d\\ne\\nf");
-    // A lone CR would end the line for some readers; it becomes a newline too.
-    EXPECT_EQ(ical::EscapeText("x\ry"), "x\\ny");
-    // Control characters other than TAB are dropped (a vertical tab made a server's answers unreadable);
-    // a lone surrogate, invalid UTF-8, becomes U+FFFD.
-    EXPECT_EQ(ical::EscapeText("a\vb\x01"
-                               "c\td\x7F\x1F"),
-              "abc\td");
-    EXPECT_EQ(ical::EscapeText("s\xED\xA0\x80t"), "s\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDt");
-    // UID gets only the newline escaping.
-    EXPECT_EQ(ical::EscapeNewlines("a,b;c\\\r\nd"), "a,b;c\\\\nd");
-}
-
-TEST_F(IcalText, UnescapesInOnePassSoEscapedBackslashBeforeNStaysText) {
-    EXPECT_EQ(ical::UnescapeText("a\\,b\\;c\\\\d\\ne\\Nf"), "a,b;c\\d\r\ne\r\nf");
-    // "\\n" is an escaped backslash and the letter n, not a newline.
-    EXPECT_EQ(ical::UnescapeText(ical::UnescapeNewlines("C:\\\\new")), "C:\\new");
-    EXPECT_EQ(ical::UnescapeNewlines("a\\r\\nb\\nc"), "a\r\nb\r\nc");
-    EXPECT_EQ(ical::UnescapeText("trailing\\"), "trailing\\");
-    EXPECT_EQ(ical::UnescapeText("\\x"), "\\x");
+TEST_F(IcalText, EscapesAndUnescapesEveryRow) {
+    const std::map<std::string, std::function<std::string(const std::string&)>> functions = {
+        {"escape", ical::EscapeText},
+        {"escape-newlines", ical::EscapeNewlines},
+        {"unescape", ical::UnescapeText},
+        {"unescape-newlines", ical::UnescapeNewlines},
+        {"unescape-all",
+         [](const std::string& text) { return ical::UnescapeText(ical::UnescapeNewlines(text)); }}};
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_ICAL_DATA "/text-rows.txt", 3)) {
+        SCOPED_TRACE(row[0] + " " + row[1]);
+        ASSERT_TRUE(functions.contains(row[0]));
+        EXPECT_EQ(functions.at(row[0])(row[1]), row[2]);
+    }
 }
 
 // After "UID:", 71 units fit on the first line and 75 on each further one.

@@ -60,45 +60,29 @@ TEST_F(TimeZoneTest, MisplacedLinesEndTheParseWithWhatWasStored) {
     EXPECT_TRUE(none.Tzid().empty());
 }
 
-TEST_F(TimeZoneTest, OffsetsInMinutes) {
-    for (const auto& [text, minutes] :
-         {std::pair{"+0530", 330}, {"-0800", -480}, {"+0000", 0}, {"+053", 0}, {"+05300", 0}}) {
-        EXPECT_EQ(OffsetMinutes(text), minutes) << text;
+TEST_F(TimeZoneTest, OffsetsOfEveryRow) {
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_ICAL_DATA "/offset-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        int minutes = 99;
+        if (row[1] == "refused") {
+            EXPECT_FALSE(ParseOffsetMinutes(row[0], &minutes));
+            EXPECT_EQ(minutes, 99);
+        } else {
+            EXPECT_EQ(OffsetMinutes(row[0]), std::stoi(row[1]));
+        }
     }
-    int minutes = 99;
-    for (const char* bad : {"0530x", "+05a0", "+0560"}) {
-        EXPECT_FALSE(ParseOffsetMinutes(bad, &minutes)) << bad;
-    }
-    EXPECT_EQ(minutes, 99);
 }
 
-TEST_F(TimeZoneTest, ChangeDatesFromYearlyRules) {
-    TimeZoneObservance observance{"19961027T030000", "YEARLY", "", "-1SU", "10", "+0200", "+0100"};
-    TransitionDate date;
-    ASSERT_TRUE(TransitionFromObservance(observance, &date));
-    EXPECT_EQ(date.month, 10);
-    EXPECT_EQ(date.day_of_week, 0);
-    EXPECT_EQ(date.week, 5);
-    observance.byday = "+1SA";
-    ASSERT_TRUE(TransitionFromObservance(observance, &date));
-    EXPECT_EQ(date.week, 1);
-    EXPECT_EQ(date.day_of_week, 6);
-    struct Row {
-        const char* name;
-        TimeZoneObservance observance;
-    };
-    const Row failing[] = {
-        {"week zero", {"", "YEARLY", "", "0SU", "10", "+0200", "+0100"}},
-        {"unknown day", {"", "YEARLY", "", "1XX", "10", "+0200", "+0100"}},
-        {"lower-case freq", {"", "yearly", "", "1SU", "10", "+0200", "+0100"}},
-        {"month 13", {"", "YEARLY", "", "1SU", "13", "+0200", "+0100"}},
-        {"short offset", {"", "YEARLY", "", "1SU", "3", "+020", "+0100"}},
-    };
-    for (const Row& row : failing) {
-        SCOPED_TRACE(row.name);
-        EXPECT_FALSE(TransitionFromObservance(row.observance, &date));
-        EXPECT_EQ(date.month, 0);
-        EXPECT_EQ(date.week, 0);
+TEST_F(TimeZoneTest, ChangeDatesOfEveryRow) {
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_ICAL_DATA "/transition-rows.txt", 6)) {
+        SCOPED_TRACE(row[0]);
+        const TimeZoneObservance observance{"19961027T030000", row[1], "", row[2], row[3], row[4], "+0100"};
+        TransitionDate date{9, 9, 9};
+        const bool read = TransitionFromObservance(observance, &date);
+        EXPECT_EQ(read ? std::to_string(date.month) + " " + std::to_string(date.day_of_week) + " " +
+                             std::to_string(date.week)
+                       : "refused " + std::to_string(date.month) + " " + std::to_string(date.week),
+                  row[5]);
     }
 }
 
