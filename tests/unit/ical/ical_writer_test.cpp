@@ -126,22 +126,6 @@ TEST_F(IcalWriter, RecipientsWithControlCharactersAreSkipped) {
     EXPECT_NE(text.find("ATTENDEE;PARTSTAT=ACCEPTED:MAILTO:anna@example.com\r\n"), std::string::npos) << text;
 }
 
-// Local midnight of 2025-06-01 is 22:00 UTC the day before; the occurrence's date must stay the 1st.
-TEST_F(IcalWriter, AllDayChangedOccurrenceIsNamedByItsLocalDate) {
-    const auto item = testdata::Named(calendar_, "all_day_yearly");
-    outlook::ComPtr<outlook::RecurrencePattern> pattern;
-    testdata::Appointment moved;
-    ASSERT_EQ(item->GetRecurrencePattern(&pattern), S_OK);
-    ASSERT_EQ(pattern->GetOccurrence(DateTime::FromParts(2025, 6, 1), &moved), S_OK);
-    ASSERT_EQ(moved->put_Subject("Birthday party"), S_OK);
-    ASSERT_EQ(moved->put_Start(DateTime::FromParts(2025, 6, 2)), S_OK);
-    ASSERT_EQ(moved->put_End(DateTime::FromParts(2025, 6, 3)), S_OK);
-    ASSERT_EQ(moved->Save(), S_OK);
-    const std::string text = Vevent(item);
-    EXPECT_NE(text.find("RECURRENCE-ID;VALUE=DATE:20250601\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("DTSTART;VALUE=DATE:20250602\r\n"), std::string::npos) << text;
-}
-
 TEST_F(IcalWriter, SomethingElseGivesNoEventAndNoRecurrence) {
     outlook::ComPtr<outlook::TimeZones> zones;
     outlook::ComPtr<outlook::TimeZone> zone;

@@ -41,8 +41,8 @@ class Calendar {
     ComPtr<outlook::MAPIFolder> calendar_;
 };
 
-// Saved appointments by name: timed, all_day, recurring (weekly, two deleted and one changed
-// occurrence), all_day_yearly, organizer_meeting, attendee_meeting, long_texts.
+// Saved appointments by name, each built as its file in tests/data/ical/appointments tells (timed,
+// recurring, organizer_meeting...); all of them in the order of their names.
 std::vector<std::pair<std::string, Appointment>> AllAppointments(Calendar& calendar);
 Appointment Named(Calendar& calendar, const std::string& name);
 
