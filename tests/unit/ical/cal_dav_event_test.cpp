@@ -27,14 +27,7 @@ std::vector<std::string> Names(const CCalDavEvent& event) {
 TEST_F(CalDavEventTest, KeepsVeventLinesAndOnlyTheAlarmTrigger) {
     CCalDavEvent event;
     event.SetICal(
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n"
-        "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\nBEGIN:STANDARD\r\nDTSTART:19701025T030000\r\n"
-        "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
-        "BEGIN:VEVENT\r\nUID:1\r\nSUMMARY:Folded\r\n  "
-        "summary\r\nDTSTART;TZID=Europe/Berlin:20240110T090000\r\n"
-        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT5M\r\nDESCRIPTION:x\r\nEND:VALARM\r\n"
-        "BEGIN:X-THING\r\nSUMMARY:inner\r\nEND:X-THING\r\nX-AFTER-ALARM:yes\r\nEND:VEVENT\r\n"
-        "BEGIN:VTODO\r\nSUMMARY:todo\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+        testing_support::ReadFileOrEmpty(VELSYNC_ICAL_DATA "/events/unknown-components-and-alarm.ics"));
     EXPECT_EQ(Names(event),
               (std::vector<std::string>{"UID", "SUMMARY", "DTSTART", "TRIGGER", "X-AFTER-ALARM"}));
     EXPECT_EQ(event.GetPropertyValue("summary"), "Folded summary");
