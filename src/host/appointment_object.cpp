@@ -539,12 +539,22 @@ HRESULT AppointmentObject::PrepareSave() {
 }
 
 HRESULT AppointmentObject::SaveOccurrence(bool deleted) {
-    ItemRecord stored;
-    HRESULT hr = app_->store().LoadItem(master_->record_.row_id, &stored);
-    if (FAILED(hr)) {
-        return hr;
+    // A series with unsaved changes (a new one, or one whose pattern is being changed) keeps the exception
+    // until its own Save writes both in one go; a saved series is written at once.
+    if (master_->deleted_) {
+        return outlook::MAPI_E_OBJECT_DELETED;
     }
-    auto master = internal::Make<AppointmentObject>(app_, std::move(stored));
+    const bool held = !master_->saved_;
+    outlook::ComPtr<AppointmentObject> master = master_;
+    HRESULT hr = S_OK;
+    if (!held) {
+        ItemRecord stored;
+        hr = app_->store().LoadItem(master_->record_.row_id, &stored);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        master = internal::Make<AppointmentObject>(app_, std::move(stored));
+    }
     Series series;
     hr = Series::FromRecord(master->record_, &series);
     if (FAILED(hr)) {
@@ -574,13 +584,16 @@ HRESULT AppointmentObject::SaveOccurrence(bool deleted) {
     } else {
         exceptions.push_back(exception);
     }
-    hr = master->SaveRecord();
-    if (FAILED(hr)) {
-        return hr;
+    if (!held) {
+        hr = master->SaveRecord();
+        if (FAILED(hr)) {
+            return hr;
+        }
+        master_->record_.exceptions = master->record_.exceptions;
+        master_->record_.fields["LastModificationTimeUTC"] =
+            master->record_.fields["LastModificationTimeUTC"];
+        record_.fields["LastModificationTimeUTC"] = master->record_.fields["LastModificationTimeUTC"];
     }
-    master_->record_.exceptions = master->record_.exceptions;
-    master_->record_.fields["LastModificationTimeUTC"] = master->record_.fields["LastModificationTimeUTC"];
-    record_.fields["LastModificationTimeUTC"] = master->record_.fields["LastModificationTimeUTC"];
     changed_occurrence_ = !deleted;
     saved_ = true;
     return S_OK;

@@ -85,7 +85,8 @@ class AppointmentObject : public ItemObject<outlook::AppointmentItem> {
     HRESULT PutEndUtc(const char* member, const platform::DateTime& utc);
     HRESULT GetZone(const char* member, const char* key, outlook::ComPtr<outlook::TimeZone>* out);
     HRESULT PutZone(const char* member, const char* key, outlook::TimeZone* zone);
-    // Writes this occurrence into the stored master as a changed (or, with `deleted`, a deleted) one.
+    // Writes this occurrence into the master as a changed (or, with `deleted`, a deleted) one: into the
+    // stored master at once, or, while the master has unsaved changes, at the master's Save.
     HRESULT SaveOccurrence(bool deleted);
 
     bool occurrence_ = false;

@@ -376,10 +376,8 @@ HRESULT RecurrencePatternObject::GetOccurrence(const platform::DateTime& start,
     if (!start.IsValid()) {
         return E_INVALIDARG;
     }
-    ItemRecord probe = master_->Record();
-    Series::FillDefaults(&*probe.pattern);
     Series series;
-    hr = Series::FromRecord(probe, &series);
+    hr = Series::FromRecord(master_->Record(), &series);
     if (FAILED(hr)) {
         return hr;
     }

@@ -89,9 +89,9 @@ class CCalDavEvent {
     // Writes the event into the target's appointment: all-day flag, start and end (in the TZID's Outlook
     // zone, by the VTIMEZONE's rules, or as UTC or floating local time), texts, importance, busy status,
     // recurrence with its deleted occurrences, reminder, attendees and meeting state, then each changed
-    // occurrence into its Outlook occurrence. The item is saved after the recurrence, after each EXDATE
-    // line and after the meeting properties; the caller saves it at the end. Without DTSTART only the
-    // changed occurrences are applied. Nothing in the text makes it fail: what cannot be read or put is
+    // occurrence into its Outlook occurrence (each occurrence saved, which the series holds until its own
+    // Save). The caller saves the item once at the end. Without DTSTART only the changed occurrences are
+    // applied. Nothing in the text makes it fail: what cannot be read or put is
     // logged and skipped.
     void InitOutlookEvent(const std::shared_ptr<COutlookEvent>& target) const;
 

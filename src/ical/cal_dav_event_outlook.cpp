@@ -325,7 +325,6 @@ void CCalDavEvent::ApplyRecurrence(const std::shared_ptr<COutlookEvent>& target,
     }
     repeat->ApplyRuleLine(start, SeriesZoneOf(item));
     target->SetRecurrence(std::move(repeat));
-    (void)target->Save();
 
     std::size_t deleted = 0;
     for (const CICalLine& line : m_lines) {
@@ -348,7 +347,6 @@ void CCalDavEvent::ApplyRecurrence(const std::shared_ptr<COutlookEvent>& target,
             }
             LogFailure("delete an occurrence", occurrence->Delete());
         }
-        (void)target->Save();
     }
     if (deleted >= kMaxExceptionDates)
         Log("CCalDavEvent::InitOutlookEvent: More than %zu EXDATE values; the rest are ignored.",
@@ -458,8 +456,8 @@ void CCalDavEvent::ApplyAttendees(outlook::AppointmentItem* item) const {
     } else if (accessor) {
         SetNamedProperty(accessor.get(), kInvited, outlook::Variant(true));
     }
-    LogFailure("save the meeting", item->Save());
 
+    // The message is the item's own: what is set on it here is saved with the item, by the caller.
     outlook::ComPtr<outlook::IUnknown> mapi_object;
     outlook::ComPtr<outlook::MapiMessage> message;
     if (FAILED(item->get_MAPIOBJECT(&mapi_object)) || !mapi_object || FAILED(mapi_object.As(&message)))
@@ -471,7 +469,6 @@ void CCalDavEvent::ApplyAttendees(outlook::AppointmentItem* item) const {
             LogFailure("set the organizer",
                        outlook::HrSetOneProp(message.get(), {tag, outlook::Variant(organizer)}));
         }
-        LogFailure("save the organizer", message->SaveChanges(outlook::KEEP_OPEN_READWRITE));
     }
     outlook::ComPtr<outlook::MapiTable> table;
     outlook::RowSet rows;
@@ -503,7 +500,6 @@ void CCalDavEvent::ApplyAttendees(outlook::AppointmentItem* item) const {
             continue;
         const outlook::RowSet change = {{*row_id, {column, outlook::Variant(wanted)}}};
         LogFailure("modify a recipient", message->ModifyRecipients(outlook::MODRECIP_MODIFY, change));
-        LogFailure("save a recipient", message->SaveChanges(outlook::KEEP_OPEN_READWRITE));
     }
 }
 
