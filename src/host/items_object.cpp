@@ -8,10 +8,10 @@ namespace host {
 ItemsObject::ItemsObject(outlook::ComPtr<ApplicationObject> app, std::int64_t folder_id)
     : app_(std::move(app)), folder_id_(folder_id) {}
 
-HRESULT ItemsObject::Snapshot(const std::vector<ItemRecord>** out) {
+HRESULT ItemsObject::Snapshot(const std::vector<std::int64_t>** out) {
     const std::uint64_t mark = app_->store().ChangeMark();
     if (!has_snapshot_ || mark != snapshot_mark_) {
-        HRESULT hr = app_->store().ListItems(folder_id_, false, &snapshot_);
+        HRESULT hr = app_->store().ListItemIds(folder_id_, &snapshot_);
         if (FAILED(hr)) {
             has_snapshot_ = false;
             return hr;
@@ -39,15 +39,17 @@ HRESULT ItemsObject::Item(std::int32_t index, outlook::ComPtr<outlook::IDispatch
     if (out == nullptr) {
         return E_POINTER;
     }
-    const std::vector<ItemRecord>* records = nullptr;
-    hr = Snapshot(&records);
+    const std::vector<std::int64_t>* ids = nullptr;
+    hr = Snapshot(&ids);
     if (FAILED(hr)) {
         return hr;
     }
-    if (index < 1 || static_cast<std::size_t>(index) > records->size()) {
+    if (index < 1 || static_cast<std::size_t>(index) > ids->size()) {
         return outlook::DISP_E_BADINDEX;
     }
-    return app_->MakeItem((*records)[static_cast<std::size_t>(index - 1)], out);
+    ItemRecord record;
+    hr = app_->store().LoadItem((*ids)[static_cast<std::size_t>(index - 1)], &record);
+    return FAILED(hr) ? hr : app_->MakeItem(record, out);
 }
 
 HRESULT ItemsObject::Add(outlook::ComPtr<outlook::IDispatch>* out) {

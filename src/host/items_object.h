@@ -27,12 +27,13 @@ class ItemsObject : public internal::ComObject<outlook::Items> {
     [[nodiscard]] HRESULT Unadvise(outlook::EventCookie cookie) override;
 
   private:
-    // The folder's saved items, re-read only when the store changed since the last read.
-    HRESULT Snapshot(const std::vector<ItemRecord>** out);
+    // The row ids of the folder's saved items, re-listed only when the store changed since the last
+    // listing. Only ids: a folder of thousands of items is read one item at a time.
+    HRESULT Snapshot(const std::vector<std::int64_t>** out);
 
     outlook::ComPtr<ApplicationObject> app_;
     std::int64_t folder_id_;
-    std::vector<ItemRecord> snapshot_;
+    std::vector<std::int64_t> snapshot_;
     std::uint64_t snapshot_mark_ = 0;
     bool has_snapshot_ = false;
     std::vector<ItemRecord> walk_;

@@ -678,6 +678,21 @@ HRESULT Store::ListItems(std::int64_t folder_id, bool hidden, std::vector<ItemRe
         folder_id, nullptr, out);
 }
 
+HRESULT Store::ListItemIds(std::int64_t folder_id, std::vector<std::int64_t>* out) {
+    std::lock_guard lock(mutex_);
+    if (db_ == nullptr) {
+        return outlook::MAPI_E_NO_SUPPORT;
+    }
+    Statement s(db_, &idle_statements_,
+                "SELECT id FROM items WHERE folder_id = ?1 AND hidden = 0 ORDER BY id");
+    s.Bind(1, folder_id);
+    out->clear();
+    while (s.Step() == SQLITE_ROW) {
+        out->push_back(s.Int(0));
+    }
+    return s.rc() == SQLITE_DONE ? S_OK : Fail(s.rc(), "list items");
+}
+
 HRESULT Store::CountItems(std::int64_t folder_id, std::int32_t* out) {
     std::lock_guard lock(mutex_);
     if (db_ == nullptr) {

@@ -75,6 +75,8 @@ class Store : public platform::EarlierWrites {
 
     // Items. Lists are in the order items were first saved; hidden items are listed only on request.
     [[nodiscard]] HRESULT ListItems(std::int64_t folder_id, bool hidden, std::vector<ItemRecord>* out);
+    // The row ids of ListItems(folder_id, false), in its order, without reading the items.
+    [[nodiscard]] HRESULT ListItemIds(std::int64_t folder_id, std::vector<std::int64_t>* out);
     [[nodiscard]] HRESULT CountItems(std::int64_t folder_id, std::int32_t* out);
     [[nodiscard]] HRESULT LoadItem(std::int64_t row_id, ItemRecord* out);
     [[nodiscard]] HRESULT FindItem(const std::string& entry_id, ItemRecord* out);
