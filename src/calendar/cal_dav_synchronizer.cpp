@@ -93,21 +93,22 @@ bool SaveIndex(SyncIndex& index) {
 
 // True when the folder is as its index recorded it after the last run: every appointment recorded with
 // the modification time it has now, and no record without its appointment.
+// Reads only each appointment's key and modification time: a calendar left as it was is not decoded.
 bool IsFolderAsRecorded(const COutlookCalendar& calendar) {
-    if (calendar.HasUnreadItems())
+    std::vector<COutlookCalendar::Stamp> stamps;
+    if (!calendar.ReadStamps(&stamps))
         return false;
     const SyncIndex index = OpenCalendarIndex(calendar.GetEntryID());
-    if (index.Size() != calendar.GetEventCount())
+    if (index.Size() != stamps.size())
         return false;
     std::set<std::string> seen;
-    for (std::size_t i = 0; i < calendar.GetEventCount(); ++i) {
-        const std::shared_ptr<COutlookEvent> appointment = calendar.GetEvent(i);
-        const std::string key = platform::AsciiLower(appointment->GetGlobalAppointmentID());
+    for (const COutlookCalendar::Stamp& stamp : stamps) {
+        const std::string key = platform::AsciiLower(stamp.globalAppointmentId);
         if (key.empty() || !seen.insert(key).second)
             return false;
         const IndexRecord record = index.FindByOutlookId(key);
         if (!record.IsFound() || record.ServerId.empty() || !record.outlookLastModified.IsValid() ||
-            HasOutlookChanged(record.outlookLastModified, appointment->GetLastModificationTime(), true))
+            HasOutlookChanged(record.outlookLastModified, stamp.lastModified, true))
             return false;
     }
     return true;
@@ -536,6 +537,11 @@ SyncCounters CCalDavSynchronizer::SynchronizeCalendars(
     const int total = static_cast<int>(units.size());
     int done = 0;
     for (EventSyncUnit& unit : units) {
+        // Nothing reads a handled appointment again: a first sync holds only the one it is making.
+        struct DropAppointment {
+            EventSyncUnit& unit;
+            ~DropAppointment() { unit.outlookEvent.reset(); }
+        } drop_appointment{unit};
         platform::SetStatusBarProgress(progress, done++, total);
         const bool recorded = !unit.ServerId.empty() || !unit.OutlookId.empty();
         if (!recorded) {

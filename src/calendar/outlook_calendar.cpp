@@ -17,7 +17,6 @@ constexpr int kMaxNameAttempts = 10000;
 
 std::shared_ptr<COutlookCalendar> COutlookCalendar::Create(outlook::ComPtr<outlook::MAPIFolder> folder) {
     auto calendar = std::make_shared<COutlookCalendar>(std::move(folder));
-    calendar->LoadEvents();
     calendar->LoadSubCalendars();
     return calendar;
 }
@@ -27,7 +26,25 @@ COutlookCalendar::COutlookCalendar(outlook::ComPtr<outlook::MAPIFolder> folder)
     m_shared = calendar::ReadYesNo(&m_storage, kIsShared, true);
 }
 
-void COutlookCalendar::LoadEvents() {
+std::size_t COutlookCalendar::GetEventCount() const {
+    LoadEvents();
+    return m_events.size();
+}
+
+std::shared_ptr<COutlookEvent> COutlookCalendar::GetEvent(std::size_t index) const {
+    LoadEvents();
+    return m_events.at(index);
+}
+
+bool COutlookCalendar::HasUnreadItems() const {
+    LoadEvents();
+    return m_unread_items;
+}
+
+void COutlookCalendar::LoadEvents() const {
+    if (m_events_loaded)
+        return;
+    m_events_loaded = true;
     outlook::ComPtr<outlook::Items> items;
     std::int32_t count = 0;
     if (!m_folder || FAILED(m_folder->get_Items(&items)) || !items || FAILED(items->get_Count(&count))) {
@@ -54,6 +71,30 @@ void COutlookCalendar::LoadEvents() {
         }
         m_events.push_back(std::move(event));
     }
+}
+
+bool COutlookCalendar::ReadStamps(std::vector<Stamp>* out) const {
+    out->clear();
+    outlook::ComPtr<outlook::Items> items;
+    std::int32_t count = 0;
+    if (!m_folder || FAILED(m_folder->get_Items(&items)) || !items || FAILED(items->get_Count(&count)))
+        return false;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        outlook::ComPtr<outlook::IDispatch> item;
+        if (FAILED(items->Item(i, &item)) || !item)
+            return false;
+        // As LoadEvents: other kinds of item are not appointments of the calendar.
+        outlook::ComPtr<outlook::AppointmentItem> appointment;
+        if (FAILED(item.As(&appointment)) || !appointment)
+            continue;
+        Stamp stamp{std::string(), platform::DateTime::Invalid()};
+        if (FAILED(appointment->get_GlobalAppointmentID(&stamp.globalAppointmentId)))
+            stamp.globalAppointmentId.clear();
+        if (FAILED(appointment->get_LastModificationTime(&stamp.lastModified)))
+            stamp.lastModified = platform::DateTime::Invalid();
+        out->push_back(std::move(stamp));
+    }
+    return true;
 }
 
 void COutlookCalendar::LoadSubCalendars() {
@@ -198,7 +239,6 @@ std::shared_ptr<COutlookEvent> COutlookCalendar::CreateEvent() {
         Log("COutlookCalendar::CreateEvent: Unable to add an appointment.");
         return nullptr;
     }
-    m_events.push_back(event);
     return event;
 }
 

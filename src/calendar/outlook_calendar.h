@@ -1,5 +1,5 @@
-// One Outlook calendar folder: its appointments, its sub-folders (each a calendar of its own, loaded
-// recursively) and its "IsShared" flag in the folder's hidden storage item.
+// One Outlook calendar folder: its appointments (read on first use), its sub-folders (each a calendar of
+// its own, loaded recursively) and its "IsShared" flag in the folder's hidden storage item.
 #pragma once
 
 #include <memory>
@@ -10,11 +10,13 @@
 #include "ical/outlook_event.h"
 #include "outlook/com_ptr.h"
 #include "outlook/folder.h"
+#include "platform/date_time.h"
 
 class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
   public:
-    // Reads the folder with every appointment and every folder below it; creates "IsShared" (false)
-    // when the folder's storage lacks it. Items and folders that fail to load are skipped with a log line.
+    // Reads the folder and every folder below it; creates "IsShared" (false) when the folder's storage
+    // lacks it. The appointments are read at the first call that needs them; items and folders that fail
+    // to load are skipped with a log line.
     static std::shared_ptr<COutlookCalendar> Create(outlook::ComPtr<outlook::MAPIFolder> folder);
 
     explicit COutlookCalendar(outlook::ComPtr<outlook::MAPIFolder> folder);
@@ -42,35 +44,47 @@ class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
     std::shared_ptr<COutlookCalendar> CreateCalendar(const std::string& name, const std::string& description,
                                                      bool shared);
 
-    // A new, unsaved appointment of the folder, appended to the events; null with a log line when
-    // Outlook refuses. The caller fills and saves it.
+    // A new, unsaved appointment of the folder; null with a log line when Outlook refuses. The caller
+    // fills and saves it, and keeps it as long as it needs it: it is not added to the events read
+    // already (a first sync would otherwise hold every appointment it made until the run ends).
     std::shared_ptr<COutlookEvent> CreateEvent();
 
     // Deletes the folder; a failure is logged and returned.
     HRESULT Delete();
 
-    std::size_t GetEventCount() const { return m_events.size(); }
-    std::shared_ptr<COutlookEvent> GetEvent(std::size_t index) const { return m_events.at(index); }
+    std::size_t GetEventCount() const;
+    std::shared_ptr<COutlookEvent> GetEvent(std::size_t index) const;
     const std::vector<std::shared_ptr<COutlookCalendar>>& SubCalendars() const { return m_sub_calendars; }
     // True when an appointment of this folder (or the whole list) could not be read: a missing
     // appointment then does not mean the user deleted it.
-    bool HasUnreadItems() const { return m_unread_items; }
+    bool HasUnreadItems() const;
+
+    struct Stamp {
+        std::string globalAppointmentId;  // "" when Outlook fails
+        platform::DateTime lastModified;  // invalid when Outlook fails
+    };
+    // The key and last change of every appointment, in GetEvent's order, read one item at a time
+    // without keeping the items or decoding their series. False when an item or the list could not be
+    // read.
+    bool ReadStamps(std::vector<Stamp>* out) const;
     // True when a sub-folder of this folder or below could not be read.
     bool HasUnreadFolders() const;
     // Ownership: owned by this calendar.
     outlook::MAPIFolder* Folder() const { return m_folder.get(); }
 
   private:
-    void LoadEvents();
+    void LoadEvents() const;
     void LoadSubCalendars();
     // `name` unique among the folders of `folders` (ASCII case ignored).
     static std::string UniqueName(outlook::Folders* folders, const std::string& name);
 
     outlook::ComPtr<outlook::MAPIFolder> m_folder;
-    std::vector<std::shared_ptr<COutlookEvent>> m_events;
+    // Read by LoadEvents on first use: a calendar left as it was needs only ReadStamps.
+    mutable std::vector<std::shared_ptr<COutlookEvent>> m_events;
+    mutable bool m_events_loaded = false;
+    mutable bool m_unread_items = false;
     std::vector<std::shared_ptr<COutlookCalendar>> m_sub_calendars;
     COutlookFolderStorage m_storage;
     bool m_shared = false;
-    bool m_unread_items = false;
     bool m_unread_folders = false;
 };
