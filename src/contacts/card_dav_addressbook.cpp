@@ -61,9 +61,10 @@ void CCardDavAddressbook::LoadFromServer(CDavServer* server, const std::string& 
         book->m_home_set_url = home_set_url;
         book->m_href = href;
         book->m_display_name = SelectText(response, "d:propstat/d:prop/d:displayname");
+        book->m_ctag = std::string(platform::TrimWhitespace(
+            SelectText(response, "d:propstat[contains(d:status, ' 200')]/d:prop/cs:getctag")));
         if (IsSharedBookHref(href) || PrivilegesDenyWrite(response))
             book->m_readonly = true;
-        book->LoadContacts();
         out->push_back(std::move(book));
     }
 }

@@ -17,11 +17,11 @@ class CCardDavAddressbook {
     CCardDavAddressbook(CDavServer* server, bool readonly);
 
     // Lists the collections of `home_set_url` (PROPFIND, Depth: 1) and appends one book per address
-    // book collection, each with its contacts loaded. A book is read-only when `readonly` is set, when
+    // book collection, with its collection tag; no contacts until LoadContacts(). A book is read-only
+    // when `readonly` is set, when
     // its href names a shared book (IsSharedBookHref), or when the server's current-user-privilege-set
     // for it holds neither DAV:write nor DAV:all.
     // Throws: the CAddinExceptions of CDavServer; 600 for an answer that is not a multistatus document.
-    // Books appended before a failure stay in `out`.
     static void LoadFromServer(CDavServer* server, const std::string& home_set_url, bool readonly,
                                std::vector<std::shared_ptr<CCardDavAddressbook>>* out);
 
@@ -49,6 +49,9 @@ class CCardDavAddressbook {
     const std::string& GetHref() const { return m_href; }
     const std::string& GetDisplayName() const { return m_display_name; }
     const std::string& GetHomeSetUrl() const { return m_home_set_url; }
+    // The collection tag of the listing (getctag): changes whenever a card does. "" when the server gave
+    // none.
+    const std::string& GetCTag() const { return m_ctag; }
     bool IsReadonly() const { return m_readonly; }
     const std::vector<std::shared_ptr<CCardDavContact>>& GetContacts() const { return m_contacts; }
 
@@ -60,6 +63,7 @@ class CCardDavAddressbook {
     std::string m_home_set_url;
     std::string m_href;
     std::string m_display_name;
+    std::string m_ctag;
     bool m_readonly;
     std::map<std::string, std::shared_ptr<CCardDavContact>> m_by_href;
     std::vector<std::shared_ptr<CCardDavContact>> m_contacts;

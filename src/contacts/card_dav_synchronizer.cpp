@@ -3,8 +3,10 @@
 #include "contacts/addressbooks_synchronizer.h"
 #include "contacts/readonly_guards.h"
 #include "dav/xml_helpers.h"
+#include "index/change_detection.h"
 #include "index/index_store.h"
 #include "outlook/namespace.h"
+#include "platform/text.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 #include "settings/messages.h"
@@ -29,6 +31,38 @@ std::string FolderNameOf(const CCardDavAddressbook& book) {
         href.remove_suffix(1);
     const std::size_t slash = href.rfind('/');
     return std::string(slash == std::string_view::npos ? href : href.substr(slash + 1));
+}
+
+// True when the folder is as its index recorded it after the last run: every contact recorded with the
+// modification time it has now, and no record without its contact.
+bool IsFolderAsRecorded(const COutlookAddressbook& outlook_book) {
+    const SyncIndex index = OpenAddressBookIndex(outlook_book.GetEntryId());
+    if (index.Size() != outlook_book.GetContacts().size())
+        return false;
+    for (const auto& contact : outlook_book.GetContacts()) {
+        const std::string id = contact->GetEntryId();
+        const IndexRecord record = index.FindByOutlookId(id);
+        if (id.empty() || !record.IsFound() || record.ServerId.empty() ||
+            !record.outlookLastModified.IsValid() ||
+            HasOutlookChanged(record.outlookLastModified, contact->GetLastModificationTime(), true))
+            return false;
+    }
+    return true;
+}
+
+// True when the folder's index records every card the book listed, with the ETag it listed, and nothing
+// else.
+bool IsServerAsRecorded(const CCardDavAddressbook& book, const std::string& folder_id) {
+    const SyncIndex index = OpenAddressBookIndex(folder_id);
+    if (index.Size() != book.GetContacts().size())
+        return false;
+    for (const auto& contact : book.GetContacts()) {
+        const IndexRecord record = index.FindByServerId(contact->GetHref());
+        if (!record.IsFound() || record.OutlookId.empty() || contact->GetETag().empty() ||
+            record.serverETag != contact->GetETag())
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -165,18 +199,42 @@ void CCardDavSynchronizer::SynchAddressbooks(const std::vector<std::shared_ptr<C
             }
         }
         const std::string& folder_id = outlook_book->GetEntryId();
-        m_groups_index.RemoveByServerId(book->GetHref());
-        if (!m_groups_index.Add(book->GetHref(), folder_id, platform::DateTime::NowLocal()))
-            Log("CCardDavSynchronizer::SynchAddressbooks: The pair of %s is not kept.",
-                book->GetHref().c_str());
-        m_groups_index.Save();
+        // A server changes the tag with every card, so an equal tag and a folder as recorded leave
+        // nothing to read or write.
+        const std::string& ctag = book->GetCTag();
+        const bool unchanged = !ctag.empty() && record.IsFound() && record.serverETag == ctag &&
+                               record.OutlookId == folder_id && IsFolderAsRecorded(*outlook_book);
+        // The pair's record keeps the tag only while both sides are known equal.
+        RecordPair(book->GetHref(), folder_id, unchanged ? ctag : std::string());
         // A book that became writable must give its folder back to the user as well.
         if (m_guards != nullptr && (!writable || outlook_book != m_root))
             m_guards->SetFolderReadonly(folder_id, !writable);
 
-        CAddressbooksSynchronizer synchronizer;
-        const SyncCounters counters = synchronizer.Synchronize(outlook_book, book, writable);
+        SyncCounters counters;
+        if (unchanged) {
+            Log("CCardDavSynchronizer::SynchAddressbooks: %s is unchanged on both sides.",
+                platform::SanitizeUtf8(book->GetHref()).c_str());
+        } else {
+            book->LoadContacts();
+            const std::uint64_t changes_sent = m_server.GetChangesSent();
+            CAddressbooksSynchronizer synchronizer;
+            counters = synchronizer.Synchronize(outlook_book, book, writable);
+            // A tag read before this run's own writes would hide another client's change made among them.
+            if (m_server.GetChangesSent() == changes_sent && counters.failures == 0 &&
+                IsServerAsRecorded(*book, folder_id))
+                RecordPair(book->GetHref(), folder_id, ctag);
+        }
         m_failed_items += counters.failures;
         results->push_back(SyncResultEntry{folder_id, !writable, outlook_book->GetName(), counters});
     }
+}
+
+void CCardDavSynchronizer::RecordPair(const std::string& href, const std::string& folder_id,
+                                      const std::string& ctag) {
+    m_groups_index.RemoveByServerId(href);
+    IndexRecord record{href, folder_id, platform::DateTime::NowLocal()};
+    record.serverETag = ctag;
+    if (!m_groups_index.Add(std::move(record)))
+        Log("CCardDavSynchronizer::SynchAddressbooks: The pair of %s is not kept.", href.c_str());
+    m_groups_index.Save();
 }

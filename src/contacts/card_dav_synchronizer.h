@@ -40,9 +40,13 @@ class CCardDavSynchronizer : public ISynchronizer {
     // is not among `books`.
     void ValidateIndexes(const std::vector<std::shared_ptr<CCardDavAddressbook>>& books);
 
-    // Pairs and synchronizes each book in order. Throws: the first failure of a book, which ends the run.
+    // Pairs and synchronizes each book in order; a book whose collection tag and folder are as a run that
+    // left both sides equal recorded them is not read. Throws: the first failure of a book, which ends
+    // the run.
     void SynchAddressbooks(const std::vector<std::shared_ptr<CCardDavAddressbook>>& books,
                            SyncResultList* results);
+    // Writes and saves the pair of a book and its folder, with the book's collection tag ("" for none).
+    void RecordPair(const std::string& href, const std::string& folder_id, const std::string& ctag);
 
     // The book that pairs with the default Contacts folder: the writable home-set book it is already
     // paired with, else the first writable book that passes the is-default test, else the first

@@ -34,12 +34,12 @@ class ContactSynchronizer : public ::testing::Test {
                         "<card:addressbook-home-set><d:href>/alice/</d:href></card:addressbook-home-set>")));
         Answer(207, Multistatus(*books));
     }
-    // Discovery of these books, each empty, then the shared book's answer.
+    // Discovery of these books, the shared book's answer, then each book's cards (none).
     std::optional<CAddinException> Run(const std::string& books, int books_count, int shared_status = 404) {
         Discovery(books);
+        Answer(shared_status);
         for (int i = 0; i < books_count; ++i)
             Answer(207, Multistatus(""));
-        Answer(shared_status);
         return ErrorOf([this] { Run(); });
     }
     void Run() {
@@ -78,9 +78,10 @@ TEST_F(ContactSynchronizer, DefaultBookPairsWithContactsAndOnlyAMissingSharedBoo
         auto error =
             Run(Book("/alice/addressbook/", "Contacts", kWrite) + Book("/alice/team/", "Team", kWrite), 2,
                 status);
-        // Discovery, the two books' contacts, then the shared book.
-        ASSERT_EQ(fake_->sent.size(), 6u);
-        EXPECT_EQ(fake_->sent[5].url, "http://127.0.0.1:1/gab");
+        // Discovery, the shared book, then the two books' cards.
+        ASSERT_EQ(fake_->sent.size(), status == 500 ? 4u : 6u);
+        EXPECT_EQ(fake_->sent[3].url, "http://127.0.0.1:1/gab");
+        fake_->answers.clear();
         if (status == 500) {
             ASSERT_TRUE(error);
             EXPECT_EQ(error->GetCode(), kErrorBadStatus);
@@ -149,6 +150,7 @@ TEST_F(ContactSynchronizer, DroppedConnectionDuringTheQueryLosesNothing) {
     ASSERT_TRUE(contacts.Add("/alice/addressbook/ann.vcf", ann, platform::DateTime::NowLocal()));
     ASSERT_TRUE(contacts.Save());
     Discovery(Book("/alice/addressbook/", "Contacts", kWrite));
+    Answer(404);
     fake_->answers.push_back(FakeAnswer{platform::kHttpErrorConnectionAborted, 0, {}, ""});
     auto error = ErrorOf([this] { Run(); });
     ASSERT_TRUE(error);
