@@ -1,7 +1,9 @@
 // The server side of CCalDavEvent: the calendar query, the upload and the deletion. It lives with the
 // calendar synchronization because it needs the DAV transport, which the iCalendar mapping does not.
 #include <algorithm>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -39,31 +41,36 @@ std::string FormatForLog(const platform::DateTime& value) {
     return value.IsValid() ? value.Format("%m/%d/%Y %H:%M:%S") : std::string();
 }
 
-// The responses of a multistatus with a usable href, in the server's order. Skipped with a log line: a
-// response without href, hrefs that are not below the calendar or hold control characters or dot
+// The href of a response when it is usable; `seen` holds the hrefs taken before. Skipped with a log
+// line: a response without href, hrefs that are not below the calendar or hold control characters or dot
 // segments, and a second response for an href (the first is kept).
+std::optional<std::string> UsableHref(const XmlNodePtr& response, const std::string& calendar_href,
+                                      std::set<std::string>* seen) {
+    if (!HasNode(response, "d:href")) {
+        Log("CCalDavSynchronizer::GetCalendarEvents: Unable to get HREF for calendar.");
+        return std::nullopt;
+    }
+    std::string href(platform::TrimWhitespace(SelectText(response, "d:href")));
+    if (!IsUsableHref(href) || !IsBelowCollection(href, calendar_href)) {
+        Log("CCalDavEvent::LoadFromServer: Skipped the event '%s'.", platform::SanitizeUtf8(href).c_str());
+        return std::nullopt;
+    }
+    if (!seen->insert(href).second) {
+        Log("CCalDavEvent::LoadFromServer: The event '%s' is listed twice; the first is kept.",
+            platform::SanitizeUtf8(href).c_str());
+        return std::nullopt;
+    }
+    return href;
+}
+
+// The responses of a multistatus with a usable href, in the server's order.
 std::vector<std::pair<std::string, XmlNodePtr>> UsableResponses(const XmlNodePtr& document,
                                                                 const std::string& calendar_href) {
     std::vector<std::pair<std::string, XmlNodePtr>> usable;
     std::set<std::string> seen;
     for (CXmlNodeIterator it = SelectNodes(document, "/d:multistatus/d:response"); !it.IsEnd(); it.Next()) {
-        const XmlNodePtr& response = it.Current();
-        if (!HasNode(response, "d:href")) {
-            Log("CCalDavSynchronizer::GetCalendarEvents: Unable to get HREF for calendar.");
-            continue;
-        }
-        std::string href(platform::TrimWhitespace(SelectText(response, "d:href")));
-        if (!IsUsableHref(href) || !IsBelowCollection(href, calendar_href)) {
-            Log("CCalDavEvent::LoadFromServer: Skipped the event '%s'.",
-                platform::SanitizeUtf8(href).c_str());
-            continue;
-        }
-        if (!seen.insert(href).second) {
-            Log("CCalDavEvent::LoadFromServer: The event '%s' is listed twice; the first is kept.",
-                platform::SanitizeUtf8(href).c_str());
-            continue;
-        }
-        usable.emplace_back(std::move(href), response);
+        if (std::optional<std::string> href = UsableHref(it.Current(), calendar_href, &seen))
+            usable.emplace_back(std::move(*href), it.Current());
     }
     return usable;
 }
@@ -132,11 +139,21 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
                                   std::vector<std::shared_ptr<CCalDavEvent>>* events,
                                   std::vector<std::string>* unreadable) {
     // Without Depth, Xandikos answers for the collection alone (no events).
-    const XmlNodePtr document = LoadXml(server->ProcessRequest(
-        DavRequest{"REPORT", calendar_href, QueryBody("<D:getetag/><C:calendar-data/>"), {{"Depth", "1"}}}));
-    if (HasNode(document, "/d:multistatus")) {
-        for (const auto& [href, response] : UsableResponses(document, calendar_href))
-            AddEvent(server, href, response, events, unreadable);
+    const std::string answer = server->ProcessRequest(
+        DavRequest{"REPORT", calendar_href, QueryBody("<D:getetag/><C:calendar-data/>"), {{"Depth", "1"}}});
+    // Each event is taken as its response is read: the answer is never held as one tree.
+    std::vector<std::shared_ptr<CCalDavEvent>> read;
+    std::vector<std::string> unread;
+    std::set<std::string> seen;
+    const bool parsed = ForEachResponse(answer, [&](const XmlNodePtr& response) {
+        if (const std::optional<std::string> href = UsableHref(response, calendar_href, &seen))
+            AddEvent(server, *href, response, &read, &unread);
+    });
+    if (parsed) {
+        events->insert(events->end(), std::make_move_iterator(read.begin()),
+                       std::make_move_iterator(read.end()));
+        if (unreadable != nullptr)
+            unreadable->insert(unreadable->end(), unread.begin(), unread.end());
         return;
     }
     // One object the XML parser refuses (a raw control character in its text, which Radicale and Xandikos

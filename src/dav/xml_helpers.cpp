@@ -15,6 +15,17 @@ XmlNodePtr LoadXml(std::string_view text) {
     return document;
 }
 
+bool ForEachResponse(std::string_view text, const std::function<void(const XmlNodePtr&)>& visit) {
+    const HRESULT hr = platform::ReadRootChildren(text, kSelectionNamespaces, "DAV:", "multistatus",
+                                                  [&](const XmlNodePtr& node) {
+                                                      if (HasNode(node, "self::d:response"))
+                                                          visit(node);
+                                                  });
+    if (hr != S_OK)
+        Log("Unable to load XML.");
+    return hr == S_OK;
+}
+
 CXmlNodeIterator SelectNodes(const XmlNodePtr& node, std::string_view xpath) {
     std::unique_ptr<platform::XmlNodeList> list;
     if (node == nullptr || FAILED(node->SelectNodes(xpath, &list)))

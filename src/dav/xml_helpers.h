@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +22,11 @@ using XmlNodePtr = std::shared_ptr<platform::XmlNode>;
 // The response text as a document. Text that does not load logs "Unable to load XML." and gives an empty
 // document; null only when no document can be made at all.
 XmlNodePtr LoadXml(std::string_view text);
+
+// Each d:response of a d:multistatus answer, handed to `visit` as it is read, so that a long answer is
+// never held as one tree. False, with the log line of LoadXml, when the text is not a well-formed
+// multistatus document; `visit` may have seen some responses by then.
+bool ForEachResponse(std::string_view text, const std::function<void(const XmlNodePtr&)>& visit);
 
 // An iterator at the first node the expression selects (relative to `node`, absolute from its document).
 CXmlNodeIterator SelectNodes(const XmlNodePtr& node, std::string_view xpath);

@@ -3,6 +3,7 @@
 // deeper than the parser's limit or one that is not well-formed does not load.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,5 +55,14 @@ class XmlDocument : public XmlNode {
 
 // A new empty document. Fails: E_OUTOFMEMORY. Ownership: shared with the nodes taken from it.
 [[nodiscard]] HRESULT CreateXmlDocument(std::shared_ptr<XmlDocument>* document);
+
+// Parses the UTF-8 text as XmlDocument::LoadXml does, but hands each element child of the root to `visit`
+// as soon as it is read, as the root element of a document of its own that selects with the prefixes of
+// `declarations` (SetSelectionNamespaces' form): a long text is never held as one tree. S_OK when the
+// whole text was acceptable and its root is `root_name` in the namespace `root_uri`; S_FALSE otherwise,
+// possibly after some children were visited. Fails: E_INVALIDARG for bad declarations, E_OUTOFMEMORY.
+[[nodiscard]] HRESULT ReadRootChildren(std::string_view text, std::string_view declarations,
+                                       std::string_view root_uri, std::string_view root_name,
+                                       const std::function<void(const std::shared_ptr<XmlNode>&)>& visit);
 
 }  // namespace platform

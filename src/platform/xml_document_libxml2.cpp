@@ -1,5 +1,6 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlreader.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
@@ -230,12 +231,84 @@ class LibxmlDocument final : public XmlDocument {
     std::shared_ptr<DocumentState> m_state;
 };
 
+bool IsNamed(xmlTextReaderPtr reader, std::string_view uri, std::string_view name) {
+    const xmlChar* node_uri = xmlTextReaderConstNamespaceUri(reader);
+    const xmlChar* node_name = xmlTextReaderConstLocalName(reader);
+    return node_name != nullptr && reinterpret_cast<const char*>(node_name) == name &&
+           (node_uri == nullptr ? uri.empty() : reinterpret_cast<const char*>(node_uri) == uri);
+}
+
+// The element the reader stands on, copied into a document of its own (namespace declarations of its
+// ancestors move onto the copy's root).
+HRESULT CopyOut(xmlTextReaderPtr reader, const std::vector<std::pair<std::string, std::string>>& namespaces,
+                std::shared_ptr<XmlNode>* node) {
+    xmlNodePtr expanded = xmlTextReaderExpand(reader);
+    if (expanded == nullptr)
+        return S_FALSE;
+    auto state = std::make_shared<DocumentState>();
+    state->namespaces = namespaces;
+    state->doc = xmlNewDoc(BAD_CAST "1.0");
+    xmlNodePtr copy = state->doc == nullptr ? nullptr : xmlDocCopyNode(expanded, state->doc, 1);
+    if (copy == nullptr)
+        return E_OUTOFMEMORY;
+    (void)xmlDocSetRootElement(state->doc, copy);
+    *node = std::make_shared<LibxmlNode>(std::move(state), copy);
+    return S_OK;
+}
+
 }  // namespace
 
 HRESULT CreateXmlDocument(std::shared_ptr<XmlDocument>* document) {
     InitialiseLibxml2();
     *document = std::make_shared<LibxmlDocument>();
     return S_OK;
+}
+
+HRESULT ReadRootChildren(std::string_view text, std::string_view declarations, std::string_view root_uri,
+                         std::string_view root_name,
+                         const std::function<void(const std::shared_ptr<XmlNode>&)>& visit) {
+    std::vector<std::pair<std::string, std::string>> namespaces;
+    if (!ParseDeclarations(declarations, &namespaces))
+        return E_INVALIDARG;
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        return S_FALSE;
+    InitialiseLibxml2();
+    // The options of LoadXml: no entity expansion, no DTD loading, the parser's depth and size limits.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    xmlTextReaderPtr reader =
+        xmlReaderForMemory(text.data(), static_cast<int>(text.size()), nullptr, "UTF-8", options);
+    if (reader == nullptr)
+        return E_OUTOFMEMORY;
+    // The reader reports some errors (a huge text node) on stderr whatever XML_PARSE_NOERROR says.
+    xmlTextReaderSetStructuredErrorHandler(reader, &IgnoreError, nullptr);
+    HRESULT hr = S_OK;
+    bool has_root = false;
+    int read = xmlTextReaderRead(reader);
+    while (read == 1 && hr == S_OK) {
+        const int type = xmlTextReaderNodeType(reader);
+        const int depth = xmlTextReaderDepth(reader);
+        if (type == XML_READER_TYPE_DOCUMENT_TYPE) {
+            // Refused at the declaration, as LoadXml does.
+            hr = S_FALSE;
+        } else if (type == XML_READER_TYPE_ELEMENT && depth == 0) {
+            has_root = IsNamed(reader, root_uri, root_name);
+            hr = has_root ? S_OK : S_FALSE;
+        } else if (type == XML_READER_TYPE_ELEMENT && depth == 1) {
+            std::shared_ptr<XmlNode> child;
+            hr = CopyOut(reader, namespaces, &child);
+            if (hr == S_OK) {
+                visit(child);
+                // Past the child's subtree: the reader lets go of what it has read.
+                read = xmlTextReaderNext(reader);
+                continue;
+            }
+        }
+        read = xmlTextReaderRead(reader);
+    }
+    xmlFreeTextReader(reader);
+    if (FAILED(hr))
+        return hr;
+    return hr == S_OK && read == 0 && has_root ? S_OK : S_FALSE;
 }
 
 }  // namespace platform

@@ -57,6 +57,27 @@ TEST_F(XmlResponses, ForeignPrefixesAreReadWithTheFixedOnes) {
     EXPECT_EQ(SelectText(nested, "/d:a/d:missing"), "");
 }
 
+TEST_F(XmlResponses, ResponsesAreHandedOutOneByOneWithTheFixedPrefixes) {
+    std::vector<std::string> hrefs;
+    std::string name;
+    EXPECT_TRUE(ForEachResponse(kTwoResponses, [&](const XmlNodePtr& response) {
+        hrefs.push_back(SelectText(response, "d:href"));
+        name += SelectText(response, "d:propstat/d:prop/d:displayname");
+    }));
+    EXPECT_EQ(hrefs, (std::vector<std::string>{"/alice/calendar/", "/alice/addressbook/"}));
+    EXPECT_EQ(name, "Work & more");
+    // Only responses of a multistatus count; a cut answer is refused after the responses before the cut.
+    hrefs.clear();
+    const std::string cut = std::string(kTwoResponses).substr(0, std::string(kTwoResponses).size() - 20);
+    EXPECT_FALSE(ForEachResponse(
+        cut, [&](const XmlNodePtr& response) { hrefs.push_back(SelectText(response, "d:href")); }));
+    EXPECT_EQ(hrefs, std::vector<std::string>{"/alice/calendar/"});
+    EXPECT_FALSE(ForEachResponse("<d:prop xmlns:d=\"DAV:\"><d:response/></d:prop>", [](const XmlNodePtr&) {
+        ADD_FAILURE() << "a response outside a multistatus";
+    }));
+    EXPECT_EQ(UnableToLoadLines(), 2);
+}
+
 TEST_F(XmlResponses, SelectNodesIteratesThenEnds) {
     // The nodes keep their document alive.
     CXmlNodeIterator it = SelectNodes(LoadXml(kTwoResponses), "/d:multistatus/d:response");
@@ -157,6 +178,9 @@ TEST_F(XmlResponses, HostileDocumentsLoadEmpty) {
         EXPECT_EQ(UnableToLoadLines(), expected_lines);
         EXPECT_EQ(SelectText(document, "//d:href"), "");
         EXPECT_TRUE(SelectNodes(document, "//*").IsEnd());
+        EXPECT_FALSE(ForEachResponse(row.text, [](const XmlNodePtr&) {}));
+        ++expected_lines;
+        EXPECT_EQ(UnableToLoadLines(), expected_lines);
     }
 }
 
@@ -171,7 +195,16 @@ TEST_F(XmlResponses, HugeTextNodeIsRefused) {
         many += "<d:response><d:href>/c/" + std::to_string(i) + ".ics</d:href></d:response>";
     many += "</d:multistatus>";
     EXPECT_EQ(SelectText(LoadXml(many), "/d:multistatus/d:response[20000]/d:href"), "/c/19999.ics");
-    EXPECT_EQ(UnableToLoadLines(), 1);
+    std::string last;
+    EXPECT_TRUE(
+        ForEachResponse(many, [&](const XmlNodePtr& response) { last = SelectText(response, "d:href"); }));
+    EXPECT_EQ(last, "/c/19999.ics");
+    const std::string huge_response = "<d:multistatus xmlns:d=\"DAV:\"><d:response><d:href>" +
+                                      std::string(11 * 1000 * 1000, 'x') +
+                                      "</d:href></d:response></d:multistatus>";
+    EXPECT_FALSE(
+        ForEachResponse(huge_response, [](const XmlNodePtr&) { ADD_FAILURE() << "a huge text node"; }));
+    EXPECT_EQ(UnableToLoadLines(), 2);
 }
 
 TEST_F(XmlResponses, DeclaredEncodingDoesNotChangeUtf8Text) {
