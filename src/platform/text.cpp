@@ -43,7 +43,28 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     return out;
 }
 
+namespace {
+
+// Valid exactly when Utf8ToUtf16 replaces nothing.
+bool IsValidUtf8(std::string_view utf8) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data());
+    const auto length = static_cast<std::int32_t>(utf8.size());
+    std::int32_t i = 0;
+    while (i < length) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string SanitizeUtf8(std::string_view bytes) {
+    // Valid text is copied as it is: a long DAV answer makes no round trip through UTF-16.
+    if (IsValidUtf8(bytes))
+        return std::string(bytes);
     return Utf16ToUtf8(Utf8ToUtf16(bytes));
 }
 

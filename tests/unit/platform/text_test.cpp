@@ -25,6 +25,11 @@ TEST(Utf8Sanitizing, ReplacesInvalidSequencesAndKeepsValidText) {
               "a\xEF\xBF\xBD"
               "b");
     EXPECT_EQ(platform::SanitizeUtf8("\xC3"), "\xEF\xBF\xBD");  // truncated sequence at the end
+    for (const char* invalid :
+         {"\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80"}) {  // surrogate, overlong, > 10FFFF
+        SCOPED_TRACE(invalid);
+        EXPECT_EQ(platform::SanitizeUtf8(invalid).find(invalid), std::string::npos);
+    }
     EXPECT_EQ(platform::Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");  // lone surrogate
     const std::string text = "Grüße \xF0\x9F\x8E\x89 日本";
     EXPECT_EQ(platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)), text);
