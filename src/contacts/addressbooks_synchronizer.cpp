@@ -57,7 +57,19 @@ SyncCounters CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddr
     // Copies: the strategy appends contacts it creates, which are not visited again.
     const auto outlook_contacts = m_outlook_book->GetContacts();
     const std::string progress = "Contacts \"" + m_outlook_book->GetName() + "\"";
-    const int total = static_cast<int>(outlook_contacts.size() + m_server_book->GetContacts().size());
+    // A pair is one item: the server pass counts only the contacts the Outlook pass did not reach.
+    std::set<std::string> paired_hrefs;
+    for (const auto& contact : outlook_contacts) {
+        const IndexRecord record = m_index.FindByOutlookId(contact->GetEntryId());
+        if (!record.ServerId.empty())
+            paired_hrefs.insert(platform::AsciiLower(record.ServerId));
+    }
+    const auto server_contacts = m_server_book->GetContacts();
+    const auto server_only =
+        std::count_if(server_contacts.begin(), server_contacts.end(), [&](const auto& contact) {
+            return paired_hrefs.count(platform::AsciiLower(contact->GetHref())) == 0;
+        });
+    const int total = static_cast<int>(outlook_contacts.size()) + static_cast<int>(server_only);
     int done = 0;
     for (const auto& contact : outlook_contacts) {
         platform::SetStatusBarProgress(progress, done++, total);
@@ -70,9 +82,9 @@ SyncCounters CAddressbooksSynchronizer::Synchronize(std::shared_ptr<COutlookAddr
                 failed_hrefs.insert(platform::AsciiLower(record.ServerId));
         }
     }
-    const auto server_contacts = m_server_book->GetContacts();
     for (const auto& contact : server_contacts) {
-        platform::SetStatusBarProgress(progress, std::min(done++, total), total);
+        if (paired_hrefs.count(platform::AsciiLower(contact->GetHref())) == 0)
+            platform::SetStatusBarProgress(progress, std::min(done++, total), total);
         if (failed_hrefs.count(platform::AsciiLower(contact->GetHref())) != 0)
             continue;
         try {
