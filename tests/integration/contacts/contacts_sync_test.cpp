@@ -20,13 +20,14 @@
 #include "settings/addin_exception.h"
 #include "settings/log.h"
 #include "support/dav_servers.h"
+#include "support/host_outlook.h"
+#include "support/recorded_message_boxes.h"
 #include "unit/contacts/card_corpus.h"
 #include "unit/contacts/contact_test_support.h"
-#include "unit/contacts/host_outlook.h"
 
 namespace {
 
-using contacts_test::HostOutlook;
+using testing_support::HostOutlook;
 using Lists = std::map<std::string, std::vector<std::string>>;
 using testing_support::DavServerKind;
 using testing_support::kDavPassword;
@@ -236,9 +237,9 @@ TEST_P(ContactsSyncOnRadicale, ReadOnlyShareReplacesAFolderOnlyWhenAskedAndIsSer
     const std::string existing_id = HostOutlook::EntryId(existing.get());
     outlook_.AddContact({{"FullName", "Mine"}}, existing.get());
     {
-        contacts_test::ScriptedMessageBoxes no(platform::IDNO);
+        testing_support::RecordedMessageBoxes no(platform::IDNO);
         ASSERT_EQ(Sync(), "");
-        EXPECT_EQ(no.shown.size(), 1u);
+        EXPECT_EQ(no.Shown().size(), 1u);
         EXPECT_EQ(outlook_.Names(existing.get()), std::vector<std::string>{"Mine"});
         EXPECT_EQ(results_.size(), 1u);
     }
@@ -246,9 +247,9 @@ TEST_P(ContactsSyncOnRadicale, ReadOnlyShareReplacesAFolderOnlyWhenAskedAndIsSer
     guards.SetUp(outlook_.app.get());
     CContactReadonlyGuards link(&guards);
     {
-        contacts_test::ScriptedMessageBoxes yes(platform::IDYES);
+        testing_support::RecordedMessageBoxes yes(platform::IDYES);
         ASSERT_EQ(Sync(&link), "");
-        EXPECT_EQ(yes.shown.size(), 1u);
+        EXPECT_EQ(yes.Shown().size(), 1u);
     }
     auto shared = outlook_.Folders()[kShared];
     ASSERT_NE(shared, nullptr);

@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "settings/log.h"
 #include "settings/settings_manager.h"
+#include "support/recorded_message_boxes.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -72,33 +73,13 @@ class ScriptedHost : public ISyncHost {
     bool has_event = true;
 };
 
-struct ShownBox {
-    std::string text;
-    std::string caption;
-    unsigned flags;
-};
-
-class ScriptedMessageBoxes : public platform::MessageBoxService {
-  public:
-    int Show(const std::string& text, const std::string& caption, unsigned flags) override {
-        shown.push_back({text, caption, flags});
-        return answer;
-    }
-    std::vector<ShownBox> shown;
-    int answer = platform::IDNO;
-};
-
 class SyncRun : public ::testing::Test {
   protected:
     void SetUp() override {
         std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
-        platform::SetMessageBoxService(&boxes_);
         SetSyncFlag(0x123);
     }
-    void TearDown() override {
-        platform::SetMessageBoxService(nullptr);
-        SetLogEnabled(false);
-    }
+    void TearDown() override { SetLogEnabled(false); }
     void SetSyncFlag(std::uint32_t flag) {
         CSettingsManager settings;
         settings.Create();
@@ -123,7 +104,7 @@ class SyncRun : public ::testing::Test {
 
     testing_support::TempHome home_;
     ScriptedHost host_;
-    ScriptedMessageBoxes boxes_;
+    testing_support::RecordedMessageBoxes boxes_;
     SyncRunDriver driver_{&host_};
 };
 
@@ -257,16 +238,16 @@ TEST_F(SyncRun, ResultTextNamesEachKindAndItsFailureThenEachCollectionsSummary) 
 TEST_F(SyncRun, ReportShowsSuccessWithInformationAndATimerRunsFailureWithError) {
     Run(0x3, true);
     driver_.ReportResult();
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].caption, "Velmarquin Sync Add-in for Outlook");
-    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
+    ASSERT_EQ(boxes_.Shown().size(), 1u);
+    EXPECT_EQ(boxes_.Shown()[0].caption, "Velmarquin Sync Add-in for Outlook");
+    EXPECT_EQ(boxes_.Shown()[0].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
     EXPECT_EQ(host_.events[host_.events.size() - 2], "enable");
     EXPECT_EQ(host_.events.back(), "status 302");
     host_.scripts[SyncKind::Contacts].on_sync = Throw(CAddinException(std::string("No connection")));
     Run(0x3, false);
     driver_.ReportResult();  // a timer run that failed still shows its result; a text is never a code
-    ASSERT_EQ(boxes_.shown.size(), 2u);
-    EXPECT_EQ(boxes_.shown[1].flags, platform::MB_OK | platform::MB_ICONERROR);
+    ASSERT_EQ(boxes_.Shown().size(), 2u);
+    EXPECT_EQ(boxes_.Shown()[1].flags, platform::MB_OK | platform::MB_ICONERROR);
 }
 
 TEST_F(SyncRun, ConnectionAndLogonFailuresAskForTheSettingsContactsFirst) {
@@ -275,10 +256,10 @@ TEST_F(SyncRun, ConnectionAndLogonFailuresAskForTheSettingsContactsFirst) {
     Run(0x3, true);
     boxes_.answer = platform::IDNO;
     driver_.ReportResult();
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].text,
+    ASSERT_EQ(boxes_.Shown().size(), 1u);
+    EXPECT_EQ(boxes_.Shown()[0].text,
               "No connection with the DAV server could be established. Check the settings now?");
-    EXPECT_EQ(boxes_.shown[0].flags, platform::MB_YESNO | platform::MB_ICONQUESTION);
+    EXPECT_EQ(boxes_.Shown()[0].flags, platform::MB_YESNO | platform::MB_ICONQUESTION);
     EXPECT_NE(host_.events.back(), "first-run dialog");
 }
 
@@ -289,8 +270,8 @@ TEST_F(SyncRun, LogonQuestionFromTheCalendarsWhenContactsGaveNone) {
     boxes_.answer = platform::IDYES;
     host_.first_run_answer = platform::IDCANCEL;
     driver_.ReportResult();
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].text, "Failed to log on DAV server. Check the settings now?");
+    ASSERT_EQ(boxes_.Shown().size(), 1u);
+    EXPECT_EQ(boxes_.Shown()[0].text, "Failed to log on DAV server. Check the settings now?");
     EXPECT_EQ(host_.events.back(), "first-run dialog");
 }
 
@@ -308,16 +289,16 @@ TEST_F(SyncRun, AnUnattendedFailureStreakAsksOnceAndItsStatusNeverSaysComplete) 
     };
     for (const auto& run : runs) {
         host_.scripts[SyncKind::Contacts].on_sync = run.fails ? Throw(CAddinException(303)) : nullptr;
-        boxes_.shown.clear();
+        boxes_.Clear();
         Run(0x3, false);
         driver_.ReportResult();
         EXPECT_EQ(host_.events.back(), run.status);
-        ASSERT_EQ(boxes_.shown.size(), run.box_flags == 0 ? 0u : 1u);
+        ASSERT_EQ(boxes_.Shown().size(), run.box_flags == 0 ? 0u : 1u);
         if (run.box_flags != 0) {
-            EXPECT_EQ(boxes_.shown[0].flags, run.box_flags);
+            EXPECT_EQ(boxes_.Shown()[0].flags, run.box_flags);
         }
     }
-    EXPECT_EQ(boxes_.shown[0].text,
+    EXPECT_EQ(boxes_.Shown()[0].text,
               "No connection with the DAV server could be established. Check the settings now?");
 }
 

@@ -11,10 +11,10 @@ namespace {
 
 using calendar_unit::Collection;
 using calendar_unit::Event;
-using calendar_unit::HeaderOf;
 using calendar_unit::Ics;
 using calendar_unit::Multistatus;
 using calendar_unit::Privilege;
+using dav_test::HeaderOf;
 
 class CalDav : public ::testing::Test {
   protected:

@@ -45,14 +45,6 @@ inline std::string Ics(const std::string& uid, const std::string& summary, const
            (modified.empty() ? "" : "LAST-MODIFIED:" + modified + "\r\n") + "END:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
-inline std::string HeaderOf(const dav_test::SentRequest& request, const std::string& name) {
-    for (const auto& [key, value] : request.headers) {
-        if (key == name)
-            return value;
-    }
-    return "<none>";
-}
-
 class FakeDav {
   public:
     void Answer(int status, const std::string& body = "") {

@@ -2,23 +2,20 @@
 #include <gtest/gtest.h>
 
 #include "calendar/outlook_calendar.h"
-#include "host_calendar_test.h"
-#include "outlook/folders.h"
 #include "outlook/status.h"
+#include "support/host_outlook.h"
 
 namespace {
 
 using outlook::ComPtr;
 
-class OutlookCalendar : public HostCalendarTest {
+class OutlookCalendar : public ::testing::Test {
   protected:
     ComPtr<outlook::MAPIFolder> AddFolder(outlook::MAPIFolder* parent, const std::string& name) {
-        ComPtr<outlook::Folders> folders;
-        ComPtr<outlook::MAPIFolder> folder;
-        EXPECT_EQ(parent->get_Folders(&folders), S_OK);
-        EXPECT_EQ(folders->Add(name, &folder), S_OK);
-        return folder;
+        return outlook_.AddFolder(name, parent);
     }
+    testing_support::HostOutlook outlook_;
+    ComPtr<outlook::MAPIFolder> calendar_ = outlook_.calendar;
 };
 
 TEST_F(OutlookCalendar, NewNamesAreMadeUniqueAmongSiblings) {

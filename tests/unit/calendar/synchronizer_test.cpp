@@ -8,30 +8,26 @@
 #include "calendar/calendar_sync_strategy_base.h"
 #include "calendar_fakes.h"
 #include "host/fault_hook.h"
-#include "host_calendar_test.h"
 #include "index/index_store.h"
 #include "outlook/folders.h"
 #include "outlook/items.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
+#include "support/host_outlook.h"
 
 namespace {
 
 using calendar_unit::Collection;
 using calendar_unit::Event;
-using calendar_unit::HeaderOf;
 using calendar_unit::Ics;
 using calendar_unit::Multistatus;
 using calendar_unit::Privilege;
+using dav_test::HeaderOf;
 using outlook::ComPtr;
 using platform::DateTime;
 
-class CalendarSynchronizer : public HostCalendarTest {
+class CalendarSynchronizer : public ::testing::Test {
   protected:
-    void SetUp() override {
-        HostCalendarTest::SetUp();
-        ASSERT_EQ(calendar_->get_EntryID(&calendar_id_), S_OK);
-    }
     // Principal, then (unless left out) the home set.
     void Discovery(bool with_home_set = true) {
         fake_.Answer(
@@ -48,7 +44,7 @@ class CalendarSynchronizer : public HostCalendarTest {
     std::uint32_t Run() {
         try {
             CCalDavSynchronizer synchronizer("http://127.0.0.1:1/", "alice@example.org", "secret",
-                                             ComPtr<outlook::Application>(app_.get()), nullptr,
+                                             ComPtr<outlook::Application>(outlook_.app.get()), nullptr,
                                              dav_test::FactoryFor(fake_.server));
             home_set_ = synchronizer.GetHomeSetUrl();
             synchronizer.Synchronize(&results_);
@@ -59,25 +55,9 @@ class CalendarSynchronizer : public HostCalendarTest {
         return 0;
     }
     ComPtr<outlook::AppointmentItem> AddAppointment(const std::string& subject) {
-        ComPtr<outlook::Items> items;
-        ComPtr<outlook::IDispatch> item;
-        ComPtr<outlook::AppointmentItem> appointment;
-        EXPECT_EQ(calendar_->get_Items(&items), S_OK);
-        EXPECT_EQ(items->Add(&item), S_OK);
-        EXPECT_EQ(item.As(&appointment), S_OK);
-        EXPECT_EQ(appointment->put_Subject(subject), S_OK);
-        EXPECT_EQ(appointment->put_Start(DateTime::FromParts(2030, 1, 1, 9)), S_OK);
-        EXPECT_EQ(appointment->put_End(DateTime::FromParts(2030, 1, 1, 10)), S_OK);
-        EXPECT_EQ(appointment->Save(), S_OK);
-        return appointment;
+        return outlook_.AddAppointment(subject);
     }
-    std::int32_t AppointmentCount() {
-        ComPtr<outlook::Items> items;
-        std::int32_t count = -1;
-        EXPECT_EQ(calendar_->get_Items(&items), S_OK);
-        EXPECT_EQ(items->get_Count(&count), S_OK);
-        return count;
-    }
+    std::int32_t AppointmentCount() { return outlook_.Count(calendar_.get()); }
     void WriteIndex(const std::string& server_id, const std::string& outlook_id, SyncIndex index) {
         ASSERT_TRUE(index.Add(server_id, outlook_id, DateTime::NowLocal().AddSeconds(-3600)));
         ASSERT_TRUE(index.Save());
@@ -101,7 +81,9 @@ class CalendarSynchronizer : public HostCalendarTest {
         return true;
     }
 
-    std::string calendar_id_;
+    testing_support::HostOutlook outlook_;
+    ComPtr<outlook::MAPIFolder> calendar_ = outlook_.calendar;
+    const std::string calendar_id_ = testing_support::HostOutlook::EntryId(calendar_.get());
     std::string failure_text_;
     calendar_unit::FakeDav fake_;
     SyncResultList results_;

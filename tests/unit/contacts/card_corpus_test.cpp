@@ -16,7 +16,7 @@
 namespace {
 
 using contacts_test::CorpusCard;
-using contacts_test::HostOutlook;
+using testing_support::HostOutlook;
 
 int Read(COutlookGroupsManager* groups, const outlook::ComPtr<outlook::ContactItem>& contact,
          const std::string& text) {

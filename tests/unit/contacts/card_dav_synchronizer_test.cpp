@@ -8,12 +8,12 @@
 #include "outlook/status.h"
 #include "platform/http_request.h"
 #include "unit/contacts/dav_answers.h"
-#include "unit/contacts/host_outlook.h"
 
 namespace {
 
 using namespace contacts_test;
 using dav_test::FakeAnswer;
+using dav_test::HeaderOf;
 
 class ContactSynchronizer : public ::testing::Test {
   protected:

@@ -12,6 +12,7 @@ namespace {
 using namespace contacts_test;
 using dav_test::FakeAnswer;
 using dav_test::FakeServer;
+using dav_test::HeaderOf;
 
 class CardDav : public ::testing::Test {
   protected:

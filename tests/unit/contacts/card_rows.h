@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/contacts/host_outlook.h"
+#include "unit/contacts/contact_test_support.h"
 
 namespace contacts_test {
 

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "contacts/readonly_guards.h"
-#include "platform/message_box.h"
 #include "settings/addin_exception.h"
+#include "support/host_outlook.h"
 #include "support/scoped_time_zone.h"
 
 namespace contacts_test {
 
+using testing_support::Fields;
+using testing_support::HostOutlook;
 using testing_support::ScopedTimeZone;
 
 // Records what the synchronization asked of the read-only guards.
@@ -35,20 +37,5 @@ std::optional<CAddinException> ErrorOf(Call call) {
     }
     return std::nullopt;
 }
-
-// Answers every question with one button and keeps "caption|text|flags" of each.
-class ScriptedMessageBoxes : public platform::MessageBoxService {
-  public:
-    explicit ScriptedMessageBoxes(int answer) : m_answer(answer) { platform::SetMessageBoxService(this); }
-    ~ScriptedMessageBoxes() override { platform::SetMessageBoxService(nullptr); }
-    int Show(const std::string& text, const std::string& caption, unsigned flags) override {
-        shown.push_back(caption + "|" + text + "|" + std::to_string(flags));
-        return m_answer;
-    }
-    std::vector<std::string> shown;
-
-  private:
-    int m_answer;
-};
 
 }  // namespace contacts_test

@@ -40,12 +40,4 @@ inline const char* const kAll =
 inline const char* const kReadOnly =
     "<d:current-user-privilege-set><d:privilege><d:read/></d:privilege></d:current-user-privilege-set>";
 
-inline std::string HeaderOf(const dav_test::SentRequest& request, const std::string& name) {
-    for (const auto& [key, value] : request.headers) {
-        if (key == name)
-            return value;
-    }
-    return "<none>";
-}
-
 }  // namespace contacts_test

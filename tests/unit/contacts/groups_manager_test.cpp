@@ -5,7 +5,7 @@
 #include "host/record_owner.h"
 #include "outlook/dist_list_item.h"
 #include "outlook/items.h"
-#include "unit/contacts/host_outlook.h"
+#include "unit/contacts/contact_test_support.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ using Lists = std::map<std::string, std::vector<std::string>>;
 
 class GroupsManager : public ::testing::Test {
   protected:
-    contacts_test::HostOutlook outlook_;
+    testing_support::HostOutlook outlook_;
 };
 
 TEST(GroupList, SplitsAtUnescapedCommas) {

@@ -8,13 +8,13 @@
 #include "outlook/user_property.h"
 #include "platform/message_box.h"
 #include "settings/addin_exception.h"
-#include "unit/contacts/host_outlook.h"
+#include "support/recorded_message_boxes.h"
 
 namespace {
 
 using contacts_test::ErrorOf;
-using contacts_test::HostOutlook;
-using contacts_test::ScriptedMessageBoxes;
+using testing_support::HostOutlook;
+using testing_support::RecordedMessageBoxes;
 
 class OutlookAddressbook : public ::testing::Test {
   protected:
@@ -66,7 +66,7 @@ TEST_F(OutlookAddressbook, CreatedContactIsFoundOnceSavedAndMarkedAllowCreate) {
 
 TEST_F(OutlookAddressbook, NewFolderIsShownAsAddressBookAndAnExistingOneReusedWhenAllowed) {
     auto root = COutlookAddressbook::Create(outlook_.contacts, &guards_);
-    ScriptedMessageBoxes boxes(platform::IDNO);
+    RecordedMessageBoxes boxes(platform::IDNO);
     auto book = root->CreateNewAddressbook("Team", false);
     ASSERT_NE(book, nullptr);
     auto team = outlook_.Folders()["Team"];
@@ -83,7 +83,7 @@ TEST_F(OutlookAddressbook, NewFolderIsShownAsAddressBookAndAnExistingOneReusedWh
     EXPECT_EQ(reused->GetEntryId(), book->GetEntryId());
     EXPECT_EQ(reused->GetContacts().size(), 1u);
     EXPECT_EQ(again->GetChildren().size(), 1u);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(OutlookAddressbook, ExistingFolderIsReplacedOnlyWhenTheUserSaysYes) {
@@ -92,16 +92,17 @@ TEST_F(OutlookAddressbook, ExistingFolderIsReplacedOnlyWhenTheUserSaysYes) {
     outlook_.AddContact({{"FullName", "Mine"}}, team.get());
     auto root = COutlookAddressbook::Create(outlook_.contacts, &guards_);
     {
-        ScriptedMessageBoxes no(platform::IDNO);
+        RecordedMessageBoxes no(platform::IDNO);
         EXPECT_EQ(root->CreateNewAddressbook("Team (read only)", false), nullptr);
-        ASSERT_EQ(no.shown.size(), 1u);
-        EXPECT_EQ(
-            no.shown[0],
-            "Warning|Team (read only) folder already exists in Outlook. Overwrite it from the server?|36");
+        ASSERT_EQ(no.Shown().size(), 1u);
+        EXPECT_EQ(no.Shown()[0].caption, "Warning");
+        EXPECT_EQ(no.Texts()[0],
+                  "Team (read only) folder already exists in Outlook. Overwrite it from the server?");
+        EXPECT_EQ(no.Flags()[0], 36u);
         EXPECT_EQ(outlook_.Names(team.get()), std::vector<std::string>{"Mine"});
         EXPECT_EQ(guards_.calls, "");
     }
-    ScriptedMessageBoxes yes(platform::IDYES);
+    RecordedMessageBoxes yes(platform::IDYES);
     auto book = root->CreateNewAddressbook("Team (read only)", false);
     ASSERT_NE(book, nullptr);
     const auto folders = outlook_.Folders();

@@ -13,12 +13,12 @@
 #include "index/index_store.h"
 #include "settings/addin_exception.h"
 #include "unit/contacts/dav_answers.h"
-#include "unit/contacts/host_outlook.h"
 
 namespace {
 
 using namespace contacts_test;
 using dav_test::FakeAnswer;
+using dav_test::HeaderOf;
 using outlook::ComPtr;
 using platform::DateTime;
 

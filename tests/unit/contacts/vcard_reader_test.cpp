@@ -8,16 +8,15 @@
 #include "platform/text.h"
 #include "settings/addin_exception.h"
 #include "unit/contacts/card_rows.h"
-#include "unit/contacts/host_outlook.h"
 
 namespace {
 
 using contacts_test::CardRow;
 using contacts_test::ErrorOf;
 using contacts_test::Fields;
-using contacts_test::HostOutlook;
 using outlook::ComPtr;
 using platform::DateTime;
+using testing_support::HostOutlook;
 
 class VCardReader : public ::testing::Test {
   protected:
@@ -34,7 +33,7 @@ class VCardReader : public ::testing::Test {
     }
     std::string Field(const char* name) { return outlook_.Field(id_, name); }
 
-    contacts_test::HostOutlook outlook_;
+    testing_support::HostOutlook outlook_;
     ComPtr<outlook::ContactItem> contact_;
     std::string id_;
     COutlookGroupsManager groups_{outlook_.contacts};

@@ -10,7 +10,6 @@
 #include "platform/file_system.h"
 #include "settings/addin_exception.h"
 #include "unit/contacts/card_rows.h"
-#include "unit/contacts/host_outlook.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ std::string MaskRevision(const std::string& card) {
 class VCardWriter : public ::testing::Test {
   protected:
     ScopedTimeZone zone_{"UTC"};
-    contacts_test::HostOutlook outlook_;
+    testing_support::HostOutlook outlook_;
 };
 
 TEST_F(VCardWriter, EmptyContactWritesTheFixedLinesOnly) {
@@ -49,7 +48,7 @@ TEST_F(VCardWriter, FullContactReadsAndWritesAsTheGoldenFile) {
     COutlookContact reader(&groups, contact, false, nullptr);
     reader.SetVCard(golden);
     reader.SaveOutlookContact();
-    const std::string id = contacts_test::HostOutlook::EntryId(contact.get());
+    const std::string id = testing_support::HostOutlook::EntryId(contact.get());
     const Fields expected = {{"FullName", "Ann Lee"},
                              {"Email3Address", "ann@other.example"},
                              {"HomeAddressPostalCode", "62701"},

@@ -103,6 +103,15 @@ class FakeHttpRequest final : public platform::HttpRequest {
     FakeAnswer m_answer;
 };
 
+// The value of a header the request sent, or "<none>".
+inline std::string HeaderOf(const SentRequest& request, const std::string& name) {
+    for (const auto& [key, value] : request.headers) {
+        if (key == name)
+            return value;
+    }
+    return "<none>";
+}
+
 inline HttpRequestFactory FactoryFor(const std::shared_ptr<FakeServer>& server) {
     return [server](std::unique_ptr<platform::HttpRequest>* request) -> HRESULT {
         if (FAILED(server->create_result))

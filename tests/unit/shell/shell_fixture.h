@@ -20,6 +20,7 @@
 #include "platform/message_box.h"
 #include "platform/status_bar.h"
 #include "settings/settings_manager.h"
+#include "support/recorded_message_boxes.h"
 #include "support/temp_home.h"
 
 namespace shell_test {
@@ -38,22 +39,6 @@ class RecordingStatusBar : public platform::StatusBarService {
     std::vector<std::string> texts;
 };
 
-// Records the flags of each box shown and answers No.
-class RecordingBoxes : public platform::MessageBoxService {
-  public:
-    int Show(const std::string& /*text*/, const std::string& /*caption*/, unsigned flags) override {
-        std::lock_guard<std::mutex> guard(lock);
-        flags_shown.push_back(flags);
-        return platform::IDNO;
-    }
-    std::vector<unsigned> Flags() {
-        std::lock_guard<std::mutex> guard(lock);
-        return flags_shown;
-    }
-    std::mutex lock;
-    std::vector<unsigned> flags_shown;
-};
-
 class ShellFixture : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -61,7 +46,6 @@ class ShellFixture : public ::testing::Test {
         // What loading the module does: the timer and the wait reach the add-in through this proxy.
         ASSERT_EQ(RegisterModuleProxies(), S_OK);
         platform::SetStatusBarService(&status_);
-        platform::SetMessageBoxService(&boxes_);
         std::string error;
         ASSERT_EQ(host::ApplicationObject::Create(home_.root() + "/outlook.db", 3000, &app_, &error), S_OK)
             << error;
@@ -71,7 +55,6 @@ class ShellFixture : public ::testing::Test {
             Disconnect(outlook::ext_dm_HostShutdown);
         app_ = nullptr;
         platform::SetStatusBarService(nullptr);
-        platform::SetMessageBoxService(nullptr);
         RevokeModuleProxies();
         platform::CoUninitialize();
     }
@@ -152,7 +135,7 @@ class ShellFixture : public ::testing::Test {
     testing_support::TempHome home_;
     std::shared_ptr<platform::ManualClock> clock_ = std::make_shared<platform::ManualClock>();
     RecordingStatusBar status_;
-    RecordingBoxes boxes_;
+    testing_support::RecordedMessageBoxes boxes_;
     outlook::ComPtr<host::ApplicationObject> app_;
     platform::ComPtr<CSyncManager> manager_;
 };

@@ -1,4 +1,4 @@
-#include "unit/contacts/host_outlook.h"
+#include "support/host_outlook.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "outlook/items.h"
 #include "outlook/recipient.h"
 
-namespace contacts_test {
+namespace testing_support {
 
 using outlook::ComPtr;
 
@@ -19,6 +19,7 @@ HostOutlook::HostOutlook() {
     EXPECT_EQ(host::ApplicationObject::Create(home.root() + "/outlook.db", 500, &app, &error), S_OK) << error;
     EXPECT_EQ(app->get_Session(&session), S_OK);
     EXPECT_EQ(session->GetDefaultFolder(outlook::olFolderContacts, &contacts), S_OK);
+    EXPECT_EQ(session->GetDefaultFolder(outlook::olFolderCalendar, &calendar), S_OK);
 }
 
 HostOutlook::~HostOutlook() {
@@ -43,6 +44,29 @@ void HostOutlook::Edit(outlook::ContactItem* contact, const Fields& fields) {
         owner->Record().fields[key] = outlook::Variant(value);
     owner->MarkChanged();
     EXPECT_EQ(contact->Save(), S_OK);
+}
+
+ComPtr<outlook::AppointmentItem> HostOutlook::AddAppointment(const std::string& subject,
+                                                             outlook::MAPIFolder* folder) {
+    ComPtr<outlook::Items> items;
+    ComPtr<outlook::IDispatch> item;
+    ComPtr<outlook::AppointmentItem> appointment;
+    EXPECT_EQ((folder ? folder : calendar.get())->get_Items(&items), S_OK);
+    EXPECT_EQ(items->Add(&item), S_OK);
+    EXPECT_EQ(item.As(&appointment), S_OK);
+    EXPECT_EQ(appointment->put_Subject(subject), S_OK);
+    EXPECT_EQ(appointment->put_Start(platform::DateTime::FromParts(2030, 1, 1, 9)), S_OK);
+    EXPECT_EQ(appointment->put_End(platform::DateTime::FromParts(2030, 1, 1, 10)), S_OK);
+    EXPECT_EQ(appointment->Save(), S_OK);
+    return appointment;
+}
+
+std::int32_t HostOutlook::Count(outlook::MAPIFolder* folder) {
+    ComPtr<outlook::Items> items;
+    std::int32_t count = -1;
+    EXPECT_EQ(folder->get_Items(&items), S_OK);
+    EXPECT_EQ(items->get_Count(&count), S_OK);
+    return count;
 }
 
 ComPtr<outlook::MAPIFolder> HostOutlook::AddFolder(const std::string& name, outlook::MAPIFolder* parent) {
@@ -135,4 +159,4 @@ std::map<std::string, ComPtr<outlook::MAPIFolder>> HostOutlook::Folders() {
     return found;
 }
 
-}  // namespace contacts_test
+}  // namespace testing_support

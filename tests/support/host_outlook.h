@@ -1,5 +1,5 @@
-// The host's Outlook for the contact tests: a store in a fresh velsync home, its session and the default
-// Contacts folder, with short ways to make and read contacts, folders and distribution lists.
+// The host's Outlook for the tests that need one: a store in a fresh velsync home, its session and the
+// default Contacts and Calendar folders, with short ways to make and read items, folders and lists.
 #pragma once
 
 #include <map>
@@ -10,12 +10,13 @@
 
 #include "host/application_object.h"
 #include "host/item_record.h"
+#include "outlook/appointment_item.h"
 #include "outlook/contact_item.h"
 #include "outlook/folder.h"
 #include "outlook/namespace.h"
 #include "support/temp_home.h"
 
-namespace contacts_test {
+namespace testing_support {
 
 // Text fields by member name: "FullName", "Email1Address", "Body" ...
 using Fields = std::map<std::string, std::string>;
@@ -32,6 +33,11 @@ class HostOutlook {
                                                      outlook::MAPIFolder* folder = nullptr);
     // Writes the fields into the contact and saves it, as a user's edit.
     void Edit(outlook::ContactItem* contact, const Fields& fields);
+    // A saved appointment of the folder (Calendar when null), 2030-01-01 09:00 to 10:00.
+    outlook::ComPtr<outlook::AppointmentItem> AddAppointment(const std::string& subject,
+                                                             outlook::MAPIFolder* folder = nullptr);
+    // How many items the folder holds.
+    std::int32_t Count(outlook::MAPIFolder* folder);
     outlook::ComPtr<outlook::MAPIFolder> AddFolder(const std::string& name,
                                                    outlook::MAPIFolder* parent = nullptr);
     // A saved distribution list of Contacts with these members, each resolved as a user would.
@@ -64,6 +70,7 @@ class HostOutlook {
     outlook::ComPtr<host::ApplicationObject> app;
     outlook::ComPtr<outlook::NameSpace> session;
     outlook::ComPtr<outlook::MAPIFolder> contacts;
+    outlook::ComPtr<outlook::MAPIFolder> calendar;
 };
 
-}  // namespace contacts_test
+}  // namespace testing_support
