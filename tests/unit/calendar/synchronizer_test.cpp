@@ -13,6 +13,7 @@
 #include "outlook/items.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
+#include "support/data_rows.h"
 #include "support/host_outlook.h"
 
 namespace {
@@ -331,18 +332,12 @@ TEST_F(CalendarSynchronizer, EventsMissingUidStartOrEndStillPairWithoutCrash) {
 
 TEST(CalendarDateRule, LaterMeansMoreThanThreeSeconds) {
     const DateTime base = DateTime::FromParts(2030, 5, 6, 7, 8, 9);
-    struct Row {
-        int seconds;
-        bool later;
-    };
-    for (const Row row :
-         {Row{0, false}, Row{2, false}, Row{3, false}, Row{4, true}, Row{10, true}, Row{-10, false}}) {
-        SCOPED_TRACE(row.seconds);
-        EXPECT_EQ(CCalendarSyncStrategyBase::IsLater(base.AddSeconds(row.seconds), base), row.later);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/sync/later-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(CCalendarSyncStrategyBase::IsLater(
+                      DateTime::FromValue(base.value() + std::stod(row[0]) / 86400.0), base),
+                  row[1] == "yes");
     }
-    // 3.6 seconds rounds to 4.
-    EXPECT_TRUE(CCalendarSyncStrategyBase::IsLater(DateTime::FromValue(base.value() + 3.6 / 86400.0), base));
-    EXPECT_FALSE(CCalendarSyncStrategyBase::IsLater(DateTime::FromValue(base.value() + 3.4 / 86400.0), base));
     // A missing date is the zero date: older than anything.
     EXPECT_FALSE(CCalendarSyncStrategyBase::IsLater(DateTime::Invalid(), base));
     EXPECT_TRUE(CCalendarSyncStrategyBase::IsLater(base, DateTime::Invalid()));

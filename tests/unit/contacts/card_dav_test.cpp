@@ -5,6 +5,7 @@
 #include "contacts/card_dav_contact.h"
 #include "dav/dav_server.h"
 #include "settings/addin_exception.h"
+#include "support/data_rows.h"
 #include "unit/contacts/dav_answers.h"
 
 namespace {
@@ -24,55 +25,22 @@ class CardDav : public ::testing::Test {
     CDavServer server_{"http://127.0.0.1:1/", "alice", "secret", dav_test::FactoryFor(fake_)};
 };
 
-TEST(CardDavNames, ResourceName) {
-    struct Row {
-        const char* href;
-        const char* name;
-    } rows[] = {{"/books/a/abc.vcf", "abc"},
-                {"abc.vcf", "abc"},
-                {"/books/a/x.vcf.vcf", "x"},
-                {"/books/a/", ""},
-                {"/b/noext", "noext"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.href);
-        EXPECT_EQ(CCardDavContact::ResourceNameOf(row.href), row.name);
-    }
-}
-
-TEST(CardDavNames, DefaultAndSharedBooks) {
-    struct Row {
-        const char* href;
-        bool is_default;
-        bool shared;
-    } rows[] = {
-        {"/alice/addressbook/", true, false},
-        {"/alice/addressbook", true, false},
-        {"/alice/addressbooks/", false, false},
-        {"/alice/Addressbook/", false, false},
-        {"/addressbooks/user/Collected/", false, true},
-        {"/addressbooks/user/Collected", false, true},
-        {"/addressbooks/user/Collected-old/", false, false},
-        {"/x/SharedWithAll", false, true},
-        {"Collected", false, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.href);
-        EXPECT_EQ(CCardDavAddressbook::IsDefaultHref(row.href), row.is_default);
-        EXPECT_EQ(CCardDavAddressbook::IsSharedBookHref(row.href), row.shared);
+TEST(CardDavNames, ResourceNameAndBookKind) {
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/contacts/href-rows.txt", 3)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(CCardDavContact::ResourceNameOf(row[0]), row[1]);
+        EXPECT_EQ(CCardDavAddressbook::IsDefaultHref(row[0]), row[2] == "default");
+        EXPECT_EQ(CCardDavAddressbook::IsSharedBookHref(row[0]), row[2] == "shared");
     }
 }
 
 TEST(CardDavDates, HttpDates) {
     contacts_test::ScopedTimeZone zone("Europe/Berlin");
-    EXPECT_EQ(CCardDavContact::ParseHttpDate("Sun, 06 Nov 1994 08:49:37 GMT").value(),
-              platform::DateTime::FromParts(1994, 11, 6, 9, 49, 37).value());
-    EXPECT_EQ(CCardDavContact::ParseHttpDate("Mon, 01 Jul 2024 10:00:00 GMT").value(),
-              platform::DateTime::FromParts(2024, 7, 1, 12, 0, 0).value());
-    for (const char* bad :
-         {"", "yesterday", "Sun, 06 Nox 1994 08:49:37 GMT", "Sun, 31 Feb 1994 08:49:37 GMT",
-          "Sun, 06 Nov 1994 08:49", "Sun, 06 Nov 1994 25:00:00 GMT", "Sun, -6 Nov 1994 08:49:37"}) {
-        SCOPED_TRACE(bad);
-        EXPECT_FALSE(CCardDavContact::ParseHttpDate(bad).IsValid());
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/contacts/http-date-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        const platform::DateTime date = CCardDavContact::ParseHttpDate(row[0]);
+        EXPECT_EQ(date.IsValid() ? date.Format("%Y-%m-%d %H:%M:%S") : "invalid", row[1]);
     }
 }
 

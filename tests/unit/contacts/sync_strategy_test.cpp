@@ -12,6 +12,7 @@
 #include "host/fault_hook.h"
 #include "index/index_store.h"
 #include "settings/addin_exception.h"
+#include "support/data_rows.h"
 #include "unit/contacts/dav_answers.h"
 
 namespace {
@@ -24,14 +25,10 @@ using platform::DateTime;
 
 TEST(SyncDates, LaterOnlyBeyondThreeSeconds) {
     const DateTime base = DateTime::FromParts(2024, 5, 1, 12, 0, 0);
-    const struct {
-        double seconds;
-        bool later;
-    } rows[] = {{0, false}, {3, false}, {3.4, false}, {3.6, true}, {-10, false}, {86400.0 * 365 * 100, true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.seconds);
-        EXPECT_EQ(contacts::IsLater(DateTime::FromValue(base.value() + row.seconds / 86400.0), base),
-                  row.later);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/sync/later-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(contacts::IsLater(DateTime::FromValue(base.value() + std::stod(row[0]) / 86400.0), base),
+                  row[1] == "yes");
     }
 }
 

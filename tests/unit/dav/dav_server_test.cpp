@@ -4,6 +4,7 @@
 
 #include "fake_http_request.h"
 #include "settings/addin_exception.h"
+#include "support/data_rows.h"
 
 namespace {
 
@@ -30,29 +31,9 @@ class DavServer : public ::testing::Test {
 };
 
 TEST_F(DavServer, BuildRequestUrlJoinsServerPathAndRequestPath) {
-    struct Row {
-        const char* server;
-        const char* request;
-        const char* expected;
-    };
-    const Row rows[] = {
-        {"https://h/dav/", "/dav/calendars/u/", "https://h/dav/calendars/u/"},
-        {"https://h:8443/", "", "https://h:8443"},
-        {"https://h:443/dav", "", "https://h/dav"},
-        {"http://h:80/", "/alice/", "http://h/alice/"},
-        {"http://h", "/alice/", "http://h/alice/"},
-        {"http://h/Dav/", "/dav/x/", "http://h/Dav/dav/x/"},
-        {"http://h/dav/?a=b", "/x/", "http://h/dav/x/?a=b"},
-        {"http://u:pw@h:8080/dav/", "/x/", "http://u:pw@h:8080/dav/x/"},
-        {"http://h/p%20q/", "/r%40s/", "http://h/p%20q/r%40s/"},
-        {"http://[::1]:8008/", "/a/", "http://[::1]:8008/a/"},
-        {"h/dav/", "/x/", "http://h/dav/x/"},
-        {"http://", "/x/", "/x/"},
-        {"", "/x/", "/x/"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.server) + " + " + row.request);
-        EXPECT_EQ(Server(row.server).BuildRequestUrl(row.request), row.expected);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/request-url-rows.txt", 3)) {
+        SCOPED_TRACE(row[0] + " + " + row[1]);
+        EXPECT_EQ(Server(row[0]).BuildRequestUrl(row[1]), row[2]);
     }
     const std::string segment(600, 'a');
     EXPECT_EQ(Server("http://h/dav/").BuildRequestUrl("/" + segment + "/"), "http://h/dav/" + segment + "/");
@@ -85,41 +66,26 @@ TEST_F(DavServer, PrincipalMissingIsAskedAgain) {
     EXPECT_EQ(fake_->sent.size(), 3u);
 }
 
+// "name: value" headers, one a line.
+Headers HeadersOf(const std::string& text) {
+    Headers headers;
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        const std::size_t colon = text.find(": ", start);
+        headers.emplace_back(text.substr(start, colon - start), text.substr(colon + 2, end - colon - 2));
+    }
+    return headers;
+}
+
 TEST_F(DavServer, ContentTypeFollowsTheBodyUnlessGiven) {
-    struct Row {
-        const char* name;
-        std::string body;
-        Headers extra;
-        Headers expected_extra;
-    };
-    const Row rows[] = {
-        {"xml", "<?xml version=\"1.0\"?><x/>", {}, {{"Content-Type", "application/xml; charset=utf-8"}}},
-        {"xml after bom and space",
-         "\xEF\xBB\xBF \r\n<x/>",
-         {},
-         {{"Content-Type", "application/xml; charset=utf-8"}}},
-        {"icalendar",
-         "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n",
-         {{"If-None-Match", "*"}},
-         {{"If-None-Match", "*"}, {"Content-Type", "text/calendar; charset=utf-8"}}},
-        {"vcard lowercase",
-         "begin:vcard\r\nend:vcard\r\n",
-         {},
-         {{"Content-Type", "text/vcard; charset=utf-8"}}},
-        {"caller's type kept", "<x/>", {{"content-type", "text/xml"}}, {{"content-type", "text/xml"}}},
-        {"empty body", "", {{"If-Match", "\"e\""}}, {{"If-Match", "\"e\""}}},
-        {"other text", "hello", {}, {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/content-type-rows.txt", 4)) {
+        SCOPED_TRACE(row[0]);
         fake_->sent.clear();
         fake_->answers = {FakeAnswer{S_OK, 201, {}, "", S_OK}};
-        Server("http://h/").ProcessRequest(DavRequest{"PUT", "/a/b.ics", row.body, row.extra});
+        Server("http://h/").ProcessRequest(DavRequest{"PUT", "/a/b.ics", row[1], HeadersOf(row[2])});
         ASSERT_EQ(fake_->sent.size(), 1u);
-        Headers expected = {{"User-Agent", "Velmarquin Harrowgate/1.0"}};
-        expected.insert(expected.end(), row.expected_extra.begin(), row.expected_extra.end());
-        EXPECT_EQ(fake_->sent[0].headers, expected);
-        EXPECT_EQ(fake_->sent[0].body, row.body);
+        EXPECT_EQ(fake_->sent[0].headers, HeadersOf("User-Agent: Velmarquin Harrowgate/1.0\n" + row[3]));
+        EXPECT_EQ(fake_->sent[0].body, row[1]);
         EXPECT_EQ(fake_->sent[0].url, "http://h/a/b.ics");
     }
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "settings/log.h"
+#include "support/data_rows.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -97,22 +98,9 @@ TEST_F(XmlResponses, SelectNodesIteratesThenEnds) {
 }
 
 TEST_F(XmlResponses, SelectIntReadsLikeWtoi) {
-    struct Row {
-        const char* text;
-        std::int32_t value;
-    };
-    const Row rows[] = {
-        {" 42abc", 42},
-        {"", 0},
-        {"-17", -17},
-        {"- 3", 0},
-        {"99999999999", 2147483647},
-        {"-2147483648", -2147483647 - 1},
-        {"-99999999999", -2147483647 - 1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(ParseLeadingInt(row.text), row.value);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/leading-int-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(ParseLeadingInt(row[0]), std::stoll(row[1]));
     }
     const XmlNodePtr document = LoadXml("<d:n xmlns:d=\"DAV:\"> 42ab</d:n>");
     EXPECT_EQ(SelectInt(document, "/d:n"), 42);
@@ -139,46 +127,18 @@ TEST_F(XmlResponses, HostileDocumentsLoadEmpty) {
     std::string deep;
     for (int i = 0; i < 5000; ++i)
         deep += "<a>";
-    const std::string billion_laughs =
-        "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">"
-        "<!ENTITY lol2 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">"
-        "<!ENTITY lol3 \"&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;&lol2;\">"
-        "<!ENTITY lol4 \"&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;&lol3;\">"
-        "<!ENTITY lol5 \"&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;&lol4;\">"
-        "<!ENTITY lol6 \"&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;&lol5;\">"
-        "<!ENTITY lol7 \"&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;&lol6;\">"
-        "<!ENTITY lol8 \"&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;&lol7;\">"
-        "<!ENTITY lol9 \"&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;&lol8;\">]>"
-        "<d:multistatus xmlns:d=\"DAV:\"><d:href>&lol9;</d:href></d:multistatus>";
-    struct Row {
-        const char* name;
-        std::string text;
-    };
-    const Row rows[] = {
-        {"entity expansion bomb", billion_laughs},
-        {"external entity",
-         "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
-         "<d:multistatus xmlns:d=\"DAV:\"><d:href>&x;</d:href></d:multistatus>"},
-        {"external DTD",
-         "<!DOCTYPE d SYSTEM \"http://127.0.0.1:1/evil.dtd\"><d:multistatus xmlns:d=\"DAV:\">"
-         "<d:href>x</d:href></d:multistatus>"},
-        {"undeclared entity", "<d:multistatus xmlns:d=\"DAV:\"><d:href>&x;</d:href></d:multistatus>"},
-        {"deep nesting", deep},
-        {"not closed", "<d:multistatus xmlns:d=\"DAV:\"><d:href>x</d:href>"},
-        {"two roots", "<d:a xmlns:d=\"DAV:\"/><d:href xmlns:d=\"DAV:\">x</d:href>"},
-        {"plain text", "Internal Server Error"},
-        {"embedded NUL", std::string("<d:href xmlns:d=\"DAV:\">a") + std::string(1, '\0') + "b</d:href>"},
-        {"invalid UTF-8", "<d:href xmlns:d=\"DAV:\">\xFF\xFE</d:href>"},
-    };
+    std::vector<std::vector<std::string>> rows =
+        testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/xml-hostile-rows.txt", 2);
+    rows.push_back({"deep nesting", deep});
     int expected_lines = 0;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const XmlNodePtr document = LoadXml(row.text);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row[0]);
+        const XmlNodePtr document = LoadXml(row[1]);
         ++expected_lines;
         EXPECT_EQ(UnableToLoadLines(), expected_lines);
         EXPECT_EQ(SelectText(document, "//d:href"), "");
         EXPECT_TRUE(SelectNodes(document, "//*").IsEnd());
-        EXPECT_FALSE(ForEachResponse(row.text, [](const XmlNodePtr&) {}));
+        EXPECT_FALSE(ForEachResponse(row[1], [](const XmlNodePtr&) {}));
         ++expected_lines;
         EXPECT_EQ(UnableToLoadLines(), expected_lines);
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "registry_reader.h"
+#include "support/data_rows.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -15,55 +16,28 @@ using registration_test::ReadString;
 const std::string kModule = "/opt/velsync/lib/ZelOutlookAddin.so";
 const std::string kAddins = "Software\\Microsoft\\Office\\Outlook\\Addins\\ZelOutlookAddin.SyncManager";
 const std::string kSyncManager = "CLSID\\{9531985D-5D9D-49F8-9818-E811892F902B}";
-const std::string kPropPage = "CLSID\\{6513270E-269E-4D37-B2A7-4DE452E6B438}";
 const std::string kAppId = "AppID\\{D23F0824-128B-4F33-8C5C-7FD0A6A3A450}";
 const std::string kTypeLib = "TypeLib\\{36F675CC-81E7-4EF5-A8E2-5D940ED90475}";
-const std::string kSyncManagerInterface = "Interface\\{6B0D549B-6F03-475A-9600-A35A099950D8}";
-const std::string kPropPageInterface = "Interface\\{8D116ECE-1738-47D9-BD9C-172411E20B8F}";
-const std::string kProxyStub = "CLSID\\{6B0D549B-6F03-475A-9600-A35A099950D8}";
 
-// The values activation and marshaling depend on, below the classes root: key, value name, value.
-struct ClassValue {
-    std::string key;
-    std::string name;
-    std::string value;
-};
-std::vector<ClassValue> ExpectedClassValues() {
-    return {
-        {kAppId, "", "ZelOutlookAddin"},
-        {"ZelOutlookAddin.SyncManager\\CLSID", "", "{9531985D-5D9D-49F8-9818-E811892F902B}"},
-        {"ZelOutlookAddin.SyncManager\\CurVer", "", "ZelOutlookAddin.SyncManager.1"},
-        {"ZelOutlookAddin.SyncManager.1\\CLSID", "", "{9531985D-5D9D-49F8-9818-E811892F902B}"},
-        {kSyncManager + "\\InprocServer32", "", kModule},
-        {kSyncManager + "\\InprocServer32", "ThreadingModel", "Apartment"},
-        {"ZelOutlookAddin.ZelPropPage\\CLSID", "", "{6513270E-269E-4D37-B2A7-4DE452E6B438}"},
-        {kPropPage + "\\InprocServer32", "", kModule},
-        {kPropPage + "\\MiscStatus\\1", "", "131473"},
-        {kTypeLib + "\\1.0\\409\\win64", "", kModule},
-        {kSyncManagerInterface + "\\ProxyStubClsid32", "", "{6B0D549B-6F03-475A-9600-A35A099950D8}"},
-        {kPropPageInterface + "\\ProxyStubClsid32", "", "{6B0D549B-6F03-475A-9600-A35A099950D8}"},
-        {kProxyStub + "\\InprocServer32", "", kModule},
-        {kProxyStub + "\\InprocServer32", "ThreadingModel", "Both"},
-    };
+// The values activation and marshaling depend on, below the classes root: key | value name | value;
+// a key without a value has only the key.
+std::vector<std::vector<std::string>> ExpectedClassValues() {
+    return testing_support::ReadDataRows(VELSYNC_TEST_DATA "/registration/class-values.txt", 3);
 }
-// Keys registration makes without a value.
-const std::vector<std::string> kEmptyClassKeys = {kSyncManager + "\\Programmable",
-                                                  kPropPage + "\\Programmable", kPropPage + "\\Control"};
 
 std::string Classes(const std::string& relative) {
     return "Software\\Classes\\" + relative;
 }
 
 void ExpectClassesRegisteredUnder(RootKey root) {
-    for (const ClassValue& row : ExpectedClassValues()) {
-        SCOPED_TRACE(row.key + " [" + row.name + "]");
-        EXPECT_EQ(ReadString(root, Classes(row.key), row.name), row.value);
+    for (const auto& row : ExpectedClassValues()) {
+        SCOPED_TRACE(row[0] + " [" + row[1] + "]");
+        EXPECT_TRUE(KeyExists(root, Classes(row[0])));
+        if (row[1] == "-")
+            continue;
+        EXPECT_EQ(ReadString(root, Classes(row[0]), row[1]), row[2]);
         // The merged view shows the same.
-        EXPECT_EQ(ReadString(RootKey::ClassesRoot, row.key, row.name), row.value);
-    }
-    for (const std::string& key : kEmptyClassKeys) {
-        SCOPED_TRACE(key);
-        EXPECT_TRUE(KeyExists(root, Classes(key)));
+        EXPECT_EQ(ReadString(RootKey::ClassesRoot, row[0], row[1]), row[2]);
     }
 }
 
@@ -79,12 +53,12 @@ void ExpectAddinEntries() {
 
 // Everything registration removes is gone; only the AppID key with its name stays.
 void ExpectUnregisteredUnder(RootKey root) {
-    for (const ClassValue& row : ExpectedClassValues()) {
-        SCOPED_TRACE(row.key);
-        if (row.key == kAppId)
-            EXPECT_EQ(ReadString(root, Classes(row.key)), "ZelOutlookAddin");
+    for (const auto& row : ExpectedClassValues()) {
+        SCOPED_TRACE(row[0]);
+        if (row[0] == kAppId)
+            EXPECT_EQ(ReadString(root, Classes(row[0])), "ZelOutlookAddin");
         else
-            EXPECT_FALSE(KeyExists(root, Classes(row.key)));
+            EXPECT_FALSE(KeyExists(root, Classes(row[0])));
     }
     EXPECT_FALSE(KeyExists(root, Classes(kTypeLib)));
     EXPECT_FALSE(KeyExists(RootKey::CurrentUser, kAddins));

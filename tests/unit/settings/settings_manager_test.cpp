@@ -6,6 +6,7 @@
 
 #include "platform/registry.h"
 #include "settings/log.h"
+#include "support/data_rows.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -69,18 +70,12 @@ TEST_F(SettingsStore, NoKeyGivesDefaultsAndSaveCreatesIt) {
 }
 
 TEST_F(SettingsStore, SyncFlagIntervalBitsAreRepairedKindsKept) {
-    struct Row {
-        const char* name;
-        DWORD stored;
-        std::uint32_t loaded;
-    };
-    for (const Row& row : {Row{"no intervals", 0x3, 0x123}, Row{"interval without kinds", 0x10, 0x110},
-                           Row{"contact interval only", 0x801, 0x821},
-                           Row{"calendar interval only", 0x42, 0x142}, Row{"nothing", 0x0, 0x120}}) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/settings/sync-flag-rows.txt", 3)) {
+        SCOPED_TRACE(row[0]);
         auto key = SettingsKey();
-        ASSERT_EQ(platform::SetDwordValue(*key, "SyncFlag", row.stored), ERROR_SUCCESS);
-        EXPECT_EQ(Load().GetSyncFlag(), row.loaded);
+        ASSERT_EQ(platform::SetDwordValue(*key, "SyncFlag", std::stoul(row[1], nullptr, 16)), ERROR_SUCCESS);
+        EXPECT_EQ(Load().GetSyncFlag(), std::stoul(row[2], nullptr, 16));
     }
 }
 
@@ -150,19 +145,12 @@ TEST_F(SettingsStore, HandEditedPasswordReadsAsEmpty) {
 }
 
 TEST(Intervals, TicksPerKind) {
-    struct Row {
-        std::uint32_t flag;
-        std::uint32_t kind;
-        std::int32_t ticks;
-    };
-    // Manual, the shortest and longest interval, two bits at once, both kinds, unknown kinds.
-    for (const Row& row : {Row{0x04, 1, -1}, Row{0x08, 1, 5}, Row{0x80, 1, 60}, Row{0x18, 1, -1},
-                           Row{0x100, 2, -1}, Row{0x200, 2, 60}, Row{0x1000, 2, 1440}, Row{0x1C01, 2, -1},
-                           Row{0x208, 3, 5}, Row{0x208, 4, -1}, Row{0x208, 0, -1}}) {
-        SCOPED_TRACE(::testing::Message() << std::hex << "flag 0x" << row.flag << " kind " << row.kind);
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/settings/interval-rows.txt", 3)) {
+        SCOPED_TRACE("flag " + row[0] + " kind " + row[1]);
         CSettingsManager settings;
-        settings.SetSyncFlag(row.flag);
-        EXPECT_EQ(settings.GetInterval(row.kind), row.ticks);
+        settings.SetSyncFlag(std::stoul(row[0], nullptr, 16));
+        EXPECT_EQ(settings.GetInterval(std::stoul(row[1])), std::stoi(row[2]));
     }
 }
 
