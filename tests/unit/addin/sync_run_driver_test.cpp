@@ -5,12 +5,14 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
 #include "platform/message_box.h"
 #include "settings/log.h"
 #include "settings/settings_manager.h"
+#include "support/data_rows.h"
 #include "support/recorded_message_boxes.h"
 #include "support/temp_home.h"
 
@@ -193,45 +195,43 @@ TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEventWhenThereIsOne) {
 
 // The result text and the report.
 
+// A kind's failure as a row gives it: "" none, "code N" or "text T".
+std::function<void()> FailureOf(const std::string& cell) {
+    if (cell.empty())
+        return nullptr;
+    const CAddinException error =
+        cell.starts_with("code ") ? CAddinException(static_cast<std::uint32_t>(std::stoul(cell.substr(5))))
+                                  : CAddinException(cell.substr(5));
+    return [error] { throw error; };
+}
+
+// Folders as "key name flag" and the eight counters, apart by "; ".
+SyncResultList ResultsOf(const std::string& cell) {
+    SyncResultList results;
+    std::istringstream entries(cell);
+    for (std::string entry; std::getline(entries, entry, ';');) {
+        std::istringstream fields(entry);
+        SyncResultEntry result;
+        SyncCounters& c = result.counters;
+        fields >> result.folder_key >> result.name >> result.flag >> c.created_in_outlook >>
+            c.changed_in_outlook >> c.deleted_in_outlook >> c.created_on_server >> c.changed_on_server >>
+            c.deleted_on_server >> c.conflicts >> c.failures;
+        EXPECT_FALSE(fields.fail()) << entry;
+        results.push_back(result);
+    }
+    return results;
+}
+
 TEST_F(SyncRun, ResultTextNamesEachKindAndItsFailureThenEachCollectionsSummary) {
-    struct Row {
-        const char* name;
-        std::uint32_t flag;
-        std::function<void()> contacts_fail;
-        std::function<void()> calendars_fail;
-        std::string text;
-        SyncResultList calendar_results = {};
-    };
-    const Row rows[] = {
-        {"both succeed", 0x123, nullptr, nullptr, "Contacts and events synchronized successfully."},
-        {"calendars only", 0x121, nullptr, nullptr, "Events synchronized successfully."},
-        {"neither on", 0x120, nullptr, nullptr, ""},
-        {"contacts fail with a text", 0x123,
-         Throw(CAddinException(std::string("\nContacts folder is missing on the server"))), nullptr,
-         "Contacts synchronization failed: \nContacts folder is missing on the server\n"
-         "Events synchronized successfully."},
-        {"calendars fail with a code", 0x123, nullptr, Throw(CAddinException(202)),
-         "Contacts synchronized successfully.\nEvents synchronization failed: Unable to get subcalendars"},
-        {"a calendar with failed items, and one read-only",
-         0x121,
-         nullptr,
-         Throw(CAddinException(std::string("1 calendar item(s) could not be synchronized"))),
-         "Events synchronization failed: 1 calendar item(s) could not be synchronized\n"
-         "Calendar \"Work\": Outlook 2 new, 1 changed, 0 deleted; server 4 new, 3 changed, 1 deleted; 1 "
-         "conflict(s); 1 failed\n"
-         "Calendar \"Holidays\": Outlook 0 new, 0 changed, 5 deleted; server 0 new, 0 changed, 0 deleted; 0 "
-         "conflict(s); 0 failed",
-         {{"w", false, "Work", SyncCounters{2, 1, 0, 4, 3, 1, 1, 1}},
-          {"h", true, "Holidays", SyncCounters{0, 0, 5, 0, 0, 0, 0, 0}}}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        SetSyncFlag(row.flag);
-        host_.scripts[SyncKind::Contacts].on_sync = row.contacts_fail;
-        host_.scripts[SyncKind::Calendars].on_sync = row.calendars_fail;
-        host_.scripts[SyncKind::Calendars].results = row.calendar_results;
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/addin/result-text-rows.txt", 6)) {
+        SCOPED_TRACE(row[0]);
+        SetSyncFlag(static_cast<std::uint32_t>(std::stoul(row[1], nullptr, 16)));
+        host_.scripts[SyncKind::Contacts].on_sync = FailureOf(row[2]);
+        host_.scripts[SyncKind::Calendars].on_sync = FailureOf(row[3]);
+        host_.scripts[SyncKind::Calendars].results = ResultsOf(row[4]);
         Run(0x3, true);
-        EXPECT_EQ(driver_.GetSuccessMessage(), row.text);
+        EXPECT_EQ(driver_.GetSuccessMessage(), row[5]);
     }
 }
 

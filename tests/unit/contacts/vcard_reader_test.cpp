@@ -7,6 +7,7 @@
 #include "outlook/status.h"
 #include "platform/text.h"
 #include "settings/addin_exception.h"
+#include "support/data_rows.h"
 #include "unit/contacts/card_rows.h"
 
 namespace {
@@ -75,22 +76,12 @@ TEST_F(VCardReader, UidIsKeptAndMissingUidLeavesIt) {
 }
 
 TEST_F(VCardReader, HostileTextIsReadAsFarAsItGoes) {
-    const struct {
-        const char* name;
-        std::string text;
-    } rows[] = {
-        {"no colon", "BEGIN:VCARD\r\nFN Ann\r\nNOTE:kept\r\nEND:VCARD\r\n"},
-        {"invalid UTF-8", "BEGIN:VCARD\r\nFN:\xC3\x28\xFF\r\nNOTE:kept\r\nEND:VCARD\r\n"},
-        {"vCard 2.1", "BEGIN:VCARD\r\nVERSION:2.1\r\nTEL;HOME;VOICE:1\r\nNOTE:kept\r\nEND:VCARD\r\n"},
-        {"vCard 4.0",
-         "BEGIN:VCARD\r\nVERSION:4.0\r\nEMAIL;TYPE=home;PREF=1:a@x\r\nNOTE:kept\r\nEND:VCARD\r\n"},
-        {"huge photo", "BEGIN:VCARD\r\nPHOTO;ENCODING=b:" + std::string(4 << 20, 'A') + "\r\nNOTE:kept\r\n"},
-        {"lone LF and blank lines", "BEGIN:VCARD\n\n\nNOTE:kept\n \t\nEND:VCARD"},
-        {"only folds", "\t\r\n \r\nNOTE:kept"},
-    };
+    auto rows = testing_support::ReadDataRows(VELSYNC_TEST_DATA "/contacts/hostile-card-rows.txt", 2);
+    rows.push_back(
+        {"huge photo", "BEGIN:VCARD\r\nPHOTO;ENCODING=b:" + std::string(4 << 20, 'A') + "\r\nNOTE:kept\r\n"});
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        Apply(row.text);
+        SCOPED_TRACE(row[0]);
+        Apply(row[1]);
         EXPECT_EQ(Field("Body"), "kept");
         EXPECT_EQ(platform::SanitizeUtf8(Field("FullName")), Field("FullName"));
         outlook_.Edit(contact_.get(), {{"Body", ""}});

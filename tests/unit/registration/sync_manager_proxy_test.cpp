@@ -93,20 +93,6 @@ TEST_F(SyncManagerProxyTest, CallsRunOnTheAddinThreadWithTheirArgumentsAndResult
               S_OK);
 }
 
-TEST_F(SyncManagerProxyTest, ProxyAfterTheAddinThreadEndedIsDisconnected) {
-    platform::ScopedCoInitialize com;
-    ComPtr<ISyncManager> proxy;
-    ASSERT_EQ(TakeProxy(&proxy), S_OK);
-    EXPECT_EQ(ui_.apartment()->Call([&] {
-        manager_.Reset();
-        return S_OK;
-    }),
-              S_OK);
-    ui_.Stop();
-    EXPECT_EQ(proxy->OnTimer(), RPC_E_DISCONNECTED);
-    EXPECT_EQ(proxy->EndSync(), RPC_E_DISCONNECTED);
-}
-
 TEST(SyncManagerProxy, CreateRefusesMissingArguments) {
     platform::ScopedCoInitialize com;
     auto manager = platform::MakeComObject<RecordingSyncManager>();
