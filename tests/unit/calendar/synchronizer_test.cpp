@@ -42,6 +42,16 @@ class CalendarSynchronizer : public ::testing::Test {
                                             "</d:href></cal:calendar-home-set></d:prop></d:propstat>"
                                             "</d:response>"));
     }
+    // The discovery, and a home set with one writable calendar /cal/own/.
+    void DiscoverOwn() {
+        Discovery();
+        fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    }
+    void LogRun() {
+        std::filesystem::create_directories(LogFolder());
+        SetLogEnabled(true);
+    }
+    void TearDown() override { SetLogEnabled(false); }
     std::uint32_t Run() {
         try {
             CCalDavSynchronizer synchronizer("http://127.0.0.1:1/", "alice@example.org", "secret",
@@ -70,8 +80,7 @@ class CalendarSynchronizer : public ::testing::Test {
         EXPECT_EQ(AddAppointment("Kept")->get_GlobalAppointmentID(&key), S_OK);
         WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
         WriteIndex("/cal/own/kept.ics", key, OpenCalendarIndex(calendar_id_));
-        Discovery();
-        fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+        DiscoverOwn();
         return key;
     }
     bool OnlyReadsWereSent() const {
@@ -129,8 +138,7 @@ TEST_F(CalendarSynchronizer, ServerListingNoCalendarKeepsTheIndexesAndFails) {
 TEST_F(CalendarSynchronizer, PairingWithACalendarTheServerLacksDropsEveryIndex) {
     WriteIndex("/cal/elsewhere/", calendar_id_, OpenCalendarsIndex());
     WriteIndex("/cal/elsewhere/e.ics", "G1", OpenCalendarIndex(calendar_id_));
-    Discovery();
-    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    DiscoverOwn();
     fake_.Answer(207, Multistatus(""));
     EXPECT_EQ(Run(), 0u);
     EXPECT_EQ(OpenCalendarsIndex().FindByOutlookId(calendar_id_).ServerId, "/cal/own/");
@@ -201,15 +209,13 @@ TEST_F(CalendarSynchronizer, AppointmentThatFailsToLoadKeepsItsServerEvent) {
 }
 
 TEST_F(CalendarSynchronizer, OutlookEditGoesUpWithIfMatchKeepsTheServerUidAndIsLogged) {
-    std::filesystem::create_directories(LogFolder());
-    SetLogEnabled(true);
+    LogRun();
     const std::string key = PairedKept();
     // Recorded an hour ago, the server's copy older still: Outlook's version goes up.
     fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"",
                                         Ics("server-uid", "Kept", "20000101T000000Z"))));
     fake_.Answer(204);
     EXPECT_EQ(Run(), 0u);
-    SetLogEnabled(false);
     const auto& put = fake_.server->sent.back();
     ASSERT_EQ(put.method, "PUT");
     EXPECT_EQ(put.url, "http://127.0.0.1:1/cal/own/kept.ics");
@@ -223,8 +229,7 @@ TEST_F(CalendarSynchronizer, OutlookEditGoesUpWithIfMatchKeepsTheServerUidAndIsL
 }
 
 TEST_F(CalendarSynchronizer, BothSidesChangedOutlookWinsAndTheServersCopyIsKept) {
-    std::filesystem::create_directories(LogFolder());
-    SetLogEnabled(true);
+    LogRun();
     PairedKept();
     // Recorded an hour ago; the server's copy changed half an hour ago, Outlook's just now.
     const std::string server_text = Ics("server-uid", "Kept on the server",
@@ -232,7 +237,6 @@ TEST_F(CalendarSynchronizer, BothSidesChangedOutlookWinsAndTheServersCopyIsKept)
     fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"", server_text)));
     fake_.Answer(204);
     EXPECT_EQ(Run(), 0u);
-    SetLogEnabled(false);
     ASSERT_EQ(fake_.server->sent.back().method, "PUT");
     std::vector<std::filesystem::path> kept;
     for (const auto& entry : std::filesystem::directory_iterator(LogFolder() + "/Conflicts"))
@@ -249,14 +253,12 @@ TEST_F(CalendarSynchronizer, BothSidesChangedOutlookWinsAndTheServersCopyIsKept)
 }
 
 TEST_F(CalendarSynchronizer, RefusedUploadEndsTheRunAsAFailureThatCountsItAndNamesTheLog) {
-    std::filesystem::create_directories(LogFolder());
-    SetLogEnabled(true);
+    LogRun();
     const std::string key = PairedKept();
     fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"",
                                         Ics("server-uid", "Kept", "20000101T000000Z"))));
     fake_.Answer(503);
     EXPECT_EQ(Run(), static_cast<std::uint32_t>(kErrorUnknown));
-    SetLogEnabled(false);
     EXPECT_EQ(fake_.server->sent.back().method, "PUT");
     EXPECT_NE(failure_text_.find("1 calendar item(s) could not be synchronized"), std::string::npos)
         << failure_text_;
@@ -280,8 +282,7 @@ TEST_F(CalendarSynchronizer, NewAppointmentTheServerAlreadyHasIsPairedInTheSameR
         const auto appointment = AddAppointment("Mine");
         ASSERT_EQ(appointment->get_GlobalAppointmentID(&key), S_OK);
         WriteIndex("/cal/own/", calendar_id_, OpenCalendarsIndex());
-        Discovery();
-        fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+        DiscoverOwn();
         fake_.Answer(207, Multistatus(""));
         const std::string href = "/cal/own/" + key + ".ics";
         fake_.Answer(412);
@@ -310,8 +311,7 @@ TEST_F(CalendarSynchronizer, NewAppointmentTheServerAlreadyHasIsPairedInTheSameR
 TEST_F(CalendarSynchronizer, EventsMissingUidStartOrEndStillPairWithoutCrash) {
     const std::string head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n";
     const std::string tail = "END:VEVENT\r\nEND:VCALENDAR\r\n";
-    Discovery();
-    fake_.Answer(207, Multistatus(Collection("/cal/own/", "<cal:calendar/>", "Own", Privilege("write"))));
+    DiscoverOwn();
     fake_.Answer(
         207,
         Multistatus(

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "fake_http_request.h"
 #include "settings/addin_exception.h"
 #include "settings/log.h"
+#include "support/data_rows.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -84,39 +86,22 @@ TEST_F(WebClient, SchemeRuleIsCaseSensitive) {
 }
 
 TEST_F(WebClient, StatusesMapToCodesAndKinds) {
-    struct Row {
-        const char* method;
-        HRESULT send;
-        int status;
-        std::uint32_t code;  // 0: success
-        FailureKind kind;
-    };
-    const Row rows[] = {
-        {"PROPFIND", S_OK, 207, 0, FailureKind::kNone},
-        {"PUT", S_OK, 204, 0, FailureKind::kNone},
-        {"REPORT", S_OK, 299, 0, FailureKind::kNone},
-        {"MKCALENDAR", S_OK, 200, kErrorBadStatus, FailureKind::kBadStatus},
-        {"DELETE", S_OK, 200, 0, FailureKind::kNone},
-        {"PROPFIND", S_OK, 300, kErrorBadStatus, FailureKind::kBadStatus},
-        {"PUT", S_OK, 403, kErrorForbiddenOrNotFound, FailureKind::kForbidden},
-        {"DELETE", S_OK, 404, kErrorForbiddenOrNotFound, FailureKind::kNotFound},
-        {"PROPFIND", S_OK, 405, kErrorNotDavServer, FailureKind::kNotDav},
-        {"DELETE", S_OK, 410, kErrorBadStatus, FailureKind::kGone},
-        {"PUT", S_OK, 412, kErrorBadStatus, FailureKind::kConflict},
-        {"PROPFIND", S_OK, 100, kErrorBadStatus, FailureKind::kBadStatus},
-        {"PUT", S_OK, 500, kErrorBadStatus, FailureKind::kBadStatus},
-        {"PUT", platform::kHttpErrorTimeout, 0, kErrorNoConnection, FailureKind::kTimeout},
-        {"PUT", platform::kHttpErrorCannotConnect, 0, kErrorNoConnection, FailureKind::kTransport},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.method) + " " + std::to_string(row.status) + " " +
-                     std::to_string(row.send));
-        server_->answers = {FakeAnswer{row.send, row.status, {}, "", S_OK}};
+    // In the order of FailureKind.
+    const std::vector<std::string> kinds = {"none",     "forbidden", "not found", "gone",
+                                            "conflict", "auth",      "not dav",   "bad status",
+                                            "timeout",  "transport", "unreadable"};
+    const std::map<std::string, HRESULT> sends = {{"sent", S_OK},
+                                                  {"timeout", platform::kHttpErrorTimeout},
+                                                  {"refused", platform::kHttpErrorCannotConnect}};
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/status-rows.txt", 5)) {
+        SCOPED_TRACE(row[0] + " " + row[1] + " " + row[2]);
+        const HRESULT send = sends.at(row[1]);
+        server_->answers = {FakeAnswer{send, std::stoi(row[2]), {}, "", S_OK}};
         TransportFailure failure;
-        EXPECT_EQ(ThrownCode(row.method, nullptr, &failure), row.code);
-        EXPECT_EQ(failure.kind, row.kind);
-        EXPECT_EQ(failure.http_status, row.kind == FailureKind::kNone ? 0 : row.status);
-        EXPECT_EQ(failure.transport_code, FAILED(row.send) ? 7 : 0);
+        EXPECT_EQ(ThrownCode(row[0], nullptr, &failure), std::stoul(row[3]));
+        EXPECT_EQ(kinds.at(static_cast<std::size_t>(failure.kind)), row[4]);
+        EXPECT_EQ(failure.http_status, row[4] == "none" ? 0 : std::stoi(row[2]));
+        EXPECT_EQ(failure.transport_code, FAILED(send) ? 7 : 0);
     }
 }
 
