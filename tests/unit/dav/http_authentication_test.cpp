@@ -4,6 +4,8 @@
 
 #include <set>
 
+#include "support/data_rows.h"
+
 namespace {
 
 // RFC 2617, section 3.5.
@@ -39,38 +41,14 @@ TEST(DigestAuthorization, QueryIsNotPartOfUri) {
 }
 
 TEST(DigestChallengeParsing, ReadsTheFormsServersSend) {
-    struct Row {
-        const char* name;
-        const char* parameters;
-        DigestChallenge expected;
-    };
-    const Row rows[] = {
-        {"apache: comma and space, algorithm unquoted",
-         "realm=\"dav\", nonce=\"cVW/qPNhBgA=54939e\", algorithm=MD5, qop=\"auth\"",
-         {"dav", "cVW/qPNhBgA=54939e", "", false, "auth"}},
-        {"sabre: bare commas, qop first",
-         "realm=\"dav\",qop=\"auth\",nonce=\"6b1529864c333\",opaque=\"df58\"",
-         {"dav", "6b1529864c333", "df58", true, "auth"}},
-        {"qop list offering auth second",
-         "realm=\"r\", nonce=\"n\", qop=\"auth-int,auth\"",
-         {"r", "n", "", false, "auth"}},
-        {"only auth-int", "realm=\"r\", nonce=\"n\", qop=\"auth-int\"", {"r", "n", "", false, ""}},
-        {"quoted comma and escaped quote",
-         "realm=\"a, \\\"b\\\"\", nonce=n1",
-         {"a, \"b\"", "n1", "", false, ""}},
-        {"names in other case, spaces around =", "REALM = \"r\" ,\tNonce=\"n\"", {"r", "n", "", false, ""}},
-        {"pieces without value ignored", "garbage, realm=\"r\",, =x, nonce=\"n\"", {"r", "n", "", false, ""}},
-        {"empty", "", {"", "", "", false, ""}},
-        {"unterminated quote", "realm=\"r", {"r", "", "", false, ""}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const DigestChallenge parsed = ParseDigestChallenge(row.parameters);
-        EXPECT_EQ(parsed.realm, row.expected.realm);
-        EXPECT_EQ(parsed.nonce, row.expected.nonce);
-        EXPECT_EQ(parsed.opaque, row.expected.opaque);
-        EXPECT_EQ(parsed.has_opaque, row.expected.has_opaque);
-        EXPECT_EQ(parsed.qop, row.expected.qop);
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/digest-challenge-rows.txt", 6)) {
+        SCOPED_TRACE(row[0]);
+        const DigestChallenge parsed = ParseDigestChallenge(row[1]);
+        EXPECT_EQ(parsed.realm, row[2]);
+        EXPECT_EQ(parsed.nonce, row[3]);
+        EXPECT_EQ(parsed.has_opaque ? parsed.opaque : "-", row[4]);
+        EXPECT_EQ(parsed.qop, row[5]);
     }
 }
 
