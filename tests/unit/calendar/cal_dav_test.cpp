@@ -2,10 +2,13 @@
 // and hostile answers are read.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "calendar/cal_dav_calendar.h"
 #include "calendar_fakes.h"
 #include "dav/dav_server.h"
 #include "settings/addin_exception.h"
+#include "support/data_rows.h"
 
 namespace {
 
@@ -78,34 +81,19 @@ TEST_F(CalDav, ListingKeepsCalendarsInResponseOrderWithDepthOneAndSkipsHostileEn
 }
 
 TEST_F(CalDav, RightsAndSharingGiveTheDisplayName) {
-    struct Row {
-        const char* name;
-        std::string types;
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/calendar/rights-rows.txt", 5)) {
+        SCOPED_TRACE(row[0]);
         std::string privileges;
-        std::string owner;
-        bool read_only;
-        bool shared;
-        std::string display;
-    };
-    const Row rows[] = {
-        {"write", "", Privilege("read") + Privilege("write"), "", false, false, "Team"},
-        {"read only", "", Privilege("read"), "", true, false, "Team (read only)"},
-        {"all alone (Xandikos)", "", Privilege("all"), "", false, false, "Team"},
-        {"no privilege set", "", "", "", false, false, "Team"},
-        {"shared with owner", "<cs:shared/>", Privilege("read"), "/principals/anna/", true, true,
-         "Team - anna (read only)"},
-        {"shared, owner without slash, mail owner", "<cs:shared/>", Privilege("write"),
-         "/principals/anna%40example.org", false, true, "Team - anna@example.org"},
-        {"shared without owner", "<cs:shared/>", Privilege("write"), "", false, true, "Team"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto calendars = List(
-            Collection("/alice/team/", "<cal:calendar/>" + row.types, "Team", row.privileges, row.owner));
+        std::istringstream names(row[1]);
+        for (std::string name; names >> name;)
+            privileges += Privilege(name);
+        const std::string shared = row[2] == "-" ? "" : "<cs:shared/>";
+        const auto calendars = List(Collection("/alice/team/", "<cal:calendar/>" + shared, "Team", privileges,
+                                               row[2] == "-" ? "" : row[2]));
         ASSERT_EQ(calendars.size(), 1u);
-        EXPECT_EQ(calendars[0]->IsReadOnly(), row.read_only);
-        EXPECT_EQ(calendars[0]->IsShared(), row.shared);
-        EXPECT_EQ(calendars[0]->GetDisplayName(), row.display);
+        EXPECT_EQ(calendars[0]->IsReadOnly(), row[3] == "read only");
+        EXPECT_EQ(calendars[0]->IsShared(), !shared.empty());
+        EXPECT_EQ(calendars[0]->GetDisplayName(), row[4]);
     }
 }
 

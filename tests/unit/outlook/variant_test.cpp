@@ -3,65 +3,56 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "outlook/status.h"
+#include "support/data_rows.h"
 
 namespace {
 
 using outlook::DISP_E_TYPEMISMATCH;
 using outlook::Variant;
 
+// A value as a row writes it: "empty", "text T", "double D", "int N", "bool 0|1" or "date" (2020-01-01;
+// "date invalid" for an invalid one).
+Variant ValueOf(const std::string& cell) {
+    const std::string kind = cell.substr(0, cell.find(' '));
+    const std::string rest = cell.size() > kind.size() ? cell.substr(kind.size() + 1) : "";
+    if (kind == "text")
+        return Variant(rest);
+    if (kind == "double")
+        return Variant(std::stod(rest));
+    if (kind == "int")
+        return Variant(static_cast<std::int32_t>(std::stol(rest)));
+    if (kind == "bool")
+        return Variant(rest == "1");
+    if (kind == "date")
+        return Variant(rest == "invalid" ? platform::DateTime::Invalid()
+                                         : platform::DateTime::FromParts(2020, 1, 1));
+    EXPECT_EQ(kind, "empty");
+    return Variant();
+}
+
+HRESULT ResultOf(const std::string& cell) {
+    return cell == "ok" ? S_OK : DISP_E_TYPEMISMATCH;
+}
+
+// The output starts as 7; a failure leaves it.
 TEST(VariantConversion, ToLongRoundsHalfToEvenAndLeavesTheOutputOnFailure) {
-    struct Row {
-        const char* name;
-        Variant value;
-        HRESULT hr;
-        std::int32_t number;
-    };
-    const Row rows[] = {
-        {"text", Variant("42"), S_OK, 42},
-        {"text with blanks", Variant(" -3 "), S_OK, -3},
-        {"half to even", Variant(2.5), S_OK, 2},
-        {"true", Variant(true), S_OK, -1},
-        {"empty", Variant(), S_OK, 0},
-        {"largest", Variant(2147483647.0), S_OK, 2147483647},
-        {"smallest", Variant(-2147483648.0), S_OK, -2147483647 - 1},
-        {"rounds past the largest", Variant(2147483647.5), DISP_E_TYPEMISMATCH, 7},
-        {"not a number", Variant(std::nan("")), DISP_E_TYPEMISMATCH, 7},
-        {"infinite text", Variant("inf"), DISP_E_TYPEMISMATCH, 7},
-        {"trailing letters", Variant("12abc"), DISP_E_TYPEMISMATCH, 7},
-        {"empty text", Variant(""), DISP_E_TYPEMISMATCH, 7},
-        {"date", Variant(platform::DateTime::Invalid()), DISP_E_TYPEMISMATCH, 7},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/outlook/to-long-rows.txt", 4)) {
+        SCOPED_TRACE(row[0]);
         std::int32_t number = 7;
-        EXPECT_EQ(row.value.ToLong(&number), row.hr);
-        EXPECT_EQ(number, row.number);
+        EXPECT_EQ(ValueOf(row[1]).ToLong(&number), ResultOf(row[2]));
+        EXPECT_EQ(number, std::stol(row[3]));
     }
 }
 
+// The output starts as the opposite of a successful answer, or true on failure.
 TEST(VariantConversion, ToBoolFromTextAndNumbers) {
-    struct Row {
-        const char* name;
-        Variant value;
-        HRESULT hr;
-        bool flag;  // the output starts as the opposite of a successful answer, or true on failure
-    };
-    const Row rows[] = {
-        {"True", Variant("True"), S_OK, true},
-        {"zero text", Variant("0"), S_OK, false},
-        {"number", Variant(std::int32_t{5}), S_OK, true},
-        {"empty", Variant(), S_OK, false},
-        {"maybe", Variant("maybe"), DISP_E_TYPEMISMATCH, true},
-        {"date", Variant(platform::DateTime::FromParts(2020, 1, 1)), DISP_E_TYPEMISMATCH, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        bool flag = row.hr == S_OK ? !row.flag : true;
-        EXPECT_EQ(row.value.ToBool(&flag), row.hr);
-        EXPECT_EQ(flag, row.flag);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/outlook/to-bool-rows.txt", 4)) {
+        SCOPED_TRACE(row[0]);
+        const bool expected = row[3] == "1";
+        bool flag = row[2] == "ok" ? !expected : true;
+        EXPECT_EQ(ValueOf(row[1]).ToBool(&flag), ResultOf(row[2]));
+        EXPECT_EQ(flag, expected);
     }
 }
 
