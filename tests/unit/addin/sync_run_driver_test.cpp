@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -13,8 +12,8 @@
 #include "settings/log.h"
 #include "settings/settings_manager.h"
 #include "support/data_rows.h"
+#include "support/logging_home.h"
 #include "support/recorded_message_boxes.h"
-#include "support/temp_home.h"
 
 namespace {
 
@@ -77,11 +76,7 @@ class ScriptedHost : public ISyncHost {
 
 class SyncRun : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
-        SetSyncFlag(0x123);
-    }
-    void TearDown() override { SetLogEnabled(false); }
+    void SetUp() override { SetSyncFlag(0x123); }
     void SetSyncFlag(std::uint32_t flag) {
         CSettingsManager settings;
         settings.Create();
@@ -99,12 +94,8 @@ class SyncRun : public ::testing::Test {
     static std::function<void()> Throw(CAddinException error) {
         return [error] { throw error; };
     }
-    std::string LogText(const std::string& name) {
-        return testing_support::ReadFileOrEmpty(home_.app_data() + "/Velmarquin/HarrowgateAddin/Logs/" +
-                                                name);
-    }
 
-    testing_support::TempHome home_;
+    testing_support::LoggingHome home_;
     ScriptedHost host_;
     testing_support::RecordedMessageBoxes boxes_;
     SyncRunDriver driver_{&host_};
@@ -160,7 +151,6 @@ TEST_F(SyncRun, FailuresAreKeptUntilTheNextRunAndNonAddinFailuresBecomeUnknownEr
 }
 
 TEST_F(SyncRun, LinesOfTheRunGoToTheRunFile) {
-    SetLogEnabled(true);
     std::string file_during_run;
     host_.scripts[SyncKind::Contacts].on_sync = [&] {
         file_during_run = CurrentLogFileName();
@@ -168,17 +158,16 @@ TEST_F(SyncRun, LinesOfTheRunGoToTheRunFile) {
     };
     Run(0x2, true);
     EXPECT_NE(file_during_run, "addin.log");
-    EXPECT_NE(LogText(file_during_run).find("inside the run"), std::string::npos);
+    EXPECT_NE(home_.LogText(file_during_run).find("inside the run"), std::string::npos);
     EXPECT_EQ(CurrentLogFileName(), "addin.log");
 }
 
 TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEventWhenThereIsOne) {
-    SetLogEnabled(true);
     SyncProc(&driver_, &host_);
     EXPECT_EQ(host_.events.front(), "CoInitialize");
     EXPECT_EQ(host_.events[host_.events.size() - 2], "CoUninitialize");
     EXPECT_EQ(host_.events.back(), "signal");
-    std::string log = LogText("addin.log");
+    std::string log = home_.LogText("addin.log");
     std::size_t at = 0;
     for (const char* step : {"SyncProc - CoInitialize", "SyncProc - SetEvent", "SyncProc - return"}) {
         SCOPED_TRACE(step);
@@ -187,7 +176,7 @@ TEST_F(SyncRun, SyncProcWritesItsStepsAndSignalsTheEventWhenThereIsOne) {
     }
     host_.has_event = false;
     SyncProc(&driver_, &host_);
-    log = LogText("addin.log");
+    log = home_.LogText("addin.log");
     // The second run returned too, but without setting an event.
     EXPECT_NE(log.find("SyncProc - return", log.find("SyncProc - return") + 1), std::string::npos);
     EXPECT_EQ(log.rfind("SyncProc - SetEvent"), log.find("SyncProc - SetEvent"));

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 
 #include "fake_http_request.h"
 #include "settings/addin_exception.h"
-#include "settings/log.h"
 #include "support/data_rows.h"
-#include "support/temp_home.h"
+#include "support/logging_home.h"
 
 namespace {
 
@@ -23,17 +21,6 @@ constexpr const char* kApacheChallenge =
 
 class WebClient : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
-        SetLogEnabled(true);
-    }
-    void TearDown() override { SetLogEnabled(false); }
-
-    std::string LogText() const {
-        return testing_support::ReadFileOrEmpty(home_.app_data() +
-                                                "/Velmarquin/HarrowgateAddin/Logs/addin.log");
-    }
-
     // Open + SetUserAgent + Depth, then SendXml; returns the status or throws.
     int Exchange(const std::string& method, std::string* response = nullptr,
                  const std::string& body = "<x/>") {
@@ -60,7 +47,7 @@ class WebClient : public ::testing::Test {
         return 0;
     }
 
-    testing_support::TempHome home_;
+    testing_support::LoggingHome home_;
     std::shared_ptr<FakeServer> server_ = std::make_shared<FakeServer>();
 };
 
@@ -158,8 +145,8 @@ TEST_F(WebClient, SendWithoutOpenReturnsMinusOne) {
 TEST_F(WebClient, RequestObjectFailuresHaveTheirCodes) {
     server_->create_result = E_OUTOFMEMORY;
     EXPECT_EQ(ThrownCode("PROPFIND"), kErrorCreateRequest);
-    EXPECT_NE(LogText().find("CWebClient::SendXml: Unable to create XMLHTTPRequest object. HRESULT: " +
-                             std::to_string(E_OUTOFMEMORY) + "."),
+    EXPECT_NE(home_.LogText().find("CWebClient::SendXml: Unable to create XMLHTTPRequest object. HRESULT: " +
+                                   std::to_string(E_OUTOFMEMORY) + "."),
               std::string::npos);
     server_->create_result = S_OK;
     server_->open_result = E_INVALIDARG;

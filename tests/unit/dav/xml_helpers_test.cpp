@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "settings/log.h"
 #include "support/data_rows.h"
-#include "support/temp_home.h"
+#include "support/logging_home.h"
 
 namespace {
 
@@ -21,17 +18,8 @@ constexpr const char* kTwoResponses =
 
 class XmlResponses : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
-        SetLogEnabled(true);
-    }
-    void TearDown() override { SetLogEnabled(false); }
-    std::string LogText() const {
-        return testing_support::ReadFileOrEmpty(home_.app_data() +
-                                                "/Velmarquin/HarrowgateAddin/Logs/addin.log");
-    }
     int UnableToLoadLines() const {
-        const std::string text = LogText();
+        const std::string text = home_.LogText();
         int count = 0;
         for (std::size_t at = text.find("Unable to load XML."); at != std::string::npos;
              at = text.find("Unable to load XML.", at + 1))
@@ -39,7 +27,7 @@ class XmlResponses : public ::testing::Test {
         return count;
     }
 
-    testing_support::TempHome home_;
+    testing_support::LoggingHome home_;
 };
 
 TEST_F(XmlResponses, ForeignPrefixesAreReadWithTheFixedOnes) {

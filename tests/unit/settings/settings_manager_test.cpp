@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "platform/registry.h"
-#include "settings/log.h"
 #include "support/data_rows.h"
-#include "support/temp_home.h"
+#include "support/logging_home.h"
 
 namespace {
 
@@ -16,13 +13,6 @@ using platform::RootKey;
 
 class SettingsStore : public ::testing::Test {
   protected:
-    void SetUp() override {
-        // The log writes only once the maker folder exists (the index creates it at first use).
-        std::filesystem::create_directories(home_.app_data() + "/Velmarquin");
-        SetLogEnabled(true);
-    }
-    void TearDown() override { SetLogEnabled(false); }
-
     std::unique_ptr<RegistryKey> SettingsKey() {
         std::unique_ptr<RegistryKey> key;
         EXPECT_EQ(RegistryKey::Create(RootKey::CurrentUser, kSettingsKeyPath, &key), ERROR_SUCCESS);
@@ -33,12 +23,8 @@ class SettingsStore : public ::testing::Test {
         settings.Create();
         return settings;
     }
-    std::string LogText() {
-        return testing_support::ReadFileOrEmpty(home_.app_data() +
-                                                "/Velmarquin/HarrowgateAddin/Logs/addin.log");
-    }
 
-    testing_support::TempHome home_;
+    testing_support::LoggingHome home_;
 };
 
 TEST_F(SettingsStore, NoKeyGivesDefaultsAndSaveCreatesIt) {
@@ -88,7 +74,7 @@ TEST_F(SettingsStore, WrongTypeKeepsDefaultAndLogsResult13) {
     EXPECT_EQ(settings.GetUrl(), "");
     EXPECT_EQ(settings.GetEmail(), "bob");  // later values are still read
     EXPECT_EQ(settings.GetSyncFlag(), 0x123u);
-    EXPECT_NE(LogText().find("CSettingsManager::Create: Unable to read 'Url' value. Result: 13\r\n"),
+    EXPECT_NE(home_.LogText().find("CSettingsManager::Create: Unable to read 'Url' value. Result: 13\r\n"),
               std::string::npos);
 }
 
