@@ -8,17 +8,11 @@
 #include "contacts/vcard_lines.h"
 #include "host/contact_object.h"
 #include "platform/date_time.h"
+#include "support/escaped_text.h"
 #include "support/temp_home.h"
 
 namespace contacts_test {
 namespace {
-
-// "\r\n" in a value of the .expect file stands for a line break.
-std::string Unescaped(std::string value) {
-    for (std::size_t at = value.find("\\r\\n"); at != std::string::npos; at = value.find("\\r\\n", at))
-        value.replace(at, 4, "\r\n");
-    return value;
-}
 
 std::vector<std::string> Unfolded(const std::string& card, bool values_only) {
     std::vector<std::string> lines;
@@ -80,7 +74,7 @@ std::vector<CorpusCard> LoadCardCorpus() {
             const std::size_t equals = line.find('=');
             EXPECT_NE(equals, std::string::npos) << card.name << ": " << line;
             const std::string key = line.substr(0, equals);
-            const std::string value = Unescaped(line.substr(equals + 1));
+            const std::string value = testing_support::Unescaped(line.substr(equals + 1));
             if (edit) {
                 card.edit_field = key;
                 card.edit_value = value;
