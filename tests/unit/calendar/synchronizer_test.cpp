@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "calendar/cal_dav_synchronizer.h"
 #include "calendar/calendar_sync_strategy_base.h"
@@ -146,22 +147,13 @@ TEST_F(CalendarSynchronizer, PairingWithACalendarTheServerLacksDropsEveryIndex) 
 }
 
 TEST_F(CalendarSynchronizer, DefaultPairingDoesNotFollowTheListingOrder) {
-    const std::string work = Collection("/cal/Work/", "<cal:calendar/>", "Work", Privilege("write"));
-    const std::string home = Collection("/cal/home/", "<cal:calendar/>", "Home", Privilege("write"));
-    const std::string own = Collection("/cal/calendar/", "<cal:calendar/>", "Mine", Privilege("write"));
-    const std::string shared = Collection("/cal/a/", "<cal:calendar/>", "Shared", Privilege("read"));
-    struct Row {
-        std::vector<std::string> listing;
-        const char* paired;
-    };
-    const Row rows[] = {
-        {{work, own, home}, "/cal/calendar/"},
-        {{own, home, work}, "/cal/calendar/"},
-        {{shared, home, work}, "/cal/Work/"},
-        {{shared, work, home}, "/cal/Work/"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.paired);
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/calendar/default-pairing-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        std::string listing;
+        std::istringstream calendars(row[0]);
+        for (std::string href, name, privilege; calendars >> href >> name >> privilege;)
+            listing += Collection(href, "<cal:calendar/>", name, Privilege(privilege));
         // A first run each time: no index, no folders below the default one.
         DeleteAllIndexes();
         ComPtr<outlook::Folders> below;
@@ -170,11 +162,12 @@ TEST_F(CalendarSynchronizer, DefaultPairingDoesNotFollowTheListingOrder) {
         for (int i = 0; i < 5 && SUCCEEDED(below->Item(1, &child)); ++i)
             ASSERT_EQ(child->Delete(), S_OK);
         Discovery();
-        fake_.Answer(207, Multistatus(row.listing[0] + row.listing[1] + row.listing[2]));
+        fake_.Answer(207, Multistatus(listing));
         for (int i = 0; i < 3; ++i)
             fake_.Answer(207, Multistatus(""));
         EXPECT_EQ(Run(), 0u);
-        EXPECT_EQ(OpenCalendarsIndex().FindByOutlookId(calendar_id_).ServerId, row.paired);
+        EXPECT_EQ(OpenCalendarsIndex().FindByOutlookId(calendar_id_).ServerId, row[1]);
+        fake_.server->answers.clear();
     }
 }
 

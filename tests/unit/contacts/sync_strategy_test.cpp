@@ -108,29 +108,16 @@ TEST_F(ContactPairs, NewContactsAreCopiedAndPairedAndDeletionsFollowTheOtherSide
 }
 
 TEST_F(ContactPairs, ChangedPairGoesFromTheLaterSide) {
-    const struct {
-        const char* name;
-        int outlook_seconds;   // since the last run
-        int server_seconds;    // -1: the server gives no date
-        const char* expected;  // "put", "take" or "none"
-    } rows[] = {
-        {"unchanged on both sides", 0, 0, "none"},
-        {"outlook 30 s, server 5 s", 30, 5, "put"},
-        {"outlook within 3 s after the server", 6, 5, "take"},
-        {"server later", 5, 60, "take"},
-        {"server without date, outlook changed", 60, -1, "put"},
-        {"server without date, outlook unchanged", 0, -1, "none"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/sync/changed-pair-rows.txt", 4)) {
+        SCOPED_TRACE(row[0]);
         DeleteAllIndexes();
         auto contact = Add("Outlook");
-        const DateTime last_run = synced_.AddSeconds(-row.outlook_seconds);
-        ServerHas({{"pair",
-                    row.server_seconds < 0 ? DateTime::Invalid() : last_run.AddSeconds(row.server_seconds)}});
-        Paired("pair", contact, row.outlook_seconds);
+        const DateTime last_run = synced_.AddSeconds(-std::stoi(row[1]));
+        ServerHas({{"pair", row[2] == "-" ? DateTime::Invalid() : last_run.AddSeconds(std::stoi(row[2]))}});
+        Paired("pair", contact, std::stoi(row[1]));
         Run(true, 1, 204);
-        const std::string expected = row.expected;
+        const std::string& expected = row[3];
         EXPECT_EQ(fake_->sent.size(), expected == "put" ? 1u : 0u);
         EXPECT_EQ(outlook_.Names(), std::vector<std::string>{expected == "take" ? "Server pair" : "Outlook"});
         const auto records = Records();
