@@ -3,21 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "settings/messages.h"
+#include "support/data_rows.h"
 
 namespace {
 
 TEST(AddinException, CodesGiveTheirMessageAndUnknownCodesSuccess) {
-    struct Row {
-        std::uint32_t code;
-        const char* text;
-    };
-    for (const Row& row :
-         {Row{1, "Unknown error occurred"}, Row{304, "Bad response status. HTTP error code: %d"},
-          Row{401, ""}, Row{600, "Unable to parse XML response"}, Row{0, "Success"}, Row{999, "Success"}}) {
-        SCOPED_TRACE(row.code);
-        CAddinException error(row.code);
-        EXPECT_EQ(error.GetMessage(), row.text);
-        EXPECT_EQ(CAddinException(error).GetCode(), row.code);
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/settings/error-text-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        const auto code = static_cast<std::uint32_t>(std::stoul(row[0]));
+        CAddinException error(code);
+        EXPECT_EQ(error.GetMessage(), row[1]);
+        EXPECT_EQ(CAddinException(error).GetCode(), code);
     }
     CAddinException alone(std::string("\nSynchronization canceled by user"));
     EXPECT_EQ(alone.GetCode(), 0u);
@@ -26,14 +23,10 @@ TEST(AddinException, CodesGiveTheirMessageAndUnknownCodesSuccess) {
 }
 
 TEST(MessageTable, ExactTextsOfEntriesWithSpecialCharacters) {
-    EXPECT_EQ(LoadMessage(346), "Sync in progress\u2026");
-    EXPECT_EQ(LoadMessage(349), "Velmarquin Sync Add-in for Outlook\r\nVersion %s");
-    EXPECT_EQ(
-        LoadMessage(107),
-        "Calendar \"%s\" exists on the server but does not exist in Outlook. Click \"Yes\" to create it in "
-        "Outlook or \"No\" to delete it from the server.");
-    EXPECT_EQ(LoadMessage(365), " (read only)");
-    EXPECT_EQ(LoadMessage(362), "");
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/settings/message-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(LoadMessage(static_cast<unsigned>(std::stoul(row[0]))), row[1]);
+    }
 }
 
 }  // namespace
