@@ -154,18 +154,12 @@ TEST_F(RegistrarTest, InstallUndoesAFailedRegistration) {
 }
 
 TEST(ScopeFromCommandLine, OnlyUserInAnyCaseSelectsTheCurrentUser) {
-    struct Row {
-        const char* command_line;
-        RegistrationScope scope;
-    };
-    const Row rows[] = {
-        {"user", RegistrationScope::User},     {"USER", RegistrationScope::User},
-        {nullptr, RegistrationScope::Machine}, {"", RegistrationScope::Machine},
-        {"users", RegistrationScope::Machine}, {" user", RegistrationScope::Machine},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.command_line ? row.command_line : "(null)");
-        EXPECT_EQ(ScopeFromCommandLine(row.command_line), row.scope);
+    EXPECT_EQ(ScopeFromCommandLine(nullptr), RegistrationScope::Machine);
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/registration/scope-rows.txt", 2)) {
+        SCOPED_TRACE(row[0]);
+        EXPECT_EQ(ScopeFromCommandLine(row[0].c_str()),
+                  row[1] == "user" ? RegistrationScope::User : RegistrationScope::Machine);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "outlook/application_events.h"
 #include "platform/user_lock.h"
 #include "shell_fixture.h"
+#include "support/data_rows.h"
 
 namespace shell_test {
 namespace {
@@ -126,13 +127,10 @@ TEST_F(SyncManagerTest, TheOptionsDialogGetsTheAddInsPage) {
 }
 
 TEST(TimerPeriod, FromTheEnvironmentWithinBoundsElseOneMinute) {
-    const struct {
-        const char* value;
-        DWORD expected;
-    } cases[] = {{"10", 10}, {"9", 60000}, {"60000", 60000}, {"60001", 60000}, {"", 60000}, {"5s", 60000}};
-    for (const auto& c : cases) {
-        setenv("VELSYNC_TIMER_PERIOD_MS", c.value, 1);
-        EXPECT_EQ(TimerPeriodFromEnvironment(), c.expected) << c.value;
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/shell/timer-period-rows.txt", 2)) {
+        setenv("VELSYNC_TIMER_PERIOD_MS", row[0].c_str(), 1);
+        EXPECT_EQ(TimerPeriodFromEnvironment(), std::stoul(row[1])) << row[0];
     }
     unsetenv("VELSYNC_TIMER_PERIOD_MS");
     EXPECT_EQ(TimerPeriodFromEnvironment(), 60000u);
