@@ -102,21 +102,15 @@ class SyncRun : public ::testing::Test {
 };
 
 TEST_F(SyncRun, AKindRunsWhenSettingsAndRequestBothAskContactsFirstWithTheEmailAsUserName) {
-    const std::string contacts = "create contacts http://127.0.0.1:5232/ alice secret";
-    const std::string calendars = "create calendars http://127.0.0.1:5232/ alice secret";
-    struct Row {
-        std::uint32_t flag;
-        std::uint32_t kinds;
-        std::vector<std::string> events;
-    };
-    for (const Row& row :
-         {Row{0x123, 0x3, {"status 330", contacts, "status 329", calendars}},
-          Row{0x121, 0x3, {"status 329", calendars}}, Row{0x123, 0x2, {"status 330", contacts}}}) {
-        SCOPED_TRACE(row.flag * 16 + row.kinds);
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/addin/kind-rows.txt", 3)) {
+        SCOPED_TRACE(row[0] + " " + row[1]);
         host_.events.clear();
-        SetSyncFlag(row.flag);
-        Run(row.kinds, true);
-        EXPECT_EQ(host_.events, row.events);
+        SetSyncFlag(static_cast<std::uint32_t>(std::stoul(row[0], nullptr, 16)));
+        Run(static_cast<std::uint32_t>(std::stoul(row[1], nullptr, 16)), true);
+        std::string events;
+        for (const std::string& event : host_.events)
+            events += (events.empty() ? "" : "; ") + event;
+        EXPECT_EQ(events, row[2]);
     }
 }
 
