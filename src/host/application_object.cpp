@@ -166,8 +166,17 @@ HRESULT ApplicationObject::NewItem(outlook::OlItemType type, std::int64_t folder
 }
 
 std::string ApplicationObject::FolderKey(std::int64_t folder_id) {
+    std::lock_guard lock(folder_keys_lock_);
+    const auto known = folder_keys_.find(folder_id);
+    if (known != folder_keys_.end()) {
+        return known->second;
+    }
     FolderRecord folder;
-    return SUCCEEDED(store_.GetFolder(folder_id, &folder)) ? folder.entry_id : std::string();
+    if (FAILED(store_.GetFolder(folder_id, &folder))) {
+        return {};
+    }
+    folder_keys_.emplace(folder_id, folder.entry_id);
+    return folder.entry_id;
 }
 
 bool ApplicationObject::ResolveName(const std::string& text, std::string* name, std::string* address) {

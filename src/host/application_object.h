@@ -1,7 +1,9 @@
 // The host's Application: the session on one store, its events and its main window.
 #pragma once
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "host/contact_directory.h"
@@ -41,7 +43,7 @@ class ApplicationObject : public internal::ComObject<outlook::Application> {
     // A new unsaved item of `type` in the folder.
     [[nodiscard]] HRESULT NewItem(outlook::OlItemType type, std::int64_t folder_id,
                                   outlook::ComPtr<outlook::IDispatch>* out);
-    // The EntryID of a folder, the event key of its collections.
+    // The EntryID of a folder, the event key of its collections ("" for a folder not found).
     std::string FolderKey(std::int64_t folder_id);
     // Resolves a name or address against the contacts (FullName, e-mail addresses), else as an e-mail
     // address. False when it does not resolve.
@@ -59,6 +61,10 @@ class ApplicationObject : public internal::ComObject<outlook::Application> {
     ContactDirectory contacts_{store_};
     EventHub events_;
     outlook::ComPtr<ExplorerObject> explorer_;
+    // Folder EntryIDs by row: every saved item asks for its folder's. A folder keeps its EntryID, and the
+    // store never gives a row number out twice.
+    std::mutex folder_keys_lock_;
+    std::map<std::int64_t, std::string> folder_keys_;
 };
 
 }  // namespace host

@@ -143,15 +143,14 @@ FolderRecord ReadFolderRow(const Statement& s) {
 
 }  // namespace
 
-// BEGIN IMMEDIATE ... COMMIT; rolled back unless committed.
+// BEGIN IMMEDIATE ... COMMIT; rolled back unless committed. The three statements are kept prepared like
+// any other: a first sync begins and commits one transaction per item.
 class Store::Transaction {
   public:
-    explicit Transaction(Store* store) : store_(store) {
-        rc_ = sqlite3_exec(store_->db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    }
+    explicit Transaction(Store* store) : store_(store) { rc_ = Run("BEGIN IMMEDIATE"); }
     ~Transaction() {
         if (rc_ == SQLITE_OK && !committed_) {
-            sqlite3_exec(store_->db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            (void)Run("ROLLBACK");
         }
     }
     Transaction(const Transaction&) = delete;
@@ -159,7 +158,7 @@ class Store::Transaction {
 
     HRESULT Begun() { return rc_ == SQLITE_OK ? S_OK : store_->Fail(rc_, "begin a change"); }
     HRESULT Commit() {
-        int rc = sqlite3_exec(store_->db_, "COMMIT", nullptr, nullptr, nullptr);
+        int rc = Run("COMMIT");
         if (rc != SQLITE_OK) {
             return store_->Fail(rc, "commit a change");
         }
@@ -170,6 +169,14 @@ class Store::Transaction {
     }
 
   private:
+    int Run(const char* sql) {
+        Statement statement(store_->db_, &store_->idle_statements_, sql);
+        if (statement.rc() != SQLITE_OK) {
+            return statement.rc();
+        }
+        return statement.Step() == SQLITE_DONE ? SQLITE_OK : statement.rc();
+    }
+
     Store* store_;
     int rc_ = SQLITE_OK;
     bool committed_ = false;

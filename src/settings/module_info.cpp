@@ -11,5 +11,7 @@ std::string ModuleVersion() {
 }
 
 std::string ModuleFolder() {
-    return platform::ModuleFolderOf(reinterpret_cast<const void*>(&ModuleFolder));
+    // The module does not move while it is loaded; finding its path takes a readlink per folder level.
+    static const std::string kFolder = platform::ModuleFolderOf(reinterpret_cast<const void*>(&ModuleFolder));
+    return kFolder;
 }
