@@ -230,10 +230,11 @@ std::shared_ptr<COutlookCalendar> COutlookCalendar::CreateCalendar(const std::st
 }
 
 std::shared_ptr<COutlookEvent> COutlookCalendar::CreateEvent() {
-    outlook::ComPtr<outlook::Items> items;
     outlook::ComPtr<outlook::IDispatch> item;
     std::shared_ptr<COutlookEvent> event;
-    if (m_folder && SUCCEEDED(m_folder->get_Items(&items)) && items && SUCCEEDED(items->Add(&item)) && item)
+    if (!m_items && (!m_folder || FAILED(m_folder->get_Items(&m_items))))
+        m_items = nullptr;
+    if (m_items && SUCCEEDED(m_items->Add(&item)) && item)
         event = COutlookEvent::CreateFromOutlookObject(item.get());
     if (!event) {
         Log("COutlookCalendar::CreateEvent: Unable to add an appointment.");

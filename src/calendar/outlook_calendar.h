@@ -10,6 +10,7 @@
 #include "ical/outlook_event.h"
 #include "outlook/com_ptr.h"
 #include "outlook/folder.h"
+#include "outlook/items.h"
 #include "platform/date_time.h"
 
 class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
@@ -79,6 +80,8 @@ class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
     static std::string UniqueName(outlook::Folders* folders, const std::string& name);
 
     outlook::ComPtr<outlook::MAPIFolder> m_folder;
+    // The folder's items, kept from the first new event on: a first sync adds one per server event.
+    outlook::ComPtr<outlook::Items> m_items;
     // Read by LoadEvents on first use: a calendar left as it was needs only ReadStamps.
     mutable std::vector<std::shared_ptr<COutlookEvent>> m_events;
     mutable bool m_events_loaded = false;

@@ -1,6 +1,10 @@
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -14,12 +18,9 @@ constexpr int kCurrentUser = 1;
 constexpr int kLocalMachine = 2;
 constexpr std::string_view kClassesPrefix = "Software\\Classes";
 
-// One connection per call: the registry is read a few times per run, and a fresh connection always
-// follows the current VELSYNC_HOME and sees other processes' commits.
 class Database {
   public:
-    Database() {
-        const std::string file = VelsyncHome() + "/registry.db";
+    explicit Database(const std::string& file) : m_file(file) {
         if (sqlite3_open_v2(file.c_str(), &m_db,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                             nullptr) != SQLITE_OK) {
@@ -42,6 +43,14 @@ class Database {
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    // Whether this connection is to `file` as it is on disk now (not a file since removed or replaced).
+    bool IsOf(const std::string& file, const struct stat& info) const {
+        return m_db != nullptr && m_file == file && m_device == info.st_dev && m_inode == info.st_ino;
+    }
+    void Remember(const struct stat& info) {
+        m_device = info.st_dev;
+        m_inode = info.st_ino;
+    }
     bool IsOpen() const { return m_db != nullptr; }
     sqlite3* handle() const { return m_db; }
     bool Exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
@@ -52,7 +61,50 @@ class Database {
             sqlite3_close(m_db);
         m_db = nullptr;
     }
+    std::string m_file;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
     sqlite3* m_db = nullptr;
+};
+
+// The connection to the current registry file, held for one call. Opening one (journal mode, schema) cost
+// more than the settings reads it served, so it is kept between calls; a change of VELSYNC_HOME or a file
+// removed or replaced opens a new one. Outside a transaction each statement sees other processes' commits,
+// and no transaction outlives the call.
+class Connection {
+  public:
+    Connection() : m_lock(Lock()) {
+        std::unique_ptr<Database>& kept = Kept();
+        const std::string file = VelsyncHome() + "/registry.db";
+        struct stat info {};
+        if (!kept || stat(file.c_str(), &info) != 0 || !kept->IsOf(file, info)) {
+            kept = std::make_unique<Database>(file);
+            if (kept->IsOpen() && stat(file.c_str(), &info) == 0)
+                kept->Remember(info);
+        }
+        m_db = kept.get();
+    }
+    ~Connection() {
+        if (m_db->IsOpen() && sqlite3_get_autocommit(m_db->handle()) == 0)
+            m_db->Exec("ROLLBACK;");
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    Database& db() { return *m_db; }
+
+  private:
+    static std::mutex& Lock() {
+        static std::mutex lock;
+        return lock;
+    }
+    static std::unique_ptr<Database>& Kept() {
+        static std::unique_ptr<Database> kept;
+        return kept;
+    }
+
+    std::lock_guard<std::mutex> m_lock;
+    Database* m_db = nullptr;
 };
 
 class Statement {
@@ -152,7 +204,8 @@ std::string EncodeUtf16Le(std::string_view utf8) {
 }  // namespace
 
 LONG RegistryKey::Open(RootKey root, std::string_view path, std::unique_ptr<RegistryKey>* key) {
-    Database db;
+    Connection connection;
+    Database& db = connection.db();
     if (!db.IsOpen())
         return ERROR_BADDB;
     RootKey real_root = root;
@@ -164,7 +217,8 @@ LONG RegistryKey::Open(RootKey root, std::string_view path, std::unique_ptr<Regi
 }
 
 LONG RegistryKey::Create(RootKey root, std::string_view path, std::unique_ptr<RegistryKey>* key) {
-    Database db;
+    Connection connection;
+    Database& db = connection.db();
     if (!db.IsOpen())
         return ERROR_BADDB;
     RootKey real_root = root;
@@ -197,7 +251,8 @@ LONG RegistryKey::Create(RootKey root, std::string_view path, std::unique_ptr<Re
 }
 
 LONG RegistryKey::DeleteTree(RootKey root, std::string_view path) {
-    Database db;
+    Connection connection;
+    Database& db = connection.db();
     if (!db.IsOpen())
         return ERROR_BADDB;
     RootKey real_root = root;
@@ -230,7 +285,8 @@ LONG RegistryKey::DeleteTree(RootKey root, std::string_view path) {
 }
 
 LONG RegistryKey::QueryValue(std::string_view name, DWORD* type, std::uint8_t* data, DWORD* size) const {
-    Database db;
+    Connection connection;
+    Database& db = connection.db();
     if (!db.IsOpen())
         return ERROR_BADDB;
     if (!KeyExists(db, RootNumber(root_), path_))
@@ -264,7 +320,8 @@ LONG RegistryKey::QueryValue(std::string_view name, DWORD* type, std::uint8_t* d
 LONG RegistryKey::SetValue(std::string_view name, DWORD type, const std::uint8_t* data, DWORD size) {
     if (data == nullptr && size != 0)
         return ERROR_INVALID_PARAMETER;
-    Database db;
+    Connection connection;
+    Database& db = connection.db();
     if (!db.IsOpen())
         return ERROR_BADDB;
     if (!KeyExists(db, RootNumber(root_), path_))
@@ -282,7 +339,8 @@ LONG RegistryKey::SetValue(std::string_view name, DWORD type, const std::uint8_t
 }
 
 LONG RegistryKey::EnumSubKeys(std::vector<std::string>* names) const {
-    Database db;
+    Connection connection;
+    Database& db = connection.db();
     if (!db.IsOpen())
         return ERROR_BADDB;
     const std::string prefix = path_.empty() ? std::string() : path_ + "\\";
