@@ -1,12 +1,11 @@
 // The server side of CCalDavEvent: the calendar query, the upload and the deletion. It lives with the
 // calendar synchronization because it needs the DAV transport, which the iCalendar mapping does not.
-#include <algorithm>
 #include <iterator>
-#include <map>
 #include <optional>
 #include <set>
 #include <utility>
 
+#include "dav/batched_multiget.h"
 #include "dav/dav_server.h"
 #include "dav/href_check.h"
 #include "dav/xml_helpers.h"
@@ -30,12 +29,9 @@ std::string QueryBody(const char* props) {
            "</C:comp-filter></C:comp-filter></C:filter></C:calendar-query>";
 }
 
-// Followed by one D:href per object and the closing tag.
 constexpr const char* kMultigetHead =
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?><C:calendar-multiget xmlns:D=\"DAV:\" "
     "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:prop><D:getetag/><C:calendar-data/></D:prop>";
-
-constexpr std::size_t kMultigetBatch = 50;
 
 std::string FormatForLog(const platform::DateTime& value) {
     return value.IsValid() ? value.Format("%m/%d/%Y %H:%M:%S") : std::string();
@@ -63,21 +59,20 @@ std::optional<std::string> UsableHref(const XmlNodePtr& response, const std::str
     return href;
 }
 
-// The responses of a multistatus with a usable href, in the server's order.
-std::vector<std::pair<std::string, XmlNodePtr>> UsableResponses(const XmlNodePtr& document,
-                                                                const std::string& calendar_href) {
-    std::vector<std::pair<std::string, XmlNodePtr>> usable;
+// The hrefs of a multistatus's responses that are usable, in the server's order.
+std::vector<std::string> UsableHrefs(const XmlNodePtr& document, const std::string& calendar_href) {
+    std::vector<std::string> usable;
     std::set<std::string> seen;
     for (CXmlNodeIterator it = SelectNodes(document, "/d:multistatus/d:response"); !it.IsEnd(); it.Next()) {
         if (std::optional<std::string> href = UsableHref(it.Current(), calendar_href, &seen))
-            usable.emplace_back(std::move(*href), it.Current());
+            usable.push_back(std::move(*href));
     }
     return usable;
 }
 
-// The event of one response; its href goes to `unreadable` (may be null) when it holds no VEVENT.
-void AddEvent(CDavServer* server, const std::string& href, const XmlNodePtr& response,
-              std::vector<std::shared_ptr<CCalDavEvent>>* events, std::vector<std::string>* unreadable) {
+// The event of one response (null reads as one without calendar data); false when it holds no VEVENT.
+bool AddEvent(CDavServer* server, const std::string& href, const XmlNodePtr& response,
+              std::vector<std::shared_ptr<CCalDavEvent>>* events) {
     auto event = std::make_shared<CCalDavEvent>(server, href);
     event->SetETag(
         std::string(platform::TrimWhitespace(SelectText(response, "d:propstat/d:prop/d:getetag"))));
@@ -85,9 +80,7 @@ void AddEvent(CDavServer* server, const std::string& href, const XmlNodePtr& res
     if (event->Lines().empty()) {
         Log("CCalDavEvent::LoadFromServer: The event '%s' has no readable VEVENT; it is left alone.",
             platform::SanitizeUtf8(href).c_str());
-        if (unreadable != nullptr)
-            unreadable->push_back(href);
-        return;
+        return false;
     }
     Log("summary = %s dtstart = %s last-mod = %s",
         platform::SanitizeUtf8(event->GetPropertyValue("SUMMARY")).c_str(),
@@ -95,42 +88,17 @@ void AddEvent(CDavServer* server, const std::string& href, const XmlNodePtr& res
         FormatForLog(ical::ParseICalDate(event->GetPropertyValue("LAST-MODIFIED"), ical::kAlwaysUtc))
             .c_str());
     events->push_back(std::move(event));
+    return true;
 }
 
-// RFC 4791 7.9: the objects at `hrefs`, in their order. A batch whose answer does not parse is fetched
-// again in halves, so that only the objects the parser refuses on their own are left out (at most two
-// requests per href); those, and hrefs the answer does not hold, go to `unreadable`.
-void Multiget(CDavServer* server, const std::string& calendar_href, const std::vector<std::string>& hrefs,
-              std::vector<std::shared_ptr<CCalDavEvent>>* events, std::vector<std::string>* unreadable) {
-    std::string body = kMultigetHead;
-    for (const std::string& href : hrefs)
-        body += "<D:href>" + EscapeXml(href) + "</D:href>";
-    body += "</C:calendar-multiget>";
-    const XmlNodePtr document =
-        LoadXml(server->ProcessRequest(DavRequest{"REPORT", calendar_href, body, {}}));
-    if (!HasNode(document, "/d:multistatus")) {
-        if (hrefs.size() > 1) {
-            const auto middle = hrefs.begin() + static_cast<std::ptrdiff_t>(hrefs.size() / 2);
-            Multiget(server, calendar_href, std::vector<std::string>(hrefs.begin(), middle), events,
-                     unreadable);
-            Multiget(server, calendar_href, std::vector<std::string>(middle, hrefs.end()), events,
-                     unreadable);
-            return;
-        }
-        Log("CCalDavEvent::LoadFromServer: The event '%s' cannot be read; it is left alone.",
-            platform::SanitizeUtf8(hrefs.front()).c_str());
-        if (unreadable != nullptr)
-            unreadable->push_back(hrefs.front());
-        return;
-    }
-    std::map<std::string, XmlNodePtr> answered;
-    for (auto& [href, response] : UsableResponses(document, calendar_href))
-        answered.emplace(std::move(href), std::move(response));
-    for (const std::string& href : hrefs) {
-        const auto found = answered.find(href);
-        // A missing answer reads as an object without calendar data: left alone.
-        AddEvent(server, href, found == answered.end() ? XmlNodePtr() : found->second, events, unreadable);
-    }
+// RFC 4791 7.9: the objects at `hrefs`, in their order; returns those that could not be read.
+std::vector<std::string> Multiget(CDavServer* server, const std::string& calendar_href,
+                                  const std::vector<std::string>& hrefs,
+                                  std::vector<std::shared_ptr<CCalDavEvent>>* events) {
+    return BatchedMultiget(server, calendar_href, kMultigetHead, "</C:calendar-multiget>", hrefs,
+                           [&](const std::string& href, const XmlNodePtr& response) {
+                               return AddEvent(server, href, response, events);
+                           });
 }
 
 }  // namespace
@@ -138,17 +106,24 @@ void Multiget(CDavServer* server, const std::string& calendar_href, const std::v
 void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calendar_href,
                                   std::vector<std::shared_ptr<CCalDavEvent>>* events,
                                   std::vector<std::string>* unreadable) {
-    // Without Depth, Xandikos answers for the collection alone (no events).
-    const std::string answer = server->ProcessRequest(
-        DavRequest{"REPORT", calendar_href, QueryBody("<D:getetag/><C:calendar-data/>"), {{"Depth", "1"}}});
     // Each event is taken as its response is read: the answer is never held as one tree.
     std::vector<std::shared_ptr<CCalDavEvent>> read;
     std::vector<std::string> unread;
     std::set<std::string> seen;
-    const bool parsed = ForEachResponse(answer, [&](const XmlNodePtr& response) {
-        if (const std::optional<std::string> href = UsableHref(response, calendar_href, &seen))
-            AddEvent(server, *href, response, &read, &unread);
-    });
+    bool parsed = false;
+    try {
+        // Without Depth, Xandikos answers for the collection alone (no events).
+        const std::string answer = server->ProcessRequest(DavRequest{
+            "REPORT", calendar_href, QueryBody("<D:getetag/><C:calendar-data/>"), {{"Depth", "1"}}});
+        parsed = ForEachResponse(answer, [&](const XmlNodePtr& response) {
+            const std::optional<std::string> href = UsableHref(response, calendar_href, &seen);
+            if (href && !AddEvent(server, *href, response, &read))
+                unread.push_back(*href);
+        });
+    } catch (const CAddinException& error) {
+        if (!CanReadOneByOne(&error))
+            throw;
+    }
     if (parsed) {
         events->insert(events->end(), std::make_move_iterator(read.begin()),
                        std::make_move_iterator(read.end()));
@@ -156,9 +131,10 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
             unreadable->insert(unreadable->end(), unread.begin(), unread.end());
         return;
     }
-    // One object the XML parser refuses (a raw control character in its text, which Radicale and Xandikos
-    // store and hand back) spoils the whole answer: list the hrefs alone and fetch the objects in batches.
-    Log("CCalDavEvent::LoadFromServer: Unable to parse the events of %s; they are fetched in batches.",
+    // One object spoils the whole answer: the XML parser refuses it (a raw control character in its text,
+    // which Radicale and Xandikos store and hand back) or the server cannot serialize it (5xx). List the
+    // hrefs alone and fetch the objects in batches.
+    Log("CCalDavEvent::LoadFromServer: Unable to read the events of %s; they are fetched in batches.",
         platform::SanitizeUtf8(calendar_href).c_str());
     const XmlNodePtr listing = LoadXml(server->ProcessRequest(
         DavRequest{"REPORT", calendar_href, QueryBody("<D:getetag/>"), {{"Depth", "1"}}}));
@@ -168,22 +144,15 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
             platform::SanitizeUtf8(calendar_href).c_str());
         throw CAddinException(kErrorParseXml);
     }
-    std::vector<std::string> hrefs;
-    for (const auto& [href, response] : UsableResponses(listing, calendar_href))
-        hrefs.push_back(href);
-    for (std::size_t first = 0; first < hrefs.size(); first += kMultigetBatch) {
-        const std::size_t count = std::min(kMultigetBatch, hrefs.size() - first);
-        const auto batch = hrefs.begin() + static_cast<std::ptrdiff_t>(first);
-        Multiget(server, calendar_href,
-                 std::vector<std::string>(batch, batch + static_cast<std::ptrdiff_t>(count)), events,
-                 unreadable);
-    }
+    unread = Multiget(server, calendar_href, UsableHrefs(listing, calendar_href), events);
+    if (unreadable != nullptr)
+        unreadable->insert(unreadable->end(), unread.begin(), unread.end());
 }
 
 std::shared_ptr<CCalDavEvent> CCalDavEvent::LoadOne(CDavServer* server, const std::string& calendar_href,
                                                     const std::string& href) {
     std::vector<std::shared_ptr<CCalDavEvent>> events;
-    Multiget(server, calendar_href, {href}, &events, nullptr);
+    (void)Multiget(server, calendar_href, {href}, &events);
     return events.empty() ? nullptr : events.front();
 }
 

@@ -29,9 +29,9 @@ class CCalDavEvent {
     // server's order. Skipped with a log line: a response without href, hrefs that are not below the
     // calendar or hold control characters or dot segments, a second response for an href (the first
     // is kept), and calendar data without a VEVENT, whose href goes to `unreadable` (may be null) so
-    // that its pair is left alone. An answer that does not parse is asked again for hrefs and ETags
-    // alone, and the objects are fetched by calendar-multiget in batches; those the XML parser refuses
-    // on their own go to `unreadable`. Defined with the server side of calendar synchronization.
+    // that its pair is left alone. An answer that does not parse, or a 5xx, is asked again for hrefs and
+    // ETags alone, and the objects are fetched by BatchedMultiget; those that cannot be read on their own
+    // go to `unreadable`. Defined with the server side of calendar synchronization.
     // Throws: the CAddinExceptions of CDavServer; 600 when the listing of hrefs is not a multistatus.
     static void LoadFromServer(CDavServer* server, const std::string& calendar_href,
                                std::vector<std::shared_ptr<CCalDavEvent>>* events,
