@@ -159,6 +159,13 @@ void CAddressbooksSynchronizer::SynchronizeContacts(std::shared_ptr<COutlookCont
         else if (server_contact)
             m_strategy->OnNewOnServer(&outlook_contact, server_contact, &record);
     } else if (outlook_contact && !server_contact) {
+        // A card the server still has but that could not be read this run is neither deleted here nor
+        // written over.
+        if (m_server_book->IsUnreadable(record.ServerId)) {
+            Log("CAddressbooksSynchronizer::SynchronizeContacts: %s is unreadable; its contact is kept.",
+                platform::SanitizeUtf8(record.ServerId).c_str());
+            return;
+        }
         drop_record = m_strategy->OnDeleteFromServer(outlook_contact, server_contact, &record);
     } else if (server_contact && !outlook_contact) {
         drop_record = m_strategy->OnDeleteFromOutlook(outlook_contact, server_contact, &record);

@@ -1,5 +1,7 @@
 #include "contacts/card_dav_addressbook.h"
 
+#include <algorithm>
+
 #include "dav/dav_server.h"
 #include "dav/href_check.h"
 #include "dav/xml_helpers.h"
@@ -71,7 +73,8 @@ void CCardDavAddressbook::LoadFromServer(CDavServer* server, const std::string& 
 
 void CCardDavAddressbook::LoadContacts() {
     std::vector<std::shared_ptr<CCardDavContact>> loaded;
-    CCardDavContact::LoadFromServer(m_server, m_href, &loaded);
+    m_unreadable.clear();
+    CCardDavContact::LoadFromServer(m_server, m_href, &loaded, &m_unreadable);
     m_by_href.clear();
     m_contacts.clear();
     for (auto& contact : loaded) {
@@ -99,6 +102,10 @@ std::shared_ptr<CCardDavContact> CCardDavAddressbook::LoadContact(const std::str
 std::shared_ptr<CCardDavContact> CCardDavAddressbook::FindContact(const std::string& href) const {
     const auto found = m_by_href.find(href);
     return found == m_by_href.end() ? nullptr : found->second;
+}
+
+bool CCardDavAddressbook::IsUnreadable(const std::string& href) const {
+    return std::find(m_unreadable.begin(), m_unreadable.end(), href) != m_unreadable.end();
 }
 
 bool CCardDavAddressbook::IsDefaultHref(std::string_view href) {

@@ -38,6 +38,9 @@ class CCardDavAddressbook {
 
     // The contact with this href (exact), or empty.
     std::shared_ptr<CCardDavContact> FindContact(const std::string& href) const;
+    // Hrefs of cards that are on the server but could not be read by the last LoadContacts.
+    bool IsUnreadable(const std::string& href) const;
+    std::size_t GetUnreadableCount() const { return m_unreadable.size(); }
 
     // True when the last non-empty segment of the href is "addressbook" (case-sensitive).
     bool IsDefault() const { return IsDefaultHref(m_href); }
@@ -67,4 +70,5 @@ class CCardDavAddressbook {
     bool m_readonly;
     std::map<std::string, std::shared_ptr<CCardDavContact>> m_by_href;
     std::vector<std::shared_ptr<CCardDavContact>> m_contacts;
+    std::vector<std::string> m_unreadable;
 };

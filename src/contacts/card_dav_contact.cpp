@@ -2,7 +2,9 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
+#include "dav/batched_multiget.h"
 #include "dav/dav_server.h"
 #include "dav/href_check.h"
 #include "dav/xml_helpers.h"
@@ -20,6 +22,16 @@ constexpr const char* kQueryBody =
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?><c:addressbook-query xmlns:d=\"DAV:\" "
     "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop><d:getetag/><d:getlastmodified/>"
     "<c:address-data></c:address-data></d:prop></c:addressbook-query>";
+
+// The hrefs alone, for a book whose full answer cannot be read.
+constexpr const char* kListBody =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?><c:addressbook-query xmlns:d=\"DAV:\" "
+    "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop><d:getetag/></d:prop></c:addressbook-query>";
+
+constexpr const char* kMultigetHead =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?><c:addressbook-multiget xmlns:D=\"DAV:\" "
+    "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><D:prop><D:getetag/><D:getlastmodified/>"
+    "<c:address-data></c:address-data></D:prop>";
 
 std::string_view WithoutTrailingSlash(std::string_view href) {
     while (!href.empty() && href.back() == '/')
@@ -51,48 +63,13 @@ int MonthNumber(std::string_view name) {
     return 0;
 }
 
-}  // namespace
-
-CCardDavContact::CCardDavContact(CDavServer* server, std::string href)
-    : m_server(server), m_href(std::move(href)) {}
-
-void CCardDavContact::LoadFromServer(CDavServer* server, const std::string& collection_href,
-                                     std::vector<std::shared_ptr<CCardDavContact>>* out) {
-    ReadContacts(server, collection_href, DavRequest{"REPORT", collection_href, kQueryBody, {{"Depth", "1"}}},
-                 out);
-}
-
-std::shared_ptr<CCardDavContact> CCardDavContact::LoadOne(CDavServer* server,
-                                                          const std::string& collection_href,
-                                                          const std::string& href) {
-    const std::string body =
-        "<?xml version=\"1.0\" encoding=\"utf-8\" ?><c:addressbook-multiget xmlns:d=\"DAV:\" "
-        "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:prop><d:getetag/><d:getlastmodified/>"
-        "<c:address-data></c:address-data></d:prop><d:href>" +
-        EscapeXml(href) + "</d:href></c:addressbook-multiget>";
-    std::vector<std::shared_ptr<CCardDavContact>> contacts;
-    ReadContacts(server, collection_href, DavRequest{"REPORT", collection_href, body, {{"Depth", "1"}}},
-                 &contacts);
-    for (auto& contact : contacts) {
-        if (contact->GetHref() == href && !contact->GetVCard().empty())
-            return contact;
-    }
-    return nullptr;
-}
-
-void CCardDavContact::ReadContacts(CDavServer* server, const std::string& collection_href,
-                                   const DavRequest& request,
-                                   std::vector<std::shared_ptr<CCardDavContact>>* out) {
-    const XmlNodePtr document = LoadXml(server->ProcessRequest(request));
-    if (!HasNode(document, "/d:multistatus")) {
-        Log("CCardDavContact::LoadFromServer: Unable to parse the answer for %s.", collection_href.c_str());
-        throw CAddinException(kErrorParseXml);
-    }
+// The usable card hrefs of a multistatus with their responses, as LoadFromServer describes.
+std::vector<std::pair<std::string, XmlNodePtr>> CardResponses(const XmlNodePtr& document,
+                                                              const std::string& collection_href) {
+    std::vector<std::pair<std::string, XmlNodePtr>> cards;
     const std::string_view collection = WithoutTrailingSlash(collection_href);
     for (CXmlNodeIterator it = SelectNodes(document, "/d:multistatus/d:response"); !it.IsEnd(); it.Next()) {
-        const XmlNodePtr& response = it.Current();
-        std::string href = SelectText(response, "d:href");
-        href = std::string(platform::TrimWhitespace(href));
+        std::string href(platform::TrimWhitespace(SelectText(it.Current(), "d:href")));
         // <d:response><d:href>/alice/contacts/addressbook/</d:href> ... address-data 404: Xandikos
         // answers for the collection itself.
         if (WithoutTrailingSlash(href) == collection)
@@ -103,19 +80,88 @@ void CCardDavContact::ReadContacts(CDavServer* server, const std::string& collec
                 platform::SanitizeUtf8(href).c_str());
             continue;
         }
-        auto contact = std::make_shared<CCardDavContact>(server, href);
-        contact->m_vcard = SelectText(response, "d:propstat/d:prop/card:address-data");
-        contact->m_etag =
-            std::string(platform::TrimWhitespace(SelectText(response, "d:propstat/d:prop/d:getetag")));
-        const std::string modified = SelectText(response, "d:propstat/d:prop/d:getlastmodified");
-        if (!platform::TrimWhitespace(modified).empty()) {
-            contact->m_last_modified = ParseHttpDate(modified);
-            // An unreadable date counts as a change made just now.
-            if (!contact->m_last_modified.IsValid())
-                contact->m_last_modified = platform::DateTime::NowLocal();
-        }
-        out->push_back(std::move(contact));
+        cards.emplace_back(std::move(href), it.Current());
     }
+    return cards;
+}
+
+}  // namespace
+
+CCardDavContact::CCardDavContact(CDavServer* server, std::string href)
+    : m_server(server), m_href(std::move(href)) {}
+
+void CCardDavContact::LoadFromServer(CDavServer* server, const std::string& collection_href,
+                                     std::vector<std::shared_ptr<CCardDavContact>>* out,
+                                     std::vector<std::string>* unreadable) {
+    XmlNodePtr document;
+    try {
+        document = LoadXml(
+            server->ProcessRequest(DavRequest{"REPORT", collection_href, kQueryBody, {{"Depth", "1"}}}));
+    } catch (const CAddinException& error) {
+        if (!CanReadOneByOne(&error))
+            throw;
+    }
+    if (HasNode(document, "/d:multistatus")) {
+        for (auto& [href, response] : CardResponses(document, collection_href))
+            out->push_back(FromResponse(server, href, response));
+        return;
+    }
+    // One card spoils the whole answer: Xandikos answers 500 for a card that is not UTF-8 (another client
+    // stored it), and the XML parser refuses a raw control character. List the hrefs alone and fetch the
+    // cards in batches.
+    Log("CCardDavContact::LoadFromServer: Unable to read the cards of %s; they are fetched in batches.",
+        platform::SanitizeUtf8(collection_href).c_str());
+    const XmlNodePtr listing =
+        LoadXml(server->ProcessRequest(DavRequest{"REPORT", collection_href, kListBody, {{"Depth", "1"}}}));
+    // A cut answer must not read as an empty book: that would delete every contact.
+    if (!HasNode(listing, "/d:multistatus")) {
+        Log("CCardDavContact::LoadFromServer: Unable to parse the answer for %s.",
+            platform::SanitizeUtf8(collection_href).c_str());
+        throw CAddinException(kErrorParseXml);
+    }
+    std::vector<std::string> hrefs;
+    for (auto& card : CardResponses(listing, collection_href))
+        hrefs.push_back(std::move(card.first));
+    std::vector<std::string> unread = Multiget(server, collection_href, hrefs, out);
+    unreadable->insert(unreadable->end(), unread.begin(), unread.end());
+}
+
+std::shared_ptr<CCardDavContact> CCardDavContact::LoadOne(CDavServer* server,
+                                                          const std::string& collection_href,
+                                                          const std::string& href) {
+    std::vector<std::shared_ptr<CCardDavContact>> contacts;
+    (void)Multiget(server, collection_href, {href}, &contacts);
+    return contacts.empty() ? nullptr : contacts.front();
+}
+
+std::vector<std::string> CCardDavContact::Multiget(CDavServer* server, const std::string& collection_href,
+                                                   const std::vector<std::string>& hrefs,
+                                                   std::vector<std::shared_ptr<CCardDavContact>>* out) {
+    return BatchedMultiget(server, collection_href, kMultigetHead, "</c:addressbook-multiget>", hrefs,
+                           [&](const std::string& href, const XmlNodePtr& response) {
+                               std::shared_ptr<CCardDavContact> contact =
+                                   FromResponse(server, href, response);
+                               if (contact->m_vcard.empty())
+                                   return false;
+                               out->push_back(std::move(contact));
+                               return true;
+                           });
+}
+
+std::shared_ptr<CCardDavContact> CCardDavContact::FromResponse(CDavServer* server, const std::string& href,
+                                                               const XmlNodePtr& response) {
+    auto contact = std::make_shared<CCardDavContact>(server, href);
+    contact->m_vcard = SelectText(response, "d:propstat/d:prop/card:address-data");
+    contact->m_etag =
+        std::string(platform::TrimWhitespace(SelectText(response, "d:propstat/d:prop/d:getetag")));
+    const std::string modified = SelectText(response, "d:propstat/d:prop/d:getlastmodified");
+    if (!platform::TrimWhitespace(modified).empty()) {
+        contact->m_last_modified = ParseHttpDate(modified);
+        // An unreadable date counts as a change made just now.
+        if (!contact->m_last_modified.IsValid())
+            contact->m_last_modified = platform::DateTime::NowLocal();
+    }
+    return contact;
 }
 
 std::shared_ptr<CCardDavContact> CCardDavContact::NewContact(CDavServer* server,

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "dav/xml_helpers.h"
 #include "platform/date_time.h"
 
 class CDavServer;
-struct DavRequest;
 
 class CCardDavContact {
   public:
@@ -20,14 +20,18 @@ class CCardDavContact {
     // One contact per response of an addressbook-query REPORT (Depth: 1) on the collection, in the
     // server's order. Skipped with a log line: the collection's own response (Xandikos lists it), and
     // hrefs that are not below the collection or hold control characters or dot segments (a request to
-    // them could reach another resource).
-    // Throws: the CAddinExceptions of CDavServer; 600 when the answer is not a multistatus document (a
+    // them could reach another resource). An answer that does not parse, or a 5xx, is asked again for
+    // hrefs alone and the cards are fetched by BatchedMultiget; those that cannot be read on their own
+    // go to `unreadable`.
+    // Throws: the CAddinExceptions of CDavServer; 600 when the listing is not a multistatus document (a
     // cut answer must not read as an empty book).
     static void LoadFromServer(CDavServer* server, const std::string& collection_href,
-                               std::vector<std::shared_ptr<CCardDavContact>>* out);
+                               std::vector<std::shared_ptr<CCardDavContact>>* out,
+                               std::vector<std::string>* unreadable);
 
     // The contact at `href` of the collection, read by an addressbook-multiget REPORT; null when the
-    // server has no card there. Throws: as LoadFromServer.
+    // server has no card there or cannot give it. Throws: the CAddinExceptions of CDavServer other than
+    // a 5xx.
     static std::shared_ptr<CCardDavContact> LoadOne(CDavServer* server, const std::string& collection_href,
                                                     const std::string& href);
 
@@ -63,9 +67,13 @@ class CCardDavContact {
     void Delete();
 
   private:
-    // The contacts of a multistatus answer to `request`, as LoadFromServer describes.
-    static void ReadContacts(CDavServer* server, const std::string& collection_href,
-                             const DavRequest& request, std::vector<std::shared_ptr<CCardDavContact>>* out);
+    // The cards at `hrefs` with their text, in their order; returns the hrefs of those without.
+    static std::vector<std::string> Multiget(CDavServer* server, const std::string& collection_href,
+                                             const std::vector<std::string>& hrefs,
+                                             std::vector<std::shared_ptr<CCardDavContact>>* out);
+    // The contact of one multistatus response (null reads as one without text).
+    static std::shared_ptr<CCardDavContact> FromResponse(CDavServer* server, const std::string& href,
+                                                         const XmlNodePtr& response);
 
     CDavServer* m_server;
     std::string m_href;

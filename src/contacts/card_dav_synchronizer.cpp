@@ -219,6 +219,8 @@ void CCardDavSynchronizer::SynchAddressbooks(const std::vector<std::shared_ptr<C
             const std::uint64_t changes_sent = m_server.GetChangesSent();
             CAddressbooksSynchronizer synchronizer;
             counters = synchronizer.Synchronize(outlook_book, book, writable);
+            // Server cards that could not be read are not synchronized, whatever became of the rest.
+            counters.failures += static_cast<int>(book->GetUnreadableCount());
             // A tag read before this run's own writes would hide another client's change made among them.
             if (m_server.GetChangesSent() == changes_sent && counters.failures == 0 &&
                 IsServerAsRecorded(*book, folder_id))

@@ -90,8 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     server_state->answers.push_back(dav_test::FakeAnswer{S_OK, 207, {}, text});
     CDavServer server("http://127.0.0.1:1/", "alice", "secret", dav_test::FactoryFor(server_state));
     std::vector<std::shared_ptr<CCardDavContact>> contacts;
+    std::vector<std::string> unreadable;
     try {
-        CCardDavContact::LoadFromServer(&server, "/alice/book/", &contacts);
+        CCardDavContact::LoadFromServer(&server, "/alice/book/", &contacts, &unreadable);
     } catch (const CAddinException&) {
     }
     return 0;

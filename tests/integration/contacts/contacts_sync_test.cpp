@@ -3,6 +3,7 @@
 // front of Radicale and Xandikos, the rest against Radicale.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -201,6 +202,41 @@ TEST_P(ContactsSync, CorpusCardsComeInWholeAndALocalEditChangesOnlyItsLine) {
     }
 }
 
+// Another client stored a card that is not UTF-8. Xandikos cannot serialize it and answers the book's
+// query with 500: that card alone fails (its contact kept, nothing written over it) until it is mended.
+// Radicale (and Apache in front of it) read it as Latin-1 and serve it.
+TEST_P(ContactsSync, ACardTheServerCannotServeCostsOnlyItself) {
+    const std::string bad = BookUrl() + "bad.vcf";
+    ASSERT_EQ(OtherSide("put", BookUrl() + "good.vcf", "--uid good-1 --fn 'Good Server'"), "201\n");
+    ASSERT_EQ(OtherSide("putfile", bad, "--file " VELSYNC_CONTACTS_DATA "/put-invalid-utf8-mended.vcf"),
+              "201\n");
+    ASSERT_EQ(Sync(), "");
+    ASSERT_NE(Find("Mended Name"), nullptr);
+    LetTheRunAge();
+    ASSERT_EQ(OtherSide("delete", bad), IsXandikos() ? "204\n" : "200\n");
+    ASSERT_EQ(OtherSide("putfile", bad, "--file " VELSYNC_CONTACTS_DATA "/put-invalid-utf8.vcf"), "201\n");
+    outlook_.AddContact({{"FullName", "Local Ann"}});
+    const std::string failed = Sync();
+    EXPECT_NE(OtherSide("list", BookUrl()).find("Local Ann"), std::string::npos);
+    EXPECT_NE(Find("Good Server"), nullptr);
+    if (IsXandikos()) {
+        EXPECT_EQ(failed.rfind("1 contact(s) could not be synchronized", 0), 0u) << failed;
+        EXPECT_NE(Find("Mended Name"), nullptr);
+        EXPECT_NE(OtherSide("get", bad).find("FN:Bad "), std::string::npos);
+    } else {
+        EXPECT_EQ(failed, "");
+        EXPECT_NE(Find("Bad \xc3\xbf\xc3\xbe Name"), nullptr);
+    }
+    // The failed run recorded no collection tag: the run after the mend reads the book again.
+    ASSERT_EQ(OtherSide("delete", bad), IsXandikos() ? "204\n" : "200\n");
+    ASSERT_EQ(OtherSide("putfile", bad, "--file " VELSYNC_CONTACTS_DATA "/put-invalid-utf8-mended.vcf"),
+              "201\n");
+    ASSERT_EQ(Sync(), "");
+    std::vector<std::string> names = outlook_.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Good Server", "Local Ann", "Mended Name"}));
+}
+
 // One server is enough from here: the behaviour is the client's, the server only has to honour If-Match
 // and list Bob's read-only share.
 class ContactsSyncOnRadicale : public ContactsSync {
@@ -213,7 +249,8 @@ TEST_P(ContactsSyncOnRadicale, StaleEntityTagIsRefused) {
     ASSERT_EQ(OtherSide("put", BookUrl() + "ray.vcf", "--uid ray-1 --fn 'Ray Race' --email ray@x.example"),
               "201\n");
     std::vector<std::shared_ptr<CCardDavContact>> contacts;
-    CCardDavContact::LoadFromServer(&dav, BookPath(), &contacts);
+    std::vector<std::string> unreadable;
+    CCardDavContact::LoadFromServer(&dav, BookPath(), &contacts, &unreadable);
     ASSERT_EQ(contacts.size(), 1u);
     ASSERT_FALSE(contacts[0]->GetETag().empty());
     ASSERT_EQ(OtherSide("edit", BookUrl() + "ray.vcf", "--fn 'Ray Raced'"), Replaced());

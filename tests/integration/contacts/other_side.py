@@ -104,7 +104,8 @@ def main():
         status, _, body = request(open_url, "GET", args.url)
         if status != 200:
             raise SystemExit("GET %s: %d" % (args.url, status))
-        sys.stdout.write(body.decode())
+        # A card another client stored as other bytes than UTF-8 is shown, not refused.
+        sys.stdout.write(body.decode(errors="replace"))
         return 0
     if args.command == "delete":
         status, _, _ = request(open_url, "DELETE", args.url)
@@ -118,7 +119,7 @@ def main():
             status, _, body = request(open_url, "GET", href)
             if status != 200:
                 continue
-            card = vobject.readOne(body.decode())
+            card = vobject.readOne(body.decode(errors="replace"))
             categories = []
             for line in card.contents.get("categories", []):
                 categories.extend(line.value)

@@ -233,7 +233,7 @@ TEST_F(ContactPairs, NewContactTheServerAlreadyHasIsPairedInTheSameRun) {
         fake_->answers.push_back(FakeAnswer{S_OK, 204, {{"ETag", "\"merged\""}}, ""});
         const SyncCounters counters = Run(true);
         ASSERT_EQ(fake_->sent.size(), same_uid ? 3u : 2u);
-        EXPECT_NE(fake_->sent[1].body.find("<d:href>" + href + "</d:href>"), std::string::npos);
+        EXPECT_NE(fake_->sent[1].body.find("<D:href>" + href + "</D:href>"), std::string::npos);
         if (same_uid) {
             EXPECT_EQ(HeaderOf(fake_->sent[2], "If-Match"), "\"e-1\"");
         }
