@@ -203,17 +203,15 @@ TEST_P(ContactsSync, CorpusCardsComeInWholeAndALocalEditChangesOnlyItsLine) {
 }
 
 // Another client stored a card that is not UTF-8. Xandikos cannot serialize it and answers the book's
-// query with 500: that card alone fails (its contact kept, nothing written over it) until it is mended.
-// Radicale (and Apache in front of it) read it as Latin-1 and serve it.
+// query with 500: that card alone fails, new or paired (its contact kept, nothing written over it),
+// until it is mended. Radicale (and Apache in front of it) read it as Latin-1 and serve it.
 TEST_P(ContactsSync, ACardTheServerCannotServeCostsOnlyItself) {
     const std::string bad = BookUrl() + "bad.vcf";
+    const auto replace_bad = [&](const std::string& file) {
+        ASSERT_EQ(OtherSide("delete", bad), IsXandikos() ? "204\n" : "200\n");
+        ASSERT_EQ(OtherSide("putfile", bad, "--file " VELSYNC_CONTACTS_DATA "/" + file), "201\n");
+    };
     ASSERT_EQ(OtherSide("put", BookUrl() + "good.vcf", "--uid good-1 --fn 'Good Server'"), "201\n");
-    ASSERT_EQ(OtherSide("putfile", bad, "--file " VELSYNC_CONTACTS_DATA "/put-invalid-utf8-mended.vcf"),
-              "201\n");
-    ASSERT_EQ(Sync(), "");
-    ASSERT_NE(Find("Mended Name"), nullptr);
-    LetTheRunAge();
-    ASSERT_EQ(OtherSide("delete", bad), IsXandikos() ? "204\n" : "200\n");
     ASSERT_EQ(OtherSide("putfile", bad, "--file " VELSYNC_CONTACTS_DATA "/put-invalid-utf8.vcf"), "201\n");
     outlook_.AddContact({{"FullName", "Local Ann"}});
     const std::string failed = Sync();
@@ -221,16 +219,24 @@ TEST_P(ContactsSync, ACardTheServerCannotServeCostsOnlyItself) {
     EXPECT_NE(Find("Good Server"), nullptr);
     if (IsXandikos()) {
         EXPECT_EQ(failed.rfind("1 contact(s) could not be synchronized", 0), 0u) << failed;
-        EXPECT_NE(Find("Mended Name"), nullptr);
-        EXPECT_NE(OtherSide("get", bad).find("FN:Bad "), std::string::npos);
+        // Runs that write nothing record no collection tag while a card fails: the unchanged book is
+        // read again each time, never skipped as equal.
+        for (int run = 0; run < 2; ++run)
+            EXPECT_EQ(Sync(), failed);
     } else {
         EXPECT_EQ(failed, "");
         EXPECT_NE(Find("Bad \xc3\xbf\xc3\xbe Name"), nullptr);
     }
-    // The failed run recorded no collection tag: the run after the mend reads the book again.
-    ASSERT_EQ(OtherSide("delete", bad), IsXandikos() ? "204\n" : "200\n");
-    ASSERT_EQ(OtherSide("putfile", bad, "--file " VELSYNC_CONTACTS_DATA "/put-invalid-utf8-mended.vcf"),
-              "201\n");
+    replace_bad("put-invalid-utf8-mended.vcf");
+    ASSERT_EQ(Sync(), "");
+    ASSERT_NE(Find("Mended Name"), nullptr);
+
+    // The paired card goes bad.
+    replace_bad("put-invalid-utf8.vcf");
+    EXPECT_EQ(Sync(), failed);
+    EXPECT_NE(Find(IsXandikos() ? "Mended Name" : "Bad \xc3\xbf\xc3\xbe Name"), nullptr);
+    EXPECT_NE(OtherSide("get", bad).find("FN:Bad "), std::string::npos);
+    replace_bad("put-invalid-utf8-mended.vcf");
     ASSERT_EQ(Sync(), "");
     std::vector<std::string> names = outlook_.Names();
     std::sort(names.begin(), names.end());

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "dav/batched_multiget.h"
 #include "fake_http_request.h"
 #include "settings/addin_exception.h"
 #include "support/data_rows.h"
@@ -80,7 +81,7 @@ TEST_F(WebClient, StatusesMapToCodesAndKinds) {
     const std::map<std::string, HRESULT> sends = {{"sent", S_OK},
                                                   {"timeout", platform::kHttpErrorTimeout},
                                                   {"refused", platform::kHttpErrorCannotConnect}};
-    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/status-rows.txt", 5)) {
+    for (const auto& row : testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/status-rows.txt", 6)) {
         SCOPED_TRACE(row[0] + " " + row[1] + " " + row[2]);
         const HRESULT send = sends.at(row[1]);
         server_->answers = {FakeAnswer{send, std::stoi(row[2]), {}, "", S_OK}};
@@ -89,6 +90,8 @@ TEST_F(WebClient, StatusesMapToCodesAndKinds) {
         EXPECT_EQ(kinds.at(static_cast<std::size_t>(failure.kind)), row[4]);
         EXPECT_EQ(failure.http_status, row[4] == "none" ? 0 : std::stoi(row[2]));
         EXPECT_EQ(failure.transport_code, FAILED(send) ? 7 : 0);
+        const CAddinException error(std::stoul(row[3]), "", failure);
+        EXPECT_EQ(CanReadOneByOne(&error), row[5] == "yes");
     }
 }
 
