@@ -126,20 +126,22 @@ std::string COutlookGroupsManager::GetContactGroupsListStr(const std::string& ad
 ComPtr<outlook::DistListItem> COutlookGroupsManager::CreateList(const std::string& group) {
     ComPtr<outlook::Application> application;
     ComPtr<outlook::IDispatch> created;
+    ComPtr<outlook::DistListItem> unsaved;
     ComPtr<outlook::IDispatch> moved;
     ComPtr<outlook::DistListItem> list;
     if (FAILED(m_folder->get_Application(&application)) || !application ||
-        FAILED(application->CreateItem(outlook::olDistributionListItem, &created)) || !created) {
+        FAILED(application->CreateItem(outlook::olDistributionListItem, &created)) || !created ||
+        FAILED(created.As(&unsaved))) {
         Log("COutlookGroupsManager::AddContactToGroup: Unable to create the list '%s'.", group.c_str());
         return {};
     }
-    ComPtr<outlook::DistListItem> unsaved;
-    if (FAILED(created.As(&unsaved)) || FAILED(unsaved->Move(m_folder.get(), &moved)) || !moved ||
-        FAILED(moved.As(&list))) {
+    // Named before the move saves it: a run killed before the list's own save leaves a list the next
+    // run finds by its name, not a nameless one no run ever claims.
+    static_cast<void>(unsaved->put_DLName(group));
+    if (FAILED(unsaved->Move(m_folder.get(), &moved)) || !moved || FAILED(moved.As(&list))) {
         Log("COutlookGroupsManager::AddContactToGroup: Unable to move the list '%s'.", group.c_str());
         return {};
     }
-    static_cast<void>(list->put_DLName(group));
     m_lists[group] = list;
     return list;
 }

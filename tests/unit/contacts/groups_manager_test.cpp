@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/fault_hook.h"
 #include "host/record_owner.h"
 #include "outlook/dist_list_item.h"
 #include "outlook/items.h"
@@ -85,6 +86,12 @@ TEST_F(GroupsManager, AddressThatDoesNotResolve) {
     EXPECT_TRUE(outlook_.Lists().empty());
     groups.AddContactToGroup("not an address", "Team");
     EXPECT_EQ(outlook_.Lists(), (Lists{{"Team", {}}}));
+    // A run that stops between the list's creation and its save (killed, or the save fails) leaves the
+    // list under its name, for the next run to find.
+    host::SetFault("OutlookItem.Save", E_FAIL, 1);
+    groups.AddContactToGroup("ann@x.example", "Crew");
+    host::ClearFaults();
+    EXPECT_EQ(outlook_.Lists(), (Lists{{"Crew", {}}, {"Team", {}}}));
 }
 
 }  // namespace
