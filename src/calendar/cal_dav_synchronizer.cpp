@@ -106,9 +106,7 @@ bool IsFolderAsRecorded(const COutlookCalendar& calendar) {
         const std::string key = platform::AsciiLower(stamp.globalAppointmentId);
         if (key.empty() || !seen.insert(key).second)
             return false;
-        const IndexRecord record = index.FindByOutlookId(key);
-        if (!record.IsFound() || record.ServerId.empty() || !record.outlookLastModified.IsValid() ||
-            HasOutlookChanged(record.outlookLastModified, stamp.lastModified, true))
+        if (!IsUnchangedSinceRecorded(index.FindByOutlookId(key), stamp.lastModified))
             return false;
     }
     return true;

@@ -41,10 +41,8 @@ bool IsFolderAsRecorded(const COutlookAddressbook& outlook_book) {
         return false;
     for (const auto& contact : outlook_book.GetContacts()) {
         const std::string id = contact->GetEntryId();
-        const IndexRecord record = index.FindByOutlookId(id);
-        if (id.empty() || !record.IsFound() || record.ServerId.empty() ||
-            !record.outlookLastModified.IsValid() ||
-            HasOutlookChanged(record.outlookLastModified, contact->GetLastModificationTime(), true))
+        if (id.empty() ||
+            !IsUnchangedSinceRecorded(index.FindByOutlookId(id), contact->GetLastModificationTime()))
             return false;
     }
     return true;

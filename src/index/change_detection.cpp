@@ -21,3 +21,8 @@ platform::DateTime OutlookModificationToKeep(const platform::DateTime& last_modi
         return platform::DateTime::Null();
     return SyncIndex::ParseDate(SyncIndex::FormatDate(last_modification_time.LocalToUtc()));
 }
+
+bool IsUnchangedSinceRecorded(const IndexRecord& record, const platform::DateTime& last_modification_time) {
+    return record.IsFound() && !record.ServerId.empty() && record.outlookLastModified.IsValid() &&
+           !HasOutlookChanged(record.outlookLastModified, last_modification_time, true);
+}

@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "index/index_record.h"
 #include "platform/date_time.h"
 
 // A different ETag is a change whatever the modification dates say; the same one is no change.
@@ -19,3 +20,7 @@ bool HasOutlookChanged(const platform::DateTime& recorded, const platform::DateT
 // What a record keeps of an Outlook item's LastModificationTime (a local time): whole seconds in UTC, so
 // that a machine moved to another zone does not take every item for changed. Null when unknown.
 platform::DateTime OutlookModificationToKeep(const platform::DateTime& last_modification_time);
+
+// True when `record` pairs an Outlook item with a server resource and the item's LastModificationTime
+// (local) is the one the record kept: the item has not changed since the pair was last synchronized.
+bool IsUnchangedSinceRecorded(const IndexRecord& record, const platform::DateTime& last_modification_time);
