@@ -1,7 +1,5 @@
 #include "host/time_zones_object.h"
 
-#include <algorithm>
-
 #include "host/fault_hook.h"
 #include "host/series.h"
 #include "host/time_zone_object.h"
@@ -46,8 +44,7 @@ HRESULT TimeZonesObject::Item(const std::string& id, outlook::ComPtr<outlook::Ti
     if (out == nullptr) {
         return E_POINTER;
     }
-    const std::vector<std::string>& ids = platform::WindowsZoneIds();
-    if (!std::binary_search(ids.begin(), ids.end(), id)) {
+    if (!platform::IsWindowsZoneId(id)) {
         return outlook::MAPI_E_NOT_FOUND;
     }
     *out = internal::Make<TimeZoneObject>(id);

@@ -18,6 +18,9 @@ const std::vector<std::string>& WindowsZoneIds();
 // The IANA zone ICU uses for a Windows ID (its "001" region entry), or "" when the ID is unknown.
 std::string IanaFromWindowsId(const std::string& windows_id);
 
+// Whether `id` is one of WindowsZoneIds(), without building that list (exact, case-sensitive).
+bool IsWindowsZoneId(const std::string& id);
+
 // The Windows ID of an IANA zone (aliases allowed), or "" when ICU maps it to none.
 std::string WindowsIdFromIana(const std::string& iana_id);
 

@@ -36,11 +36,31 @@ std::unique_ptr<icu::TimeZone> OpenZone(const std::string& iana_id) {
     return zone;
 }
 
+// Runs `use` on the zone, kept open for the process: opening one per conversion cost more than the
+// conversion. Only zones ICU knows are kept (a few hundred at most). False for an unknown ID.
+template <typename Use>
+bool WithZone(const std::string& iana_id, Use use) {
+    static std::mutex lock;
+    static std::map<std::string, std::unique_ptr<icu::TimeZone>, std::less<>> open;
+    std::lock_guard guard(lock);
+    auto found = open.find(iana_id);
+    if (found == open.end()) {
+        std::unique_ptr<icu::TimeZone> zone = OpenZone(iana_id);
+        if (zone == nullptr) {
+            return false;
+        }
+        found = open.emplace(iana_id, std::move(zone)).first;
+    }
+    use(*found->second);
+    return true;
+}
+
 std::vector<std::string> ReadWindowsZoneIds() {
     std::set<std::string> ids;
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::StringEnumeration> zones(icu::TimeZone::createTimeZoneIDEnumeration(
-        UCAL_ZONE_TYPE_CANONICAL_LOCATION, nullptr, nullptr, status));
+    // Every zone, not only locations: "UTC" and "Dateline Standard Time" have only Etc/ zones.
+    std::unique_ptr<icu::StringEnumeration> zones(
+        icu::TimeZone::createTimeZoneIDEnumeration(UCAL_ZONE_TYPE_ANY, nullptr, nullptr, status));
     if (U_FAILURE(status) || zones == nullptr) {
         return {};
     }
@@ -53,9 +73,17 @@ std::vector<std::string> ReadWindowsZoneIds() {
             ids.insert(ToUtf8(windows_id));
         }
     }
-    // UTC is not a location zone but Windows lists it.
-    ids.insert("UTC");
     return {ids.begin(), ids.end()};
+}
+
+std::string ReadIanaFromWindowsId(const std::string& windows_id) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString iana;
+    icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(windows_id), nullptr, iana, status);
+    if (U_FAILURE(status) || iana.isEmpty()) {
+        return windows_id == "UTC" ? "Etc/UTC" : std::string();
+    }
+    return ToUtf8(iana);
 }
 
 }  // namespace
@@ -69,13 +97,25 @@ std::string IanaFromWindowsId(const std::string& windows_id) {
     if (windows_id.empty()) {
         return {};
     }
-    UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeString iana;
-    icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(windows_id), nullptr, iana, status);
-    if (U_FAILURE(status) || iana.isEmpty()) {
-        return windows_id == "UTC" ? "Etc/UTC" : std::string();
+    // Asked for every zoned time converted and every TZID read; ICU opens its mapping table at every
+    // call. TZIDs come from servers: a bounded number of unknown ones is remembered.
+    constexpr std::size_t kMaxKnown = 1024;
+    static std::mutex lock;
+    static std::map<std::string, std::string, std::less<>> known;
+    std::lock_guard guard(lock);
+    const auto found = known.find(windows_id);
+    if (found != known.end()) {
+        return found->second;
     }
-    return ToUtf8(iana);
+    std::string iana = ReadIanaFromWindowsId(windows_id);
+    if (!iana.empty() || known.size() < kMaxKnown) {
+        known.emplace(windows_id, iana);
+    }
+    return iana;
+}
+
+bool IsWindowsZoneId(const std::string& id) {
+    return !IanaFromWindowsId(id).empty();
 }
 
 std::string WindowsIdFromIana(const std::string& iana_id) {
@@ -110,21 +150,23 @@ std::string HostIanaZone() {
 }
 
 bool ZoneWallToUtc(const std::string& iana_id, const DateTime& wall, DateTime* utc) {
-    std::unique_ptr<icu::TimeZone> zone = OpenZone(iana_id);
-    if (zone == nullptr || !wall.IsValid()) {
+    if (!wall.IsValid()) {
         return false;
     }
     const double wall_millis = static_cast<double>(wall.ToUnixSeconds()) * kMillisPerSecond;
     int32_t raw = 0;
     int32_t dst = 0;
     UErrorCode status = U_ZERO_ERROR;
-    auto* basic = dynamic_cast<icu::BasicTimeZone*>(zone.get());
-    if (basic != nullptr) {
-        basic->getOffsetFromLocal(wall_millis, UCAL_TZ_LOCAL_FORMER, UCAL_TZ_LOCAL_FORMER, raw, dst, status);
-    } else {
-        zone->getOffset(wall_millis, true, raw, dst, status);
-    }
-    if (U_FAILURE(status)) {
+    const bool known = WithZone(iana_id, [&](const icu::TimeZone& zone) {
+        const auto* basic = dynamic_cast<const icu::BasicTimeZone*>(&zone);
+        if (basic != nullptr) {
+            basic->getOffsetFromLocal(wall_millis, UCAL_TZ_LOCAL_FORMER, UCAL_TZ_LOCAL_FORMER, raw, dst,
+                                      status);
+        } else {
+            zone.getOffset(wall_millis, true, raw, dst, status);
+        }
+    });
+    if (!known || U_FAILURE(status)) {
         return false;
     }
     *utc = wall.AddSeconds(-static_cast<std::int64_t>(raw + dst) / 1000);
@@ -132,15 +174,16 @@ bool ZoneWallToUtc(const std::string& iana_id, const DateTime& wall, DateTime* u
 }
 
 bool ZoneUtcToWall(const std::string& iana_id, const DateTime& utc, DateTime* wall) {
-    std::unique_ptr<icu::TimeZone> zone = OpenZone(iana_id);
-    if (zone == nullptr || !utc.IsValid()) {
+    if (!utc.IsValid()) {
         return false;
     }
     int32_t raw = 0;
     int32_t dst = 0;
     UErrorCode status = U_ZERO_ERROR;
-    zone->getOffset(static_cast<double>(utc.ToUnixSeconds()) * kMillisPerSecond, false, raw, dst, status);
-    if (U_FAILURE(status)) {
+    const bool known = WithZone(iana_id, [&](const icu::TimeZone& zone) {
+        zone.getOffset(static_cast<double>(utc.ToUnixSeconds()) * kMillisPerSecond, false, raw, dst, status);
+    });
+    if (!known || U_FAILURE(status)) {
         return false;
     }
     *wall = utc.AddSeconds(static_cast<std::int64_t>(raw + dst) / 1000);

@@ -15,6 +15,13 @@ using platform::DateTime;
 TEST(TimeZoneIds, WindowsIdsMapBothWays) {
     const auto ids = platform::WindowsZoneIds();
     EXPECT_NE(std::find(ids.begin(), ids.end(), "W. Europe Standard Time"), ids.end());
+    // Zones with only an Etc/ zone behind them are listed too.
+    EXPECT_NE(std::find(ids.begin(), ids.end(), "Dateline Standard Time"), ids.end());
+    EXPECT_NE(std::find(ids.begin(), ids.end(), "UTC"), ids.end());
+    // The lookup by ID that skips the list agrees with it, and is exact.
+    EXPECT_TRUE(std::all_of(ids.begin(), ids.end(), platform::IsWindowsZoneId));
+    EXPECT_FALSE(platform::IsWindowsZoneId("w. europe standard time"));
+    EXPECT_FALSE(platform::IsWindowsZoneId("Europe/Berlin"));
     EXPECT_EQ(platform::IanaFromWindowsId("Pacific Standard Time"), "America/Los_Angeles");
     EXPECT_EQ(platform::IanaFromWindowsId("UTC"), "Etc/UTC");
     EXPECT_EQ(platform::IanaFromWindowsId("Nowhere Standard Time"), "");
