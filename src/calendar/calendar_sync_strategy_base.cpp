@@ -3,6 +3,7 @@
 #include "calendar/internal/text_property.h"
 #include "calendar/internal/yes_no_property.h"
 #include "calendar/outlook_default_storage.h"
+#include "ical/tzid_map.h"
 #include "index/change_detection.h"
 #include "platform/text.h"
 #include "readonly/own_change_scope.h"
@@ -12,6 +13,7 @@ void CCalendarSyncStrategyBase::Initialize(std::shared_ptr<COutlookCalendar> out
                                            std::shared_ptr<CCalDavCalendar> dav_calendar) {
     m_outlook_calendar = std::move(outlook_calendar);
     m_dav_calendar = std::move(dav_calendar);
+    RecheckTzidMap();
 }
 
 bool CCalendarSyncStrategyBase::IsLater(const platform::DateTime& a, const platform::DateTime& b) {

@@ -20,6 +20,8 @@ struct CachedFile {
 
 std::mutex g_cache_lock;
 CachedFile g_cache;
+// Set once MapTzid has looked at the module's file; two stat calls per TZID cost more than the lookup.
+bool g_module_file_checked = false;
 
 std::string WithoutQuotes(std::string_view text) {
     std::string out(text);
@@ -49,27 +51,49 @@ std::unordered_map<std::string, std::string> ReadRows(const std::string& bytes) 
     return rows;
 }
 
-}  // namespace
-
-std::string MapTzidInFile(const std::string& path, std::string_view tzid) {
+// Reads the file again when it is not the one cached or its size or time changed. False when it cannot
+// be read (the cache is then left as it was).
+bool Refresh(const std::string& path) {
     std::error_code error;
     const auto time = std::filesystem::last_write_time(path, error);
     if (error)
-        return {};
+        return false;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error)
-        return {};
-    std::lock_guard<std::mutex> lock(g_cache_lock);
+        return false;
     if (g_cache.path != path || g_cache.time != time || g_cache.size != size) {
         std::string bytes;
         if (platform::ReadWholeFile(path, &bytes) != ERROR_SUCCESS)
-            return {};
+            return false;
         g_cache = CachedFile{path, time, size, ReadRows(bytes)};
     }
+    return true;
+}
+
+std::string Lookup(std::string_view tzid) {
     const auto row = g_cache.rows.find(std::string(tzid));
     return row == g_cache.rows.end() ? std::string() : row->second;
 }
 
+}  // namespace
+
+std::string MapTzidInFile(const std::string& path, std::string_view tzid) {
+    std::lock_guard<std::mutex> lock(g_cache_lock);
+    return Refresh(path) ? Lookup(tzid) : std::string();
+}
+
 std::string MapTzid(std::string_view tzid) {
-    return MapTzidInFile(ModuleFolder() + "/tzids.csv", tzid);
+    static const std::string kPath = ModuleFolder() + "/tzids.csv";
+    std::lock_guard<std::mutex> lock(g_cache_lock);
+    if (!g_module_file_checked || g_cache.path != kPath) {
+        if (!Refresh(kPath))
+            return {};
+        g_module_file_checked = true;
+    }
+    return Lookup(tzid);
+}
+
+void RecheckTzidMap() {
+    std::lock_guard<std::mutex> lock(g_cache_lock);
+    g_module_file_checked = false;
 }

@@ -7,8 +7,12 @@
 #include <string_view>
 
 // The Outlook zone ID for `tzid` from the tzids.csv that lies beside the module; "" when the file or the
-// line is missing.
+// line is missing. The file is looked at on the first call and on the first after RecheckTzidMap.
 std::string MapTzid(std::string_view tzid);
+
+// The next MapTzid reads the module's tzids.csv again when its size or time changed. Called as each
+// calendar's synchronization begins, so that an edited file is picked up by the next run.
+void RecheckTzidMap();
 
 // The same lookup in the file at `path`. The file is read again whenever its size or time changes.
 std::string MapTzidInFile(const std::string& path, std::string_view tzid);
