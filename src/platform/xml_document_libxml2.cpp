@@ -4,6 +4,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <algorithm>
 #include <climits>
 #include <mutex>
 #include <utility>
@@ -69,6 +70,73 @@ HRESULT SelectAll(const State& state, xmlNodePtr context, std::string_view xpath
     return S_OK;
 }
 
+bool IsNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.';
+}
+
+// An XML name without a colon, of ASCII characters only (anything else is left to XPath).
+bool IsAsciiNcName(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsNameChar) &&
+           !(text.front() >= '0' && text.front() <= '9') && text.front() != '-' && text.front() != '.';
+}
+
+// One step of a child path: the element's namespace URI and local name.
+struct ChildStep {
+    const std::string* uri = nullptr;
+    std::string_view name;
+};
+
+// A child path of prefixed names, "p:a/q:b" (or "self::p:a/q:b", whose first step is the node itself),
+// the query DAV readers make most, as steps; false for any other expression (a predicate, another axis,
+// an unprefixed or undeclared name...), which XPath then evaluates. An expression compiled and run by
+// libxml2 for each response cost more than reading the response.
+bool ParseChildPath(std::string_view xpath,
+                    const std::vector<std::pair<std::string, std::string>>& namespaces, bool* starts_at_self,
+                    std::vector<ChildStep>* steps) {
+    constexpr std::string_view kSelf = "self::";
+    steps->clear();
+    *starts_at_self = xpath.substr(0, kSelf.size()) == kSelf;
+    if (*starts_at_self)
+        xpath.remove_prefix(kSelf.size());
+    while (true) {
+        const std::size_t end = std::min(xpath.find('/'), xpath.size());
+        const std::string_view step = xpath.substr(0, end);
+        const std::size_t colon = std::min(step.find(':'), step.size());
+        const std::string_view prefix = step.substr(0, colon);
+        const std::string_view name = step.substr(std::min(colon + 1, step.size()));
+        if (!IsAsciiNcName(prefix) || !IsAsciiNcName(name))
+            return false;
+        const auto declared = std::find_if(namespaces.begin(), namespaces.end(),
+                                           [&](const auto& entry) { return entry.first == prefix; });
+        if (declared == namespaces.end() || declared->second.empty())
+            return false;
+        steps->push_back(ChildStep{&declared->second, name});
+        if (end == xpath.size())
+            return true;
+        xpath.remove_prefix(end + 1);
+    }
+}
+
+bool IsStep(const xmlNode* node, const ChildStep& step) {
+    return node->type == XML_ELEMENT_NODE && node->ns != nullptr && node->ns->href != nullptr &&
+           reinterpret_cast<const char*>(node->name) == step.name &&
+           reinterpret_cast<const char*>(node->ns->href) == *step.uri;
+}
+
+// The first node in document order at the end of the path: depth first through the matching children.
+xmlNodePtr FirstOnPath(xmlNodePtr node, const std::vector<ChildStep>& steps, std::size_t next) {
+    if (next == steps.size())
+        return node;
+    for (xmlNodePtr child = node->children; child != nullptr; child = child->next) {
+        if (!IsStep(child, steps[next]))
+            continue;
+        if (xmlNodePtr found = FirstOnPath(child, steps, next + 1))
+            return found;
+    }
+    return nullptr;
+}
+
 std::string TextOf(xmlNodePtr node) {
     if (node == nullptr)
         return {};
@@ -126,6 +194,22 @@ HRESULT SelectList(const State& state, xmlNodePtr context, std::string_view xpat
 
 HRESULT SelectFirst(const State& state, xmlNodePtr context, std::string_view xpath,
                     std::shared_ptr<XmlNode>* node) {
+    std::vector<ChildStep> steps;
+    bool starts_at_self = false;
+    if (state != nullptr && state->doc != nullptr && context != nullptr &&
+        ParseChildPath(xpath, state->namespaces, &starts_at_self, &steps)) {
+        xmlNodePtr found = nullptr;
+        if (!starts_at_self)
+            found = FirstOnPath(context, steps, 0);
+        else if (IsStep(context, steps.front()))
+            found = FirstOnPath(context, steps, 1);
+        if (found == nullptr) {
+            node->reset();
+            return S_FALSE;
+        }
+        *node = std::make_shared<LibxmlNode>(state, found);
+        return S_OK;
+    }
     std::vector<xmlNodePtr> nodes;
     const HRESULT hr = SelectAll(state, context, xpath, &nodes);
     if (FAILED(hr))

@@ -67,6 +67,20 @@ TEST_F(XmlResponses, ResponsesAreHandedOutOneByOneWithTheFixedPrefixes) {
     EXPECT_EQ(UnableToLoadLines(), 2);
 }
 
+TEST_F(XmlResponses, ChildPathsSelectWhatXPathSelects) {
+    for (const auto& row :
+         testing_support::ReadDataRows(VELSYNC_TEST_DATA "/dav/xml-child-path-rows.txt", 4)) {
+        SCOPED_TRACE(row[0]);
+        const CXmlNodeIterator root = SelectNodes(LoadXml(row[1]), "/*");
+        ASSERT_FALSE(root.IsEnd());
+        const bool selected = row[3] != "(none)";
+        for (const std::string& path : {row[2], "self::node()/" + row[2]}) {
+            EXPECT_EQ(HasNode(root.Current(), path), selected) << path;
+            EXPECT_EQ(SelectText(root.Current(), path), selected ? row[3] : "") << path;
+        }
+    }
+}
+
 TEST_F(XmlResponses, SelectNodesIteratesThenEnds) {
     // The nodes keep their document alive.
     CXmlNodeIterator it = SelectNodes(LoadXml(kTwoResponses), "/d:multistatus/d:response");
