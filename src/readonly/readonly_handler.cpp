@@ -59,6 +59,12 @@ void CReadonlyHandler::CreateItemsHandlers() {
     }
     for (std::int32_t i = 1; i <= count; ++i) {
         Log("CReadonlyHandler::CreateItemsHandlers will AddItemHandler");
+        Log("CReadonlyHandler::AddItemHandler");
+        // Only a read-only folder's items get guards; the others are not even read from the store.
+        if (!IsReadonly()) {
+            continue;
+        }
+        Log("CReadonlyHandler::AddItemHandler IsReadonlyFolder");
         outlook::ComPtr<outlook::IDispatch> item;
         if (SUCCEEDED(m_items->Item(i, &item)) && item) {
             AddItemHandler(item.get());
@@ -67,11 +73,6 @@ void CReadonlyHandler::CreateItemsHandlers() {
 }
 
 void CReadonlyHandler::AddItemHandler(outlook::IDispatch* item) {
-    Log("CReadonlyHandler::AddItemHandler");
-    if (!IsReadonly()) {
-        return;
-    }
-    Log("CReadonlyHandler::AddItemHandler IsReadonlyFolder");
     const std::string id = GetOutlookId(item);
     for (const auto& handler : m_itemHandlers) {
         if (handler->ItemId() == id) {

@@ -55,6 +55,7 @@ class CReadonlyHandler : public outlook::ItemsEvents,
 
   private:
     void CreateItemsHandlers();
+    // A guard for an item of this (read-only) folder, unless it has one.
     void AddItemHandler(outlook::IDispatch* item);
     void AdviseFolderEvents();
     void UnadviseFolderEvents();
