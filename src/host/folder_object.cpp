@@ -153,7 +153,7 @@ HRESULT FolderObject::get_Items(outlook::ComPtr<outlook::Items>* out) {
     FolderRecord folder;
     HRESULT hr = out == nullptr ? E_POINTER : Load("MAPIFolder.get_Items", &folder);
     if (SUCCEEDED(hr)) {
-        *out = internal::Make<ItemsObject>(app_, folder.row_id);
+        *out = internal::Make<ItemsObject>(app_, folder.row_id, folder.item_type);
     }
     return hr;
 }

@@ -5,8 +5,9 @@
 
 namespace host {
 
-ItemsObject::ItemsObject(outlook::ComPtr<ApplicationObject> app, std::int64_t folder_id)
-    : app_(std::move(app)), folder_id_(folder_id) {}
+ItemsObject::ItemsObject(outlook::ComPtr<ApplicationObject> app, std::int64_t folder_id,
+                         outlook::OlItemType item_type)
+    : app_(std::move(app)), folder_id_(folder_id), item_type_(item_type) {}
 
 HRESULT ItemsObject::Snapshot(const std::vector<std::int64_t>** out) {
     const std::uint64_t mark = app_->store().ChangeMark();
@@ -57,9 +58,7 @@ HRESULT ItemsObject::Add(outlook::ComPtr<outlook::IDispatch>* out) {
     if (FAILED(hr)) {
         return hr;
     }
-    FolderRecord folder;
-    hr = app_->store().GetFolder(folder_id_, &folder);
-    return FAILED(hr) ? hr : app_->NewItem(folder.item_type, folder_id_, out);
+    return app_->NewItem(item_type_, folder_id_, out);
 }
 
 HRESULT ItemsObject::Add(outlook::OlItemType type, outlook::ComPtr<outlook::IDispatch>* out) {
@@ -67,14 +66,9 @@ HRESULT ItemsObject::Add(outlook::OlItemType type, outlook::ComPtr<outlook::IDis
     if (FAILED(hr)) {
         return hr;
     }
-    FolderRecord folder;
-    hr = app_->store().GetFolder(folder_id_, &folder);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    const bool fits = folder.item_type == outlook::olContactItem
+    const bool fits = item_type_ == outlook::olContactItem
                           ? (type == outlook::olContactItem || type == outlook::olDistributionListItem)
-                          : type == folder.item_type;
+                          : type == item_type_;
     return fits ? app_->NewItem(type, folder_id_, out) : E_INVALIDARG;
 }
 

@@ -1,5 +1,6 @@
 // The items of one folder. Count and Item read the store each time; GetFirst takes a snapshot that
-// GetNext walks.
+// GetNext walks. Add makes an item of the folder's kind, which never changes, without reading the
+// folder; saving it fails with MAPI_E_OBJECT_DELETED when the folder is gone by then.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,8 @@ namespace host {
 
 class ItemsObject : public internal::ComObject<outlook::Items> {
   public:
-    ItemsObject(outlook::ComPtr<ApplicationObject> app, std::int64_t folder_id);
+    ItemsObject(outlook::ComPtr<ApplicationObject> app, std::int64_t folder_id,
+                outlook::OlItemType item_type);
 
     [[nodiscard]] HRESULT get_Count(std::int32_t* out) override;
     [[nodiscard]] HRESULT Item(std::int32_t index, outlook::ComPtr<outlook::IDispatch>* out) override;
@@ -33,6 +35,7 @@ class ItemsObject : public internal::ComObject<outlook::Items> {
 
     outlook::ComPtr<ApplicationObject> app_;
     std::int64_t folder_id_;
+    outlook::OlItemType item_type_;
     std::vector<std::int64_t> snapshot_;
     std::uint64_t snapshot_mark_ = 0;
     bool has_snapshot_ = false;

@@ -777,6 +777,10 @@ HRESULT Store::SaveItem(ItemRecord* record) {
         insert.Bind(6, subject);
         insert.Bind(7, text);
         if (insert.Step() != SQLITE_DONE) {
+            // The item's folder was deleted after the item was made.
+            if (insert.rc() == SQLITE_CONSTRAINT_FOREIGNKEY) {
+                return outlook::MAPI_E_OBJECT_DELETED;
+            }
             return Fail(insert.rc(), "save an item");
         }
         updated.row_id = sqlite3_last_insert_rowid(db_);

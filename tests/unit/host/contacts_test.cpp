@@ -117,11 +117,17 @@ TEST_F(ContactStore, SubFoldersTakeTheParentsKindAndUniqueNames) {
     EXPECT_EQ(PROP(below, DefaultItemType), outlook::olContactItem);
     EXPECT_FALSE(PROP(contacts, Parent));
 
-    // Deleting a folder takes its sub-folders and their items with it.
+    // Deleting a folder takes its sub-folders and their items with it; nothing new is saved into them.
+    auto below_items = PROP(below, Items);
     EXPECT_EQ(contacts->Delete(), outlook::MAPI_E_NO_SUPPORT);
     ASSERT_EQ(work->Delete(), S_OK);
     EXPECT_EQ(PROP(folders, Count), 0);
     EXPECT_EQ(contact->Save(), outlook::MAPI_E_OBJECT_DELETED);
+    ComPtr<outlook::IDispatch> added;
+    ASSERT_EQ(below_items->Add(&added), S_OK);
+    ComPtr<outlook::ContactItem> orphan;
+    ASSERT_EQ(added.As(&orphan), S_OK);
+    EXPECT_EQ(orphan->Save(), outlook::MAPI_E_OBJECT_DELETED);
 }
 
 TEST_F(ContactStore, FolderMovesKeepNamesUniqueAndTheTreeAcyclic) {
