@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 
 namespace platform {
@@ -140,13 +142,25 @@ std::string WindowsIdFromIana(const std::string& iana_id) {
 }
 
 std::string HostIanaZone() {
-    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::detectHostTimeZone());
-    if (zone == nullptr) {
-        return "Etc/Unknown";
+    // Asked at every conversion to local time. ICU reads TZ, else the system's zone files, each time; the
+    // answer is kept until TZ changes, as the C library keeps its own.
+    static std::mutex lock;
+    static std::optional<std::optional<std::string>> seen_tz;
+    static std::string known;
+    const char* tz = std::getenv("TZ");
+    std::optional<std::string> current_tz = tz == nullptr ? std::nullopt : std::optional<std::string>(tz);
+    std::lock_guard guard(lock);
+    if (seen_tz.has_value() && *seen_tz == current_tz) {
+        return known;
     }
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::detectHostTimeZone());
     icu::UnicodeString id;
-    zone->getID(id);
-    return ToUtf8(id);
+    if (zone != nullptr) {
+        zone->getID(id);
+    }
+    known = zone == nullptr ? "Etc/Unknown" : ToUtf8(id);
+    seen_tz = std::move(current_tz);
+    return known;
 }
 
 bool ZoneWallToUtc(const std::string& iana_id, const DateTime& wall, DateTime* utc) {
