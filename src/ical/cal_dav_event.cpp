@@ -78,6 +78,9 @@ void CCalDavEvent::ParseICal(std::string_view text) {
     bool dropped_events = false;
     bool dropped_lines = false;
     for (const std::string& raw : ical::UnfoldLines(text)) {
+        // Outside a VEVENT only BEGIN and END count: the lines of a VTIMEZONE are not worth parsing.
+        if (!open_event && !CICalLine::MayHaveName(raw, "BEGIN") && !CICalLine::MayHaveName(raw, "END"))
+            continue;
         std::optional<CICalLine> line = CICalLine::Parse(raw);
         if (!line)
             continue;

@@ -60,6 +60,11 @@ std::optional<CICalLine> CICalLine::Parse(std::string_view line) {
     return result;
 }
 
+bool CICalLine::MayHaveName(std::string_view line, std::string_view name) {
+    return line.size() > name.size() && platform::EqualsIgnoreAsciiCase(line.substr(0, name.size()), name) &&
+           (line[name.size()] == ':' || line[name.size()] == ';');
+}
+
 std::string CICalLine::GetParameter(std::string_view key) const {
     for (const auto& [name, value] : m_parameters) {
         if (platform::EqualsIgnoreAsciiCase(name, key))

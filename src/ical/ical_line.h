@@ -16,6 +16,10 @@ class CICalLine {
     // newline escapes turned into CR LF.
     static std::optional<CICalLine> Parse(std::string_view line);
 
+    // Whether the name of the unfolded line, once parsed, can equal `name` (ASCII case ignored): the line
+    // starts with it and then ":" or ";". A test cheaper than Parse for readers that skip most lines.
+    static bool MayHaveName(std::string_view line, std::string_view name);
+
     const std::string& Name() const { return m_name; }
     const std::string& Value() const { return m_value; }
     const std::vector<std::pair<std::string, std::string>>& Parameters() const { return m_parameters; }

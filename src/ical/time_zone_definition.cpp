@@ -50,14 +50,6 @@ std::optional<platform::DateTime> TransitionIn(int year, const TransitionDate& d
     return platform::DateTime::FromParts(year, date.month, day, time.hour, time.minute, time.second);
 }
 
-// Whether the line's name can read as BEGIN (its name ends at the first ':' or ';').
-bool IsBeginLine(std::string_view line) {
-    constexpr std::string_view kBegin = "BEGIN";
-    return line.size() > kBegin.size() &&
-           platform::EqualsIgnoreAsciiCase(line.substr(0, kBegin.size()), kBegin) &&
-           (line[kBegin.size()] == ':' || line[kBegin.size()] == ';');
-}
-
 }  // namespace
 
 bool ParseOffsetMinutes(std::string_view text, int* minutes) {
@@ -133,7 +125,7 @@ std::vector<CTimeZoneDefinition> CTimeZoneDefinition::ParseAll(std::string_view 
     const std::vector<std::string> lines = ical::UnfoldLines(text);
     for (std::size_t i = 0; i < lines.size() && zones.size() < kMaxZones; ++i) {
         // Only a BEGIN line can open a zone; the event's other lines are not worth parsing here.
-        if (!IsBeginLine(lines[i]))
+        if (!CICalLine::MayHaveName(lines[i], "BEGIN"))
             continue;
         const std::optional<CICalLine> line = CICalLine::Parse(lines[i]);
         if (line && line->HasName("BEGIN") && platform::EqualsIgnoreAsciiCase(line->Value(), "VTIMEZONE")) {

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "ical/ical_date.h"
 #include "ical/ical_duration.h"
@@ -27,7 +28,13 @@ TEST_F(IcalText, EscapesAndUnescapesEveryRow) {
         {"unescape", ical::UnescapeText},
         {"unescape-newlines", ical::UnescapeNewlines},
         {"unescape-all",
-         [](const std::string& text) { return ical::UnescapeText(ical::UnescapeNewlines(text)); }}};
+         [](const std::string& text) { return ical::UnescapeText(ical::UnescapeNewlines(text)); }},
+        // The cheap test, then what parsing says; "not begin" would be a line the readers wrongly skip.
+        {"begin-line", [](const std::string& line) {
+             const std::optional<CICalLine> parsed = CICalLine::Parse(line);
+             return std::string(CICalLine::MayHaveName(line, "BEGIN") ? "may " : "not ") +
+                    (parsed && parsed->HasName("BEGIN") ? "begin" : "other");
+         }}};
     for (const auto& row : testing_support::ReadDataRows(VELSYNC_ICAL_DATA "/text-rows.txt", 3)) {
         SCOPED_TRACE(row[0] + " " + row[1]);
         ASSERT_TRUE(functions.contains(row[0]));
