@@ -1,35 +1,32 @@
 #include "host/item_record.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cinttypes>
-#include <cstdio>
 #include <cstdlib>
 
 namespace host {
 namespace {
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
+void AppendEscaped(std::string_view text, std::string* out) {
     for (char c : text) {
         switch (c) {
             case '\\':
-                out += "\\\\";
+                *out += "\\\\";
                 break;
             case '\t':
-                out += "\\t";
+                *out += "\\t";
                 break;
             case '\n':
-                out += "\\n";
+                *out += "\\n";
                 break;
             case '\r':
-                out += "\\r";
+                *out += "\\r";
                 break;
             default:
-                out += c;
+                *out += c;
         }
     }
-    return out;
 }
 
 bool Unescape(const std::string& text, std::string* out) {
@@ -62,10 +59,12 @@ bool Unescape(const std::string& text, std::string* out) {
     return true;
 }
 
+// As printf's "%.17g" (to_chars promises the same text), which showed in the profile of a first sync.
 std::string FormatDouble(double value) {
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    return buffer;
+    const std::to_chars_result end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    return std::string(buffer, end.ptr);
 }
 
 bool ParseDouble(const std::string& text, double* out) {
@@ -84,7 +83,7 @@ bool ParseInt64(const std::string& text, std::int64_t* out) {
 
 void EncodeValue(char section, std::size_t index, const std::string& key, const outlook::Variant& value,
                  std::string* out) {
-    std::string kind;
+    const char* kind = "";
     std::string text;
     switch (value.kind()) {
         case outlook::Variant::Kind::Empty:
@@ -130,11 +129,11 @@ void EncodeValue(char section, std::size_t index, const std::string& key, const 
     *out += '\t';
     *out += std::to_string(index);
     *out += '\t';
-    *out += Escape(key);
+    AppendEscaped(key, out);
     *out += '\t';
     *out += kind;
     *out += '\t';
-    *out += Escape(text);
+    AppendEscaped(text, out);
     *out += '\n';
 }
 
