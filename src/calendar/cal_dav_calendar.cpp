@@ -40,7 +40,24 @@ CCalDavCalendar::CCalDavCalendar(std::string href, bool read_only, bool shared, 
 void CCalDavCalendar::LoadEvents() {
     m_events.clear();
     m_unreadable.clear();
+    m_listing.clear();
     CCalDavEvent::LoadFromServer(m_server, m_href, &m_events, &m_unreadable);
+    for (const std::shared_ptr<CCalDavEvent>& event : m_events)
+        m_listing.push_back(CCalDavEvent::Listed{event->GetHref(), event->GetETag()});
+    for (const std::string& href : m_unreadable)
+        m_listing.push_back(CCalDavEvent::Listed{href, std::string()});
+}
+
+void CCalDavCalendar::ListEvents() {
+    m_events.clear();
+    m_unreadable.clear();
+    m_listing = CCalDavEvent::ListFromServer(m_server, m_href);
+}
+
+void CCalDavCalendar::ReadListedEvents(const std::vector<std::string>& hrefs) {
+    Log("CCalDavCalendar::ReadListedEvents: %zu of the %zu events of %s are read.", hrefs.size(),
+        m_listing.size(), platform::SanitizeUtf8(m_href).c_str());
+    m_unreadable = CCalDavEvent::LoadListed(m_server, m_href, hrefs, &m_events);
 }
 
 bool CCalDavCalendar::IsUnreadable(const std::string& href) const {

@@ -1,5 +1,5 @@
 // One CalDAV calendar collection of the user's calendar home set: its properties, the current user's
-// rights on it, and its events (read once, on LoadEvents()).
+// rights on it, and its events (read once, on LoadEvents(), or listed and then read in part).
 #pragma once
 
 #include <memory>
@@ -18,6 +18,11 @@ class CCalDavCalendar {
 
     // Reads the events (one REPORT). Throws: as CCalDavEvent::LoadFromServer.
     void LoadEvents();
+    // Lists the events' hrefs and ETags without reading any event. Throws: as CCalDavEvent::ListFromServer.
+    void ListEvents();
+    // Reads the events at `hrefs`, listed before; those that cannot be read become unreadable.
+    // Throws: as CCalDavEvent::LoadListed.
+    void ReadListedEvents(const std::vector<std::string>& hrefs);
 
     // Appends one calendar per calendar collection of the home set's listing (PROPFIND, Depth: 1), in
     // the server's order, with their collection tags. Skipped: entries that are not calendars, and, with a
@@ -61,6 +66,8 @@ class CCalDavCalendar {
     std::shared_ptr<CCalDavEvent> GetEvent(std::size_t index) const { return m_events.at(index); }
     // Hrefs of calendar objects that are on the server but could not be read this run.
     bool IsUnreadable(const std::string& href) const;
+    // Every event the last load found on the server, read or not, with its ETag ("" when unknown).
+    const std::vector<CCalDavEvent::Listed>& GetListing() const { return m_listing; }
     std::size_t GetUnreadableCount() const { return m_unreadable.size(); }
 
     void SetDisplayName(std::string name) { m_display_name = std::move(name); }
@@ -70,6 +77,7 @@ class CCalDavCalendar {
     CDavServer* m_server;
     std::vector<std::shared_ptr<CCalDavEvent>> m_events;
     std::vector<std::string> m_unreadable;
+    std::vector<CCalDavEvent::Listed> m_listing;
     std::string m_href;
     std::string m_display_name;
     std::string m_description;

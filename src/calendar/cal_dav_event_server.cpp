@@ -59,17 +59,6 @@ std::optional<std::string> UsableHref(const XmlNodePtr& response, const std::str
     return href;
 }
 
-// The hrefs of a multistatus's responses that are usable, in the server's order.
-std::vector<std::string> UsableHrefs(const XmlNodePtr& document, const std::string& calendar_href) {
-    std::vector<std::string> usable;
-    std::set<std::string> seen;
-    for (CXmlNodeIterator it = SelectNodes(document, "/d:multistatus/d:response"); !it.IsEnd(); it.Next()) {
-        if (std::optional<std::string> href = UsableHref(it.Current(), calendar_href, &seen))
-            usable.push_back(std::move(*href));
-    }
-    return usable;
-}
-
 // The event of one response (null reads as one without calendar data); false when it holds no VEVENT.
 bool AddEvent(CDavServer* server, const std::string& href, const XmlNodePtr& response,
               std::vector<std::shared_ptr<CCalDavEvent>>* events) {
@@ -89,16 +78,6 @@ bool AddEvent(CDavServer* server, const std::string& href, const XmlNodePtr& res
             .c_str());
     events->push_back(std::move(event));
     return true;
-}
-
-// RFC 4791 7.9: the objects at `hrefs`, in their order; returns those that could not be read.
-std::vector<std::string> Multiget(CDavServer* server, const std::string& calendar_href,
-                                  const std::vector<std::string>& hrefs,
-                                  std::vector<std::shared_ptr<CCalDavEvent>>* events) {
-    return BatchedMultiget(server, calendar_href, kMultigetHead, "</C:calendar-multiget>", hrefs,
-                           [&](const std::string& href, const XmlNodePtr& response) {
-                               return AddEvent(server, href, response, events);
-                           });
 }
 
 }  // namespace
@@ -136,23 +115,50 @@ void CCalDavEvent::LoadFromServer(CDavServer* server, const std::string& calenda
     // hrefs alone and fetch the objects in batches.
     Log("CCalDavEvent::LoadFromServer: Unable to read the events of %s; they are fetched in batches.",
         platform::SanitizeUtf8(calendar_href).c_str());
-    const XmlNodePtr listing = LoadXml(server->ProcessRequest(
-        DavRequest{"REPORT", calendar_href, QueryBody("<D:getetag/>"), {{"Depth", "1"}}}));
-    // A cut or garbled answer must not read as an empty calendar: that would delete every appointment.
-    if (!HasNode(listing, "/d:multistatus")) {
-        Log("CCalDavEvent::LoadFromServer: Unable to parse the events of %s.",
+    std::vector<std::string> hrefs;
+    for (Listed& listed : ListFromServer(server, calendar_href))
+        hrefs.push_back(std::move(listed.href));
+    unread = LoadListed(server, calendar_href, hrefs, events);
+    if (unreadable != nullptr)
+        unreadable->insert(unreadable->end(), unread.begin(), unread.end());
+}
+
+// Read one response at a time. A cut or garbled answer must not read as an empty calendar: that would
+// delete every appointment.
+std::vector<CCalDavEvent::Listed> CCalDavEvent::ListFromServer(CDavServer* server,
+                                                               const std::string& calendar_href) {
+    const std::string answer = server->ProcessRequest(
+        DavRequest{"REPORT", calendar_href, QueryBody("<D:getetag/>"), {{"Depth", "1"}}});
+    std::vector<CCalDavEvent::Listed> listing;
+    std::set<std::string> seen;
+    const bool parsed = ForEachResponse(answer, [&](const XmlNodePtr& response) {
+        if (std::optional<std::string> href = UsableHref(response, calendar_href, &seen))
+            listing.push_back(CCalDavEvent::Listed{
+                std::move(*href),
+                std::string(platform::TrimWhitespace(SelectText(response, "d:propstat/d:prop/d:getetag")))});
+    });
+    if (!parsed) {
+        Log("CCalDavEvent::ListFromServer: Unable to parse the events of %s.",
             platform::SanitizeUtf8(calendar_href).c_str());
         throw CAddinException(kErrorParseXml);
     }
-    unread = Multiget(server, calendar_href, UsableHrefs(listing, calendar_href), events);
-    if (unreadable != nullptr)
-        unreadable->insert(unreadable->end(), unread.begin(), unread.end());
+    return listing;
+}
+
+// RFC 4791 7.9.
+std::vector<std::string> CCalDavEvent::LoadListed(CDavServer* server, const std::string& calendar_href,
+                                                  const std::vector<std::string>& hrefs,
+                                                  std::vector<std::shared_ptr<CCalDavEvent>>* events) {
+    return BatchedMultiget(server, calendar_href, kMultigetHead, "</C:calendar-multiget>", hrefs,
+                           [&](const std::string& href, const XmlNodePtr& response) {
+                               return AddEvent(server, href, response, events);
+                           });
 }
 
 std::shared_ptr<CCalDavEvent> CCalDavEvent::LoadOne(CDavServer* server, const std::string& calendar_href,
                                                     const std::string& href) {
     std::vector<std::shared_ptr<CCalDavEvent>> events;
-    (void)Multiget(server, calendar_href, {href}, &events);
+    (void)LoadListed(server, calendar_href, {href}, &events);
     return events.empty() ? nullptr : events.front();
 }
 

@@ -10,6 +10,7 @@
 #include "calendar/calendar_master_server_sync_strategy.h"
 #include "calendar/calendar_sync_unit.h"
 #include "calendar/event_sync_unit.h"
+#include "calendar/internal/settled_pairs.h"
 #include "calendar/internal/unrecorded_events.h"
 #include "dav/xml_helpers.h"
 #include "index/change_detection.h"
@@ -117,16 +118,31 @@ bool IsFolderAsRecorded(const COutlookCalendar& calendar) {
 // calendar comes back only at the run after).
 bool IsServerAsRecorded(const CCalDavCalendar& calendar, const std::string& folder_id) {
     const SyncIndex index = OpenCalendarIndex(folder_id);
-    if (index.Size() != calendar.GetEventCount())
+    if (index.Size() != calendar.GetListing().size())
         return false;
-    for (std::size_t i = 0; i < calendar.GetEventCount(); ++i) {
-        const std::shared_ptr<CCalDavEvent> event = calendar.GetEvent(i);
-        const IndexRecord record = index.FindByServerId(event->GetHref());
-        if (!record.IsFound() || record.OutlookId.empty() || event->GetETag().empty() ||
-            record.serverETag != event->GetETag())
+    for (const CCalDavEvent::Listed& listed : calendar.GetListing()) {
+        const IndexRecord record = index.FindByServerId(listed.href);
+        if (!record.IsFound() || record.OutlookId.empty() || listed.etag.empty() ||
+            record.serverETag != listed.etag)
             return false;
     }
     return true;
+}
+
+// Reads both sides of a calendar whose tag changed. With pairs recorded, only what may need handling is
+// read: the server's events by a listing of ETags and multigets, and the appointments of pairs that are
+// not as recorded.
+void ReadBothSides(CCalDavCalendar& dav_calendar, COutlookCalendar& outlook_calendar) {
+    const SyncIndex index = OpenCalendarIndex(outlook_calendar.GetEntryID());
+    if (index.Size() == 0) {
+        dav_calendar.LoadEvents();
+        return;
+    }
+    dav_calendar.ListEvents();
+    const calendar::SettledPairs pairs(index, dav_calendar.GetListing());
+    const std::set<std::string> settled = outlook_calendar.LoadEventsExcept(
+        [&](const COutlookCalendar::Stamp& stamp) { return pairs.IsSettled(stamp); });
+    dav_calendar.ReadListedEvents(pairs.HrefsToRead(settled));
 }
 
 // The collection tag a calendar had when a run left both sides equal, kept as the ETag of its pair
@@ -389,10 +405,9 @@ void CCalDavSynchronizer::Synchronize(SyncResultList* results) {
                                platform::EqualsIgnoreAsciiCase(pair.ServerId, dav_calendar->GetHref()) &&
                                IsFolderAsRecorded(*outlook_calendar);
         if (!unchanged)
-            dav_calendar->LoadEvents();
+            ReadBothSides(*dav_calendar, *outlook_calendar);
         // A calendar whose events could not be read is not empty.
-        if (!unchanged && outlook_calendar->GetEventCount() > 0 && dav_calendar->GetEventCount() == 0 &&
-            dav_calendar->GetUnreadableCount() == 0) {
+        if (!unchanged && outlook_calendar->GetEventCount() > 0 && dav_calendar->GetListing().empty()) {
             const SyncIndex events = OpenCalendarIndex(id);
             for (std::size_t i = 0; i < outlook_calendar->GetEventCount(); ++i) {
                 const std::string key = outlook_calendar->GetEvent(i)->GetGlobalAppointmentID();

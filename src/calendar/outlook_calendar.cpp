@@ -13,6 +13,15 @@ constexpr const char* kIsShared = "IsShared";
 // Bounds the sibling walk of a name search (a folder tree is far smaller).
 constexpr int kMaxNameAttempts = 10000;
 
+COutlookCalendar::Stamp ReadStamp(outlook::AppointmentItem& appointment) {
+    COutlookCalendar::Stamp stamp{std::string(), platform::DateTime::Invalid()};
+    if (FAILED(appointment.get_GlobalAppointmentID(&stamp.globalAppointmentId)))
+        stamp.globalAppointmentId.clear();
+    if (FAILED(appointment.get_LastModificationTime(&stamp.lastModified)))
+        stamp.lastModified = platform::DateTime::Invalid();
+    return stamp;
+}
+
 }  // namespace
 
 std::shared_ptr<COutlookCalendar> COutlookCalendar::Create(outlook::ComPtr<outlook::MAPIFolder> folder) {
@@ -36,6 +45,34 @@ std::shared_ptr<COutlookEvent> COutlookCalendar::GetEvent(std::size_t index) con
     return m_events.at(index);
 }
 
+std::set<std::string> COutlookCalendar::LoadEventsExcept(const std::function<bool(const Stamp&)>& settled) {
+    std::set<std::string> seen;
+    std::set<std::string> left_out;
+    bool shared_key = false;
+    m_events.clear();
+    m_unread_items = false;
+    ReadEvents([&](const Stamp& stamp) {
+        const std::string key = platform::AsciiLower(stamp.globalAppointmentId);
+        if (!seen.insert(key).second) {
+            shared_key = shared_key || left_out.count(key) != 0;
+            return false;
+        }
+        if (key.empty() || !settled(stamp))
+            return false;
+        left_out.insert(key);
+        return true;
+    });
+    m_events_loaded = true;
+    if (shared_key) {
+        // Which of the two the record means is for the pairing to find out: it needs both.
+        m_events.clear();
+        m_unread_items = false;
+        ReadEvents(nullptr);
+        left_out.clear();
+    }
+    return left_out;
+}
+
 bool COutlookCalendar::HasUnreadItems() const {
     LoadEvents();
     return m_unread_items;
@@ -45,6 +82,10 @@ void COutlookCalendar::LoadEvents() const {
     if (m_events_loaded)
         return;
     m_events_loaded = true;
+    ReadEvents(nullptr);
+}
+
+void COutlookCalendar::ReadEvents(const std::function<bool(const Stamp&)>& leave_out) const {
     outlook::ComPtr<outlook::Items> items;
     std::int32_t count = 0;
     if (!m_folder || FAILED(m_folder->get_Items(&items)) || !items || FAILED(items->get_Count(&count))) {
@@ -63,8 +104,11 @@ void COutlookCalendar::LoadEvents() const {
         // Other kinds of item (a meeting request) are not synchronized.
         outlook::ComPtr<outlook::AppointmentItem> appointment;
         std::shared_ptr<COutlookEvent> event;
-        if (SUCCEEDED(item.As(&appointment)) && appointment)
+        if (SUCCEEDED(item.As(&appointment)) && appointment) {
+            if (leave_out && leave_out(ReadStamp(*appointment)))
+                continue;
             event = COutlookEvent::CreateFromOutlookObject(item.get());
+        }
         if (!event) {
             Log("CCalDavCalendar::Synchronize: Failed to get appointment.");
             continue;
@@ -87,12 +131,7 @@ bool COutlookCalendar::ReadStamps(std::vector<Stamp>* out) const {
         outlook::ComPtr<outlook::AppointmentItem> appointment;
         if (FAILED(item.As(&appointment)) || !appointment)
             continue;
-        Stamp stamp{std::string(), platform::DateTime::Invalid()};
-        if (FAILED(appointment->get_GlobalAppointmentID(&stamp.globalAppointmentId)))
-            stamp.globalAppointmentId.clear();
-        if (FAILED(appointment->get_LastModificationTime(&stamp.lastModified)))
-            stamp.lastModified = platform::DateTime::Invalid();
-        out->push_back(std::move(stamp));
+        out->push_back(ReadStamp(*appointment));
     }
     return true;
 }

@@ -2,7 +2,9 @@
 // its own, loaded recursively) and its "IsShared" flag in the folder's hidden storage item.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,10 @@ class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
         std::string globalAppointmentId;  // "" when Outlook fails
         platform::DateTime lastModified;  // invalid when Outlook fails
     };
+    // Reads the appointments now, leaving out of GetEvent those `settled` is true for: pairs that neither
+    // side changed need no reading. An appointment whose key another one shares is never left out.
+    // Returns the keys left out, in ASCII lower case.
+    std::set<std::string> LoadEventsExcept(const std::function<bool(const Stamp&)>& settled);
     // The key and last change of every appointment, in GetEvent's order, read one item at a time
     // without keeping the items or decoding their series. False when an item or the list could not be
     // read.
@@ -75,6 +81,8 @@ class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
 
   private:
     void LoadEvents() const;
+    // Reads the appointments, but those `leave_out` (when set) is true for.
+    void ReadEvents(const std::function<bool(const Stamp&)>& leave_out) const;
     void LoadSubCalendars();
     // `name` unique among the folders of `folders` (ASCII case ignored).
     static std::string UniqueName(outlook::Folders* folders, const std::string& name);

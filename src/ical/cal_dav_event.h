@@ -36,6 +36,20 @@ class CCalDavEvent {
     static void LoadFromServer(CDavServer* server, const std::string& calendar_href,
                                std::vector<std::shared_ptr<CCalDavEvent>>* events,
                                std::vector<std::string>* unreadable);
+    // An event of a calendar's listing: its href and the ETag the server listed ("" when none).
+    struct Listed {
+        std::string href;
+        std::string etag;
+    };
+    // The calendar's usable hrefs and their ETags (a calendar-query for getetag alone), in the server's
+    // order; hrefs are skipped as by LoadFromServer.
+    // Throws: the CAddinExceptions of CDavServer; 600 when the answer is not a multistatus document.
+    static std::vector<Listed> ListFromServer(CDavServer* server, const std::string& calendar_href);
+    // The events at `hrefs` of the calendar, by BatchedMultiget, appended to `events` in their order.
+    // Returns the hrefs whose events could not be read. Throws: as BatchedMultiget.
+    static std::vector<std::string> LoadListed(CDavServer* server, const std::string& calendar_href,
+                                               const std::vector<std::string>& hrefs,
+                                               std::vector<std::shared_ptr<CCalDavEvent>>* events);
     // The event at `href` of the calendar, read by a calendar-multiget REPORT; null when the server
     // has no readable event there. Throws: as LoadFromServer.
     static std::shared_ptr<CCalDavEvent> LoadOne(CDavServer* server, const std::string& calendar_href,

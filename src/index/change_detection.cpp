@@ -26,3 +26,9 @@ bool IsUnchangedSinceRecorded(const IndexRecord& record, const platform::DateTim
     return record.IsFound() && !record.ServerId.empty() && record.outlookLastModified.IsValid() &&
            !HasOutlookChanged(record.outlookLastModified, last_modification_time, true);
 }
+
+bool IsPairAsRecorded(const IndexRecord& record, std::string_view server_etag,
+                      const platform::DateTime& last_modification_time) {
+    return !record.OutlookId.empty() && !record.serverETag.empty() && record.serverETag == server_etag &&
+           IsUnchangedSinceRecorded(record, last_modification_time);
+}

@@ -24,3 +24,9 @@ platform::DateTime OutlookModificationToKeep(const platform::DateTime& last_modi
 // True when `record` pairs an Outlook item with a server resource and the item's LastModificationTime
 // (local) is the one the record kept: the item has not changed since the pair was last synchronized.
 bool IsUnchangedSinceRecorded(const IndexRecord& record, const platform::DateTime& last_modification_time);
+
+// True when neither side of the pair changed since it was recorded: the server lists the ETag the record
+// kept, and the Outlook item (local LastModificationTime) is unchanged as IsUnchangedSinceRecorded says.
+// A record that kept no ETag is never as recorded.
+bool IsPairAsRecorded(const IndexRecord& record, std::string_view server_etag,
+                      const platform::DateTime& last_modification_time);
