@@ -84,6 +84,12 @@ class CalendarSynchronizer : public ::testing::Test {
         DiscoverOwn();
         return key;
     }
+    // A calendar with pairs recorded is listed by ETag first, then what changed is fetched: both get
+    // `events`.
+    void AnswerListingAndFetch(const std::string& events) {
+        fake_.Answer(207, events);
+        fake_.Answer(207, events);
+    }
     bool OnlyReadsWereSent() const {
         for (const auto& request : fake_.server->sent) {
             if (request.method != "PROPFIND" && request.method != "REPORT")
@@ -173,7 +179,7 @@ TEST_F(CalendarSynchronizer, DefaultPairingDoesNotFollowTheListingOrder) {
 
 TEST_F(CalendarSynchronizer, UnreadableServerEventKeepsItsAppointment) {
     PairedKept();
-    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"1\"", "BEGIN:VCALENDAR garbage")));
+    AnswerListingAndFetch(Multistatus(Event("/cal/own/kept.ics", "\"1\"", "BEGIN:VCALENDAR garbage")));
     EXPECT_EQ(Run(), static_cast<std::uint32_t>(kErrorUnknown));
     EXPECT_EQ(failure_text_.rfind("1 calendar item(s) could not be synchronized", 0), 0u) << failure_text_;
     EXPECT_EQ(AppointmentCount(), 1);
@@ -191,7 +197,8 @@ TEST_F(CalendarSynchronizer, FailedQueryEndsTheRunWithoutTouchingOutlook) {
 
 TEST_F(CalendarSynchronizer, AppointmentThatFailsToLoadKeepsItsServerEvent) {
     const std::string key = PairedKept();
-    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"1\"", Ics(key, "Kept", "20300101T000000Z"))));
+    AnswerListingAndFetch(
+        Multistatus(Event("/cal/own/kept.ics", "\"1\"", Ics(key, "Kept", "20300101T000000Z"))));
     host::SetFault("Items.Item", E_FAIL, 1);
     const std::uint32_t code = Run();
     host::ClearFaults();
@@ -205,8 +212,8 @@ TEST_F(CalendarSynchronizer, OutlookEditGoesUpWithIfMatchKeepsTheServerUidAndIsL
     LogRun();
     const std::string key = PairedKept();
     // Recorded an hour ago, the server's copy older still: Outlook's version goes up.
-    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"",
-                                        Ics("server-uid", "Kept", "20000101T000000Z"))));
+    AnswerListingAndFetch(
+        Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"", Ics("server-uid", "Kept", "20000101T000000Z"))));
     fake_.Answer(204);
     EXPECT_EQ(Run(), 0u);
     const auto& put = fake_.server->sent.back();
@@ -227,7 +234,7 @@ TEST_F(CalendarSynchronizer, BothSidesChangedOutlookWinsAndTheServersCopyIsKept)
     // Recorded an hour ago; the server's copy changed half an hour ago, Outlook's just now.
     const std::string server_text = Ics("server-uid", "Kept on the server",
                                         DateTime::NowUtc().AddSeconds(-1800).Format("%Y%m%dT%H%M%SZ"));
-    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"", server_text)));
+    AnswerListingAndFetch(Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"", server_text)));
     fake_.Answer(204);
     EXPECT_EQ(Run(), 0u);
     ASSERT_EQ(fake_.server->sent.back().method, "PUT");
@@ -248,8 +255,8 @@ TEST_F(CalendarSynchronizer, BothSidesChangedOutlookWinsAndTheServersCopyIsKept)
 TEST_F(CalendarSynchronizer, RefusedUploadEndsTheRunAsAFailureThatCountsItAndNamesTheLog) {
     LogRun();
     const std::string key = PairedKept();
-    fake_.Answer(207, Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"",
-                                        Ics("server-uid", "Kept", "20000101T000000Z"))));
+    AnswerListingAndFetch(
+        Multistatus(Event("/cal/own/kept.ics", "\"etag-1\"", Ics("server-uid", "Kept", "20000101T000000Z"))));
     fake_.Answer(503);
     EXPECT_EQ(Run(), static_cast<std::uint32_t>(kErrorUnknown));
     EXPECT_EQ(fake_.server->sent.back().method, "PUT");
