@@ -1,5 +1,6 @@
 #include "host/folder_commands.h"
 
+#include "host/folder_path.h"
 #include "index/index_store.h"
 #include "outlook/folders.h"
 #include "outlook/items.h"
@@ -12,8 +13,8 @@ std::string UnderRoot(const std::string& root, const std::string& path) {
     if (path.empty()) {
         return root;
     }
-    const std::string head = path.substr(0, path.find('/'));
-    if (head == root || head == "Suggested Contacts") {
+    const std::vector<std::string> names = SplitFolderPath(path);
+    if (!names.empty() && (names.front() == root || names.front() == "Suggested Contacts")) {
         return path;
     }
     return root + "/" + path;
@@ -38,7 +39,9 @@ std::string FolderVerbsHelp(const std::string& command, const std::string& root)
            command +
            " rename PATH NEW-NAME    rename a folder\n"
            "  velsync " +
-           command + " mvdir PATH --to PATH     move a folder below another\n";
+           command +
+           " mvdir PATH --to PATH     move a folder below another\n"
+           "  (in a PATH, a \"/\" within a folder's name is written \\/, as the folders listing shows it)\n";
 }
 
 int RunFolderVerb(UserSession* session, CommandOutput* output, const std::string& root,
@@ -76,13 +79,15 @@ int RunFolderVerb(UserSession* session, CommandOutput* output, const std::string
         return kExitUsage;
     }
     const std::string path = UnderRoot(root, args[0]);
+    std::vector<std::string> names = SplitFolderPath(path);
     if (verb == "mkdir") {
-        const std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos) {
+        if (names.size() < 2) {
             output->Error("cannot create a default folder");
             return kExitUsage;
         }
-        auto parent = session->FolderByPath(path.substr(0, slash));
+        const std::string name = names.back();
+        names.pop_back();
+        auto parent = session->FolderByPath(JoinFolderPath(names));
         if (!parent) {
             return kExitFailed;
         }
@@ -90,7 +95,7 @@ int RunFolderVerb(UserSession* session, CommandOutput* output, const std::string
         outlook::ComPtr<outlook::MAPIFolder> created;
         HRESULT hr = parent->get_Folders(&folders);
         if (SUCCEEDED(hr)) {
-            hr = folders->Add(path.substr(slash + 1), &created);
+            hr = folders->Add(name, &created);
         }
         if (FAILED(hr)) {
             return session->Report("cannot create " + path, hr);
@@ -127,7 +132,7 @@ int RunFolderVerb(UserSession* session, CommandOutput* output, const std::string
         }
         hr = folder->MoveTo(target.get());
     }
-    if (hr == outlook::MAPI_E_NO_SUPPORT && path.find('/') == std::string::npos) {
+    if (hr == outlook::MAPI_E_NO_SUPPORT && names.size() == 1) {
         output->Error("cannot " + verb + " " + path + ": a default folder keeps its name and place");
         return kExitFailed;
     }

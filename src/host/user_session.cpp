@@ -2,31 +2,13 @@
 
 #include <cstdio>
 
+#include "host/folder_path.h"
 #include "outlook/folders.h"
 #include "outlook/status.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 
 namespace {
-
-std::vector<std::string> SplitPath(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string current;
-    for (char c : path) {
-        if (c == '/') {
-            if (!current.empty()) {
-                parts.push_back(current);
-            }
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty()) {
-        parts.push_back(current);
-    }
-    return parts;
-}
 
 // Shorter starts of an ID would name several items too often to be useful.
 constexpr std::size_t kShortestIdPrefix = 4;
@@ -97,7 +79,7 @@ bool UserSession::Open() {
 }
 
 outlook::ComPtr<outlook::MAPIFolder> UserSession::FolderByPath(const std::string& path) {
-    const std::vector<std::string> parts = SplitPath(path);
+    const std::vector<std::string> parts = SplitFolderPath(path);
     if (parts.empty()) {
         output_->Error("no folder given");
         return {};
@@ -111,7 +93,7 @@ outlook::ComPtr<outlook::MAPIFolder> UserSession::FolderByPath(const std::string
 
 outlook::ComPtr<outlook::MAPIFolder> UserSession::FolderBelow(const std::string& root,
                                                               const std::string& path) {
-    std::vector<std::string> parts = SplitPath(path);
+    std::vector<std::string> parts = SplitFolderPath(path);
     auto folder = FindFolder(parts);
     if (!folder && !parts.empty()) {
         parts.insert(parts.begin(), root);
@@ -161,7 +143,7 @@ outlook::ComPtr<outlook::MAPIFolder> UserSession::FindFolder(const std::vector<s
 }
 
 std::string UserSession::PathOf(outlook::MAPIFolder* folder) {
-    std::string path;
+    std::vector<std::string> names;
     outlook::ComPtr<outlook::MAPIFolder> walk(folder);
     for (int depth = 0; walk && depth < 1000; ++depth) {
         std::string name;
@@ -171,10 +153,10 @@ std::string UserSession::PathOf(outlook::MAPIFolder* folder) {
         if (top) {
             name = RoleNameOf(walk.get(), name);
         }
-        path = path.empty() ? name : name + "/" + path;
+        names.insert(names.begin(), name);
         walk = top ? outlook::ComPtr<outlook::MAPIFolder>() : parent;
     }
-    return path;
+    return JoinFolderPath(names);
 }
 
 std::string UserSession::RoleNameOf(outlook::MAPIFolder* folder, const std::string& fallback) {
