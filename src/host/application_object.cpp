@@ -8,6 +8,7 @@
 #include "host/explorer_object.h"
 #include "host/fault_hook.h"
 #include "host/namespace_object.h"
+#include "host/time_zone_object.h"
 #include "host/time_zones_object.h"
 #include "outlook/status.h"
 #include "platform/crypto.h"
@@ -159,6 +160,13 @@ HRESULT ApplicationObject::NewItem(outlook::OlItemType type, std::int64_t folder
         record.fields["ReminderSet"] = true;
         record.fields["ReminderMinutesBeforeStart"] = std::int32_t{15};
         record.fields["MeetingStatus"] = static_cast<std::int32_t>(outlook::olNonMeeting);
+        // Outlook gives every new appointment the zone it is made in: a series made in Los Angeles
+        // stays at its hour there when the machine moves to another zone.
+        const std::string zone = TimeZoneObject::LocalWindowsId();
+        if (!zone.empty()) {
+            record.fields["StartTimeZone"] = zone;
+            record.fields["EndTimeZone"] = zone;
+        }
     } else if (type != outlook::olContactItem && type != outlook::olDistributionListItem) {
         return E_INVALIDARG;
     }
