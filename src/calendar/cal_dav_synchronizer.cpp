@@ -512,6 +512,7 @@ SyncCounters CCalDavSynchronizer::SynchronizeCalendars(
                 unit.ServerId = unit.davEvent->GetHref();
                 unit.OutlookId = key;
                 unit.synchDate = platform::DateTime::FromValue(0.0);
+                unit.pairedByIdentity = true;
                 continue;
             }
         }

@@ -59,6 +59,7 @@ bool CCalendarBidirectionalSyncStrategy::PairWithExisting(EventSyncUnit& unit, c
     unit.OutlookId = unit.outlookEvent->GetGlobalAppointmentID();
     unit.ServerId = href;
     unit.synchDate = platform::DateTime::FromValue(0.0);
+    unit.pairedByIdentity = true;
     OnSynchronize(unit);
     return true;
 }
@@ -93,6 +94,10 @@ void CCalendarBidirectionalSyncStrategy::OnSynchronize(EventSyncUnit& unit) {
     Log("OnSynchronize name = %s synchDate = %s davDate = %s outlookDate = %s", name.c_str(),
         synch_date.Format(kDateFormat).c_str(), dav_date.Format(kDateFormat).c_str(),
         outlook_date.Format(kDateFormat).c_str());
+    if (unit.pairedByIdentity && IsAsOnServer(unit)) {
+        Log("OnSynchronize name = %s paired again, equal on both sides", name.c_str());
+        return;
+    }
     const bool server_changed = HasServerSideChanged(unit);
     const bool outlook_changed = HasOutlookSideChanged(unit);
     if (!server_changed && !outlook_changed) {

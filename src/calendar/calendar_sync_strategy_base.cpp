@@ -1,5 +1,8 @@
 #include "calendar/calendar_sync_strategy_base.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "calendar/internal/text_property.h"
 #include "calendar/internal/yes_no_property.h"
 #include "calendar/outlook_default_storage.h"
@@ -8,6 +11,24 @@
 #include "platform/text.h"
 #include "readonly/own_change_scope.h"
 #include "settings/log.h"
+
+namespace {
+
+// The written form without what is stamped at writing (DTSTAMP) or taken from the item's own dates.
+std::string WithoutStamps(std::string_view text) {
+    std::string kept;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size() - 1) + 1;
+        const std::string_view line = text.substr(0, end);
+        if (!line.starts_with("DTSTAMP") && !line.starts_with("LAST-MODIFIED") &&
+            !line.starts_with("CREATED"))
+            kept += line;
+        text.remove_prefix(end);
+    }
+    return kept;
+}
+
+}  // namespace
 
 void CCalendarSyncStrategyBase::Initialize(std::shared_ptr<COutlookCalendar> outlook_calendar,
                                            std::shared_ptr<CCalDavCalendar> dav_calendar) {
@@ -26,6 +47,17 @@ void CCalendarSyncStrategyBase::LogKeys(const EventSyncUnit& unit) {
         Log("OutlookId: %s", platform::SanitizeUtf8(unit.outlookEvent->GetGlobalAppointmentID()).c_str());
     if (unit.davEvent)
         Log("ServerId: %s", platform::SanitizeUtf8(unit.davEvent->GetHref()).c_str());
+}
+
+bool CCalendarSyncStrategyBase::IsAsOnServer(const EventSyncUnit& unit) {
+    const std::shared_ptr<COutlookEvent> scratch = m_outlook_calendar->CreateEvent();
+    if (!scratch)
+        return false;
+    unit.davEvent->SetOwnerAddress(m_owner_address);
+    unit.davEvent->InitOutlookEvent(scratch);
+    const std::string uid = unit.davEvent->GetPropertyValue("UID");
+    return WithoutStamps(scratch->ToICal(true, uid, m_owner_address)) ==
+           WithoutStamps(unit.outlookEvent->ToICal(true, uid, m_owner_address));
 }
 
 platform::DateTime CCalendarSyncStrategyBase::OutlookDateOf(const EventSyncUnit& unit) {

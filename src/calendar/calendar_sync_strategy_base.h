@@ -34,6 +34,10 @@ class CCalendarSyncStrategyBase : public ICalendarsSyncStrategy {
     bool CopyServerToOutlook(const EventSyncUnit& unit);
     // Deletes the appointment as the synchronizer's own change. False when Outlook refused.
     bool DeleteAppointment(const EventSyncUnit& unit);
+    // True when the appointment holds what the server event would write into it: our written form of it
+    // equals that of a scratch appointment, never saved, made from the event. A pair found again after
+    // its record was lost is then equal on both sides, and neither needs writing.
+    bool IsAsOnServer(const EventSyncUnit& unit);
     static platform::DateTime OutlookDateOf(const EventSyncUnit& unit);
     // Whether each side changed since the pair was recorded: by the kept ETag and LastModificationTime,
     // by the dates against synchDate for a record that kept neither.

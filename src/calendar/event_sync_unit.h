@@ -19,6 +19,9 @@ struct EventSyncUnit {
     // appointment's LastModificationTime (Null when unknown).
     std::string recordedETag;
     platform::DateTime recordedOutlookModified = platform::DateTime::Null();
+    // Paired by who the two sides are, the record having been lost: both sides count as changed unless
+    // they are found equal.
+    bool pairedByIdentity = false;
     // Set by a strategy whose write failed: the record on file stays as it was (or, for a new pair,
     // none is made), so that the next run compares, uploads or deletes again.
     bool keepRecord = false;

@@ -73,6 +73,7 @@ class CalendarRun : public ::testing::Test {
 
 TEST_F(CalendarRun, FirstRunPairsEveryCalendarSecondRunWritesNothingAndALostIndexPairsAgain) {
     ASSERT_EQ(world_.other().MakeCalendar("/alice/team/", "Team"), 201);
+    ASSERT_EQ(world_.other().PutEvent("/alice/team/theirs.ics", "theirs", "Theirs", "20310306"), 201);
     const auto projects = world_.AddSubFolder("Projects");
     world_.AddAppointment(projects.get(), "Kick-off", DateTime::FromParts(2031, 3, 4, 10));
     const auto dentist =
@@ -121,12 +122,16 @@ TEST_F(CalendarRun, FirstRunPairsEveryCalendarSecondRunWritesNothingAndALostInde
     EXPECT_EQ(world_.SubFolderNames().size(), 3u);
     EXPECT_EQ(world_.Subjects(world_.DefaultCalendar().get()), std::vector<std::string>{"Dentist"});
 
-    // With every index lost, folders and calendars pair again: no question, failure or duplicate.
+    // With every index lost, folders and calendars pair again: no question, failure or duplicate, and
+    // no upload of what is equal on both sides.
     const auto server_calendars = world_.other().Calendars("/alice/");
     DeleteAllIndexes();
     std::uint32_t error = 0;
-    world_.Run(&error);
+    auto lost = std::make_shared<calendar_test::RequestCounter>();
+    world_.Run(&error, nullptr, calendar_test::RefusingFactory({}, 0, lost));
     EXPECT_EQ(error, 0u);
+    EXPECT_EQ(lost->by_method["PUT"], 0);
+    EXPECT_EQ(world_.Subjects(world_.SubFolder("Team").get()), std::vector<std::string>{"Theirs"});
     EXPECT_TRUE(world_.questions.asked.empty());
     EXPECT_EQ(DefaultHref(), paired);
     EXPECT_EQ(world_.Subjects(world_.DefaultCalendar().get()), std::vector<std::string>{"Dentist"});
