@@ -121,9 +121,7 @@ bool IsServerAsRecorded(const CCalDavCalendar& calendar, const std::string& fold
     if (index.Size() != calendar.GetListing().size())
         return false;
     for (const CCalDavEvent::Listed& listed : calendar.GetListing()) {
-        const IndexRecord record = index.FindByServerId(listed.href);
-        if (!record.IsFound() || record.OutlookId.empty() || listed.etag.empty() ||
-            record.serverETag != listed.etag)
+        if (!IsServerUnchangedSinceRecorded(index.FindByServerId(listed.href), listed.etag))
             return false;
     }
     return true;

@@ -86,54 +86,53 @@ void COutlookCalendar::LoadEvents() const {
 }
 
 void COutlookCalendar::ReadEvents(const std::function<bool(const Stamp&)>& leave_out) const {
-    outlook::ComPtr<outlook::Items> items;
-    std::int32_t count = 0;
-    if (!m_folder || FAILED(m_folder->get_Items(&items)) || !items || FAILED(items->get_Count(&count))) {
-        Log("CCalDavCalendar::Synchronize: Failed to get appointments.");
-        m_unread_items = true;
-        return;
-    }
-    for (std::int32_t i = 1; i <= count; ++i) {
-        outlook::ComPtr<outlook::IDispatch> item;
-        if (FAILED(items->Item(i, &item)) || !item) {
-            Log("CCalDavCalendar::Synchronize: Failed to get appointment.");
-            // A missing appointment must not read as one the user deleted.
-            m_unread_items = true;
-            continue;
-        }
+    const bool all_read = ForEachItem([&](outlook::IDispatch& item, outlook::AppointmentItem* appointment) {
         // Other kinds of item (a meeting request) are not synchronized.
-        outlook::ComPtr<outlook::AppointmentItem> appointment;
-        std::shared_ptr<COutlookEvent> event;
-        if (SUCCEEDED(item.As(&appointment)) && appointment) {
-            if (leave_out && leave_out(ReadStamp(*appointment)))
-                continue;
-            event = COutlookEvent::CreateFromOutlookObject(item.get());
-        }
+        if (appointment != nullptr && leave_out && leave_out(ReadStamp(*appointment)))
+            return;
+        std::shared_ptr<COutlookEvent> event =
+            appointment != nullptr ? COutlookEvent::CreateFromOutlookObject(&item) : nullptr;
         if (!event) {
             Log("CCalDavCalendar::Synchronize: Failed to get appointment.");
-            continue;
+            return;
         }
         m_events.push_back(std::move(event));
-    }
+    });
+    // A missing appointment must not read as one the user deleted.
+    if (!all_read)
+        m_unread_items = true;
 }
 
 bool COutlookCalendar::ReadStamps(std::vector<Stamp>* out) const {
     out->clear();
+    return ForEachItem([&](outlook::IDispatch&, outlook::AppointmentItem* appointment) {
+        if (appointment != nullptr)
+            out->push_back(ReadStamp(*appointment));
+    });
+}
+
+bool COutlookCalendar::ForEachItem(
+    const std::function<void(outlook::IDispatch&, outlook::AppointmentItem*)>& visit) const {
     outlook::ComPtr<outlook::Items> items;
     std::int32_t count = 0;
-    if (!m_folder || FAILED(m_folder->get_Items(&items)) || !items || FAILED(items->get_Count(&count)))
+    if (!m_folder || FAILED(m_folder->get_Items(&items)) || !items || FAILED(items->get_Count(&count))) {
+        Log("CCalDavCalendar::Synchronize: Failed to get appointments.");
         return false;
+    }
+    bool all_read = true;
     for (std::int32_t i = 1; i <= count; ++i) {
         outlook::ComPtr<outlook::IDispatch> item;
-        if (FAILED(items->Item(i, &item)) || !item)
-            return false;
-        // As LoadEvents: other kinds of item are not appointments of the calendar.
-        outlook::ComPtr<outlook::AppointmentItem> appointment;
-        if (FAILED(item.As(&appointment)) || !appointment)
+        if (FAILED(items->Item(i, &item)) || !item) {
+            Log("CCalDavCalendar::Synchronize: Failed to get appointment.");
+            all_read = false;
             continue;
-        out->push_back(ReadStamp(*appointment));
+        }
+        outlook::ComPtr<outlook::AppointmentItem> appointment;
+        if (FAILED(item.As(&appointment)))
+            appointment = nullptr;
+        visit(*item, appointment.get());
     }
-    return true;
+    return all_read;
 }
 
 void COutlookCalendar::LoadSubCalendars() {

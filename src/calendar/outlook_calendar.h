@@ -83,6 +83,9 @@ class COutlookCalendar : public std::enable_shared_from_this<COutlookCalendar> {
     void LoadEvents() const;
     // Reads the appointments, but those `leave_out` (when set) is true for.
     void ReadEvents(const std::function<bool(const Stamp&)>& leave_out) const;
+    // Hands each item of the folder to `visit`, with the item as an appointment (null for another kind).
+    // False, with a log line, when the list or an item could not be read; the walk goes on past an item.
+    bool ForEachItem(const std::function<void(outlook::IDispatch&, outlook::AppointmentItem*)>& visit) const;
     void LoadSubCalendars();
     // `name` unique among the folders of `folders` (ASCII case ignored).
     static std::string UniqueName(outlook::Folders* folders, const std::string& name);

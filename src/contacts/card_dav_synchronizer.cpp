@@ -55,9 +55,7 @@ bool IsServerAsRecorded(const CCardDavAddressbook& book, const std::string& fold
     if (index.Size() != book.GetContacts().size())
         return false;
     for (const auto& contact : book.GetContacts()) {
-        const IndexRecord record = index.FindByServerId(contact->GetHref());
-        if (!record.IsFound() || record.OutlookId.empty() || contact->GetETag().empty() ||
-            record.serverETag != contact->GetETag())
+        if (!IsServerUnchangedSinceRecorded(index.FindByServerId(contact->GetHref()), contact->GetETag()))
             return false;
     }
     return true;

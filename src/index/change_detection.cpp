@@ -27,8 +27,12 @@ bool IsUnchangedSinceRecorded(const IndexRecord& record, const platform::DateTim
            !HasOutlookChanged(record.outlookLastModified, last_modification_time, true);
 }
 
+bool IsServerUnchangedSinceRecorded(const IndexRecord& record, std::string_view server_etag) {
+    return !record.OutlookId.empty() && !server_etag.empty() && record.serverETag == server_etag;
+}
+
 bool IsPairAsRecorded(const IndexRecord& record, std::string_view server_etag,
                       const platform::DateTime& last_modification_time) {
-    return !record.OutlookId.empty() && !record.serverETag.empty() && record.serverETag == server_etag &&
+    return IsServerUnchangedSinceRecorded(record, server_etag) &&
            IsUnchangedSinceRecorded(record, last_modification_time);
 }

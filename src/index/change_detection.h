@@ -25,8 +25,10 @@ platform::DateTime OutlookModificationToKeep(const platform::DateTime& last_modi
 // (local) is the one the record kept: the item has not changed since the pair was last synchronized.
 bool IsUnchangedSinceRecorded(const IndexRecord& record, const platform::DateTime& last_modification_time);
 
-// True when neither side of the pair changed since it was recorded: the server lists the ETag the record
-// kept, and the Outlook item (local LastModificationTime) is unchanged as IsUnchangedSinceRecorded says.
-// A record that kept no ETag is never as recorded.
+// True when `record` pairs a server resource with an Outlook item and kept `server_etag` (not empty): the
+// resource has not changed since the pair was last synchronized.
+bool IsServerUnchangedSinceRecorded(const IndexRecord& record, std::string_view server_etag);
+
+// True when neither side of the pair changed since it was recorded, by the two checks above.
 bool IsPairAsRecorded(const IndexRecord& record, std::string_view server_etag,
                       const platform::DateTime& last_modification_time);

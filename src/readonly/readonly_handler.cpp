@@ -57,11 +57,12 @@ void CReadonlyHandler::CreateItemsHandlers() {
     if (!m_items || FAILED(m_items->get_Count(&count))) {
         return;
     }
+    // Only a read-only folder's items get guards; the others are not even read from the store.
+    const bool readonly = IsReadonly();
     for (std::int32_t i = 1; i <= count; ++i) {
         Log("CReadonlyHandler::CreateItemsHandlers will AddItemHandler");
         Log("CReadonlyHandler::AddItemHandler");
-        // Only a read-only folder's items get guards; the others are not even read from the store.
-        if (!IsReadonly()) {
+        if (!readonly) {
             continue;
         }
         Log("CReadonlyHandler::AddItemHandler IsReadonlyFolder");
